@@ -1,0 +1,57 @@
+// lyrnet: the messenger's command-line companion, for scripts, headless machines and tests.
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "main/lyrnet/arguments.h"
+#include "main/lyrnet/commands.h"
+
+namespace {
+
+void PrintHelp(std::FILE* out) {
+    std::fprintf(out, "usage: lyrnet COMMAND [ARGUMENTS]\n\nCommands:\n");
+    for (const auto& command : lyr::cli::AllCommands()) {
+        std::fprintf(out, "  lyrnet %s\n      %s\n", command.synopsis, command.description);
+    }
+    std::fprintf(out, "\n  lyrnet --help      this text\n"
+                      "\nThe messenger protocol has no authentication: anybody on the network can "
+                      "send under any name.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+        PrintHelp(words.empty() ? stderr : stdout);
+        return words.empty() ? 2 : 0;
+    }
+    for (const auto& command : lyr::cli::AllCommands()) {
+        if (words[0] != command.name) {
+            continue;
+        }
+        std::vector<std::string> rest(words.begin() + 1, words.end());
+        for (const auto& word : rest) {
+            if (word == "--help" || word == "-h") {
+                std::printf("usage: lyrnet %s\n  %s\n", command.synopsis, command.description);
+                return 0;
+            }
+        }
+        try {
+            return command.run(rest);
+        } catch (const lyr::cli::UsageError& error) {
+            std::fprintf(stderr, "lyrnet %s: %s\nusage: lyrnet %s\n", command.name, error.what(),
+                         command.synopsis);
+            return 2;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "lyrnet %s: %s\n", command.name, error.what());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "lyrnet: unknown command \"%s\"\n\n", words[0].c_str());
+    PrintHelp(stderr);
+    return 2;
+}

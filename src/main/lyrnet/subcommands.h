@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lyr::cli {
+
+// Each subcommand lives in a file of its own beside this one.
+int RunVersion(const std::vector<std::string>& words);
+
+}  // namespace lyr::cli

@@ -1,0 +1,14 @@
+#include <cstdio>
+
+#include "main/lyrnet/subcommands.h"
+
+namespace lyr::cli {
+
+int RunVersion(const std::vector<std::string>& words) {
+    (void)words;
+    std::printf("lyrnet %d.%d.%d.%d\n", LYR_VERSION_MAJOR, LYR_VERSION_MINOR, LYR_VERSION_RELEASE,
+                LYR_VERSION_BUILD);
+    return 0;
+}
+
+}  // namespace lyr::cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lyr {
+
+// Replaces `path` with `contents` so that a crash or a full disk leaves either the old file or
+// the new one, never a mixture: the bytes go to a temporary file in the same directory, are
+// flushed to disk, and the temporary file is renamed over `path`. Throws lyr::Exception with
+// the system's reason when any step fails; the old file is then untouched.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents);
+
+// Reads a whole file. Returns nothing when the file does not exist; throws lyr::Exception when
+// it exists but cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+// Keeps a copy of a file that did not load completely beside it (NAME.bad), so that the next
+// save does not silently replace it with less than it held. An older copy is replaced.
+// Returns the copy's path, or nothing when the copy could not be made.
+std::optional<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& path);
+
+}  // namespace lyr

@@ -1,0 +1,85 @@
+#include "platform/host_identity.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <fstream>
+
+namespace lyr {
+namespace {
+
+constexpr size_t kNetbiosNameLength = 15;
+
+std::string Trim(const std::string& text) {
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) {
+        return {};
+    }
+    auto end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+std::string UpperCut(std::string text) {
+    if (text.size() > kNetbiosNameLength) {
+        text.resize(kNetbiosNameLength);
+    }
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name) {
+    std::string label = host_name.substr(0, host_name.find('.'));
+    label = Trim(label);
+    if (label.empty()) {
+        return std::nullopt;
+    }
+    return UpperCut(label);
+}
+
+std::optional<std::string> ComputerName() {
+    char buffer[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(buffer, sizeof buffer - 1) != 0) {
+        return std::nullopt;
+    }
+    return NetbiosNameFromHostName(buffer);
+}
+
+std::string Workgroup(const std::filesystem::path& smb_conf) {
+    std::ifstream in(smb_conf);
+    std::string line;
+    bool in_global = false;
+    while (std::getline(in, line)) {
+        std::string text = Trim(line);
+        if (text.empty() || text[0] == '#' || text[0] == ';') {
+            continue;
+        }
+        if (text.front() == '[') {
+            std::string section = Trim(text.substr(1, text.find(']') - 1));
+            std::transform(section.begin(), section.end(), section.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            in_global = section == "global";
+            continue;
+        }
+        auto equals = text.find('=');
+        if (!in_global || equals == std::string::npos) {
+            continue;
+        }
+        std::string key = Trim(text.substr(0, equals));
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (key == "workgroup") {
+            std::string value = Trim(text.substr(equals + 1));
+            if (!value.empty()) {
+                return UpperCut(value);
+            }
+        }
+    }
+    return "WORKGROUP";
+}
+
+}  // namespace lyr

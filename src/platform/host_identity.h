@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace lyr {
+
+// This computer's name by the NetBIOS rule: the host name's first label, upper-cased, cut to
+// 15 characters. Nothing when the system has no usable host name.
+std::optional<std::string> ComputerName();
+std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name);
+
+// The workgroup: "workgroup =" of the [global] section of smb.conf when present, else
+// "WORKGROUP"; upper-cased and cut to 15 characters like a computer name.
+std::string Workgroup(const std::filesystem::path& smb_conf = "/etc/samba/smb.conf");
+
+}  // namespace lyr
