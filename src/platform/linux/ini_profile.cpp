@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <optional>
 
-// The identity file is in the ANSI code page: SimpleIni treats it as plain bytes.
+// The identity file is in the ANSI code page: SimpleIni treats it as plain bytes. Debian's
+// header keeps the template definitions behind SI_IMPLEMENTATION (its shared library is built
+// for ICU conversion), so they are compiled here.
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include "platform/atomic_file.h"

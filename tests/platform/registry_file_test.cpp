@@ -1,0 +1,168 @@
+#include "platform/linux/registry_file.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+#include "support/temp_dir.h"
+
+namespace lyr {
+namespace {
+
+constexpr char kKey[] = "HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1.0";
+
+std::string ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+TEST(RegistryFile, WritesTheExportFormatAndReadsItBack) {
+    test::TempDir dir;
+    auto file = dir / "Zendry" / "Messenger" / "1.0.reg";
+    RegistryFile key(file, kKey);
+    EXPECT_FALSE(key.ValueExists("AppData"));
+    key.WriteString("AppData", "1000");
+    key.WriteInteger("WindowType", 1);
+    key.WriteString("SkinDir", "C:\\Skins\\\"Blue\"\nтест");
+    key.WriteInteger("UserWinColor", -1);
+    key.WriteBool("AutoReply", true);
+    // Rewriting a value keeps its place; names match without regard to case.
+    key.WriteInteger("windowtype", 2);
+
+    EXPECT_EQ(test::ReadFile(file),
+              "Windows Registry Editor Version 5.00\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1.0]\n"
+              "\"AppData\"=\"1000\"\n"
+              "\"WindowType\"=dword:00000002\n"
+              "\"SkinDir\"=\"C:\\\\Skins\\\\\\\"Blue\\\"\\nтест\"\n"
+              "\"UserWinColor\"=dword:ffffffff\n"
+              "\"AutoReply\"=dword:00000001\n"
+              "\n");
+
+    RegistryFile again(file, kKey);
+    EXPECT_EQ(again.ReadString("skindir"), "C:\\Skins\\\"Blue\"\nтест");
+    EXPECT_EQ(again.ReadInteger("WindowType"), 2);
+    EXPECT_EQ(again.ReadInteger("UserWinColor"), -1);
+    EXPECT_TRUE(again.ReadBool("AutoReply"));
+    std::string binary("\0\\\r\"", 4);
+    again.WriteString("Binary", binary);
+    EXPECT_EQ(key.ReadString("Binary"), binary);
+}
+
+TEST(RegistryFile, TypedReadsReportTheValueName) {
+    test::TempDir dir;
+    RegistryFile key(dir / "1.0.reg", kKey);
+    key.WriteString("FontSize", "10");
+    key.WriteInteger("FontName", 5);
+    EXPECT_EQ(ErrorOf([&] { key.ReadInteger("FontSize"); }), "Invalid data type for 'FontSize'");
+    EXPECT_EQ(ErrorOf([&] { key.ReadBool("FontSize"); }), "Invalid data type for 'FontSize'");
+    EXPECT_EQ(ErrorOf([&] { key.ReadString("FontName"); }), "Invalid data type for 'FontName'");
+    EXPECT_EQ(ErrorOf([&] { key.ReadInteger("Missing"); }), "Failed to get data for 'Missing'");
+    EXPECT_TRUE(key.ReadBool("FontName"));  // any value other than 0
+    // A string replaced by an integer changes its type.
+    key.WriteInteger("FontSize", 12);
+    EXPECT_EQ(key.ReadInteger("FontSize"), 12);
+}
+
+TEST(RegistryFile, ReadsWhatAnExportOfTheKeyHolds) {
+    test::TempDir dir;
+    auto file = dir / "1.0.reg";
+    test::WriteFile(file,
+                    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                    "\r\n"
+                    "; exported by hand\r\n"
+                    "[hkey_current_user\\software\\zendry\\messenger\\1.0]\r\n"
+                    "\"Expand\"=hex(2):25,00,41,00,\\\r\n"
+                    "  42,00,00,00\r\n"
+                    "\"Dword\"=hex(4):05,01,00,00\r\n"
+                    "\"Blob\"=hex:de,ad,be,ef\r\n"
+                    "\"Multi\"=hex(7):41,00,00,00,00,00\r\n"
+                    "\"Short\" = DWORD:1f\r\n");
+    RegistryFile key(file, kKey);
+    EXPECT_EQ(key.ReadString("Expand"), "%AB");
+    EXPECT_EQ(key.ReadInteger("Dword"), 0x105);
+    EXPECT_EQ(key.ReadInteger("Short"), 0x1F);
+    EXPECT_EQ(ErrorOf([&] { key.ReadString("Blob"); }), "Invalid data type for 'Blob'");
+    // Values of other types survive a rewrite of the file.
+    key.WriteInteger("Short", 3);
+    std::string text = test::ReadFile(file);
+    EXPECT_NE(text.find("\"Blob\"=hex:de,ad,be,ef\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Multi\"=hex(7):41,00,00,00,00,00\n"), std::string::npos) << text;
+    EXPECT_EQ(RegistryFile(file, kKey).ReadString("Expand"), "%AB");
+}
+
+TEST(RegistryFile, DamagedFileIsReportedWithItsLineAndKept) {
+    const std::pair<std::string, std::string> damaged[] = {
+        {"REGEDIT4\n", "line 1"},
+        {"Windows Registry Editor Version 5.00\n\"A\"=\"x\"\n", "line 2"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Other]\n", "line 2"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1."
+         "0]\n\"A\"=\"1\"\n\"B\"=\"unfinished\n",
+         "line 4"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1."
+         "0]\n\n\"A\"=dword:123456789\n",
+         "line 4"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1."
+         "0]\n\"A\"=hex:01,\\\n",
+         "line 3"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1."
+         "0]\n\"A\"=\"a\\tb\"\n",
+         "line 3"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1."
+         "0]\n\"A\"=\"1\" trailing\n",
+         "line 3"},
+    };
+    for (const auto& [contents, line] : damaged) {
+        test::TempDir dir;
+        auto file = dir / "1.0.reg";
+        test::WriteFile(file, contents);
+        std::string error = ErrorOf([&] { RegistryFile key(file, kKey); });
+        EXPECT_NE(error.find(file.string() + ", " + line + ":"), std::string::npos)
+            << contents << " -> " << error;
+    }
+
+    // A file damaged while the program runs is not replaced with the one value written.
+    test::TempDir dir;
+    auto file = dir / "1.0.reg";
+    RegistryFile key(file, kKey);
+    key.WriteInteger("A", 1);
+    test::WriteFile(file, "garbage");
+    EXPECT_NE(ErrorOf([&] { key.WriteInteger("B", 2); }).find("line 1"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(file), "garbage");
+}
+
+TEST(RegistryFile, RefusedWriteNamesTheValueAndKeepsTheFile) {
+    test::TempDir dir;
+    // A regular file where the key's folder belongs stands for a folder that cannot be made.
+    test::WriteFile(dir / "Zendry", "not a folder");
+    RegistryFile blocked(dir / "Zendry" / "1.0.reg", kKey);
+    EXPECT_EQ(ErrorOf([&] { blocked.WriteString("AppData", "1000"); }),
+              "Failed to set data for 'AppData'");
+    EXPECT_FALSE(blocked.ValueExists("AppData"));
+
+    // A key that cannot be opened refuses every write.
+    SpecialFolders nowhere;
+    auto unopened = OpenCurrentUserKey("Software\\Zendry\\Messenger\\1.0", nowhere);
+    EXPECT_EQ(ErrorOf([&] { unopened->WriteInteger("SaveUserList", 1); }),
+              "Failed to set data for 'SaveUserList'");
+}
+
+TEST(RegistryFile, CurrentUserKeyLivesInTheConfigFolder) {
+    test::TempDir dir;
+    SpecialFolders folders;
+    folders.config = dir.Path();
+    auto key = OpenCurrentUserKey("Software\\Zendry\\Messenger\\1.0", folders);
+    key->WriteString("AppData", "1000");
+    std::string text = test::ReadFile(dir / "Zendry/Messenger/1.0.reg");
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Zendry\\Messenger\\1.0]\n"
+                        "\"AppData\"=\"1000\"\n"),
+              std::string::npos)
+        << text;
+}
+
+}  // namespace
+}  // namespace lyr
