@@ -20,7 +20,11 @@ public:
     static constexpr size_t kStoredSize = 1 + kMaxLength;
 
     TMsgName() = default;
-    TMsgName(std::string_view text) { Set(text); }  // NOLINT: a name is written like a string
+    explicit TMsgName(std::string_view text) { Set(text); }
+    TMsgName& operator=(std::string_view text) {
+        Set(text);
+        return *this;
+    }
 
     void Set(std::string_view text);
     // The text, at most 30 bytes even when a damaged length byte claims more.

@@ -18,6 +18,10 @@ std::atomic<bool> watching_allocations{false};
 std::atomic<size_t> largest_allocation{0};
 }  // namespace
 
+#if defined(__GNUC__) && !defined(__clang__)
+// The replacement pair below is malloc and free on both sides; gcc sees only half of it.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void* operator new(size_t size) {
     if (watching_allocations) {
         size_t seen = largest_allocation;
