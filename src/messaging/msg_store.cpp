@@ -23,10 +23,17 @@ constexpr size_t kToNameOffset = kFromNameOffset + TMsgName::kStoredSize;
 constexpr size_t kLengthOffset = kToNameOffset + TMsgName::kStoredSize;
 static_assert(kLengthOffset + 4 == kMsgEntryHeaderSize && kMsgEntryHeaderSize == 74);
 
-uint64_t ReadLittleEndian(const unsigned char* bytes, size_t count) {
-    uint64_t value = 0;
-    for (size_t i = count; i-- > 0;) {
-        value = value << 8 | bytes[i];
+// Entries are little-endian whatever the host is.
+template <typename Number>
+Number ReadLittleEndian(const unsigned char* bytes) {
+    Number value;
+    std::memcpy(&value, bytes, sizeof value);
+    if constexpr (std::endian::native == std::endian::big) {
+        Number swapped = 0;
+        for (size_t i = 0; i < sizeof value; ++i) {
+            swapped = static_cast<Number>(swapped << 8 | bytes[sizeof value - 1 - i]);
+        }
+        value = swapped;
     }
     return value;
 }
@@ -144,8 +151,8 @@ LoadReport ReadEntries(Source& source, std::vector<std::unique_ptr<TMsgData>>& i
             stop(entry_offset, "the file ends inside the entry");
             break;
         }
-        const auto length = static_cast<int32_t>(
-            static_cast<uint32_t>(ReadLittleEndian(header + kLengthOffset, 4)));
+        const auto length =
+            static_cast<int32_t>(ReadLittleEndian<uint32_t>(header + kLengthOffset));
         const uint64_t left = source.Size() - source.Offset();
         if (length < 0) {
             stop(entry_offset, "negative text length " + std::to_string(length));
@@ -157,7 +164,7 @@ LoadReport ReadEntries(Source& source, std::vector<std::unique_ptr<TMsgData>>& i
             break;
         }
         auto record = std::make_unique<TMsgData>();
-        record->Time = std::bit_cast<double>(ReadLittleEndian(header + kTimeOffset, 8));
+        record->Time = std::bit_cast<double>(ReadLittleEndian<uint64_t>(header + kTimeOffset));
         std::memcpy(record->FromName.Bytes().data(), header + kFromNameOffset,
                     TMsgName::kStoredSize);
         std::memcpy(record->ToName.Bytes().data(), header + kToNameOffset, TMsgName::kStoredSize);
