@@ -257,8 +257,8 @@ LoadReport TMsgList::LoadFromFile(const std::filesystem::path& path) {
         throw Exception("Cannot open " + path.string() + ": " + std::strerror(errno));
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        const int error = errno;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
         ::close(fd);
         throw Exception("Cannot read " + path.string() + ": " + std::strerror(error));
     }

@@ -234,11 +234,12 @@ TEST(MsgStore, HostileTextLengthsNeverAllocate) {
     }
 }
 
-TEST(MsgStore, MissingFileIsAnErrorAndAppendsNothing) {
+TEST(MsgStore, UnreadableFileIsAnErrorAndAppendsNothing) {
     test::TempDir dir;
     TMsgList list;
     list.Append(Record(0, "a", "b", "c"));
     EXPECT_THROW(list.LoadFromFile(dir / "none.dat"), Exception);
+    EXPECT_THROW(list.LoadFromFile(dir.Path()), Exception);
     EXPECT_EQ(list.Count(), 1u);
     EXPECT_THROW(list.SaveToFile(dir / "no" / "such" / "dir.dat"), Exception);
 }
