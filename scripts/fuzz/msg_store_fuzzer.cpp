@@ -19,6 +19,7 @@ std::string StoreFile() {
             std::abort();
         }
         ::close(fd);
+        std::atexit([] { std::remove(StoreFile().c_str()); });
         return std::string(pattern);
     }();
     return path;
