@@ -11,18 +11,22 @@
 
 namespace {
 
-std::string StoreFile() {
-    static const std::string path = [] {
-        char pattern[] = "/tmp/lyr-fuzz-store.XXXXXX";
-        const int fd = ::mkstemp(pattern);
+// A scratch file for the file path, made once and removed at exit. The name is a plain array so
+// that it outlives every exit handler.
+char store_file[] = "/tmp/lyr-fuzz-store.XXXXXX";
+
+const char* StoreFile() {
+    static const bool made = [] {
+        const int fd = ::mkstemp(store_file);
         if (fd < 0) {
             std::abort();
         }
         ::close(fd);
-        std::atexit([] { std::remove(StoreFile().c_str()); });
-        return std::string(pattern);
+        std::atexit([] { std::remove(store_file); });
+        return true;
     }();
-    return path;
+    (void)made;
+    return store_file;
 }
 
 }  // namespace
@@ -39,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    std::FILE* file = std::fopen(StoreFile().c_str(), "wb");
+    std::FILE* file = std::fopen(StoreFile(), "wb");
     if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
         std::fclose(file) != 0) {
         std::abort();
