@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools libqt6svg6
     libminizip-dev zlib1g-dev libsimpleini-dev libxcb-keysyms1-dev libx11-xcb-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev locales
     clang libclang-rt-14-dev
     iproute2 util-linux tshark
     xvfb xauth xdotool
@@ -27,10 +27,14 @@ for package in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
     echo "setup.sh: every package is installed"
-    exit 0
+else
+    export DEBIAN_FRONTEND=noninteractive
+    # tshark asks whether ordinary users may capture; the answer does not matter for the tests.
+    echo "wireshark-common wireshark-common/install-setuid boolean false" | debconf-set-selections
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-export DEBIAN_FRONTEND=noninteractive
-# tshark asks whether ordinary users may capture; the answer does not matter for the tests.
-echo "wireshark-common wireshark-common/install-setuid boolean false" | debconf-set-selections
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# The tests sort and show Russian names and dates in the Russian locale.
+if ! locale -a | grep -qix 'ru_RU\.utf-\?8'; then
+    localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi

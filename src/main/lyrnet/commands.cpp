@@ -7,6 +7,10 @@ namespace lyr::cli {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"version", "version", "print the version of the messenger libraries", RunVersion},
+        {"history", "history [--outbox] [--data-dir DIR] [--json]",
+         "print the stored received messages (the sent ones with --outbox); --json: one JSON "
+         "object a line. Exit 3: the store is damaged and was shown as far as it is whole",
+         RunHistory},
     };
     return commands;
 }

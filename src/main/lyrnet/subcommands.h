@@ -7,5 +7,9 @@ namespace lyr::cli {
 
 // Each subcommand lives in a file of its own beside this one.
 int RunVersion(const std::vector<std::string>& words);
+int RunHistory(const std::vector<std::string>& words);
+
+// `lyrnet history` printed a damaged store as far as it was whole (1 is any other failure).
+constexpr int kHistoryDamagedExitCode = 3;
 
 }  // namespace lyr::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace lyr {
+
+// The lines of a text file as Windows writes them: each ends in CR LF, or in a bare LF (a file
+// edited elsewhere); a CR cut off from its LF at the very end goes too. A last line without a line
+// break counts; the break after the last line does not start another one. The views point into
+// `text`.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+}  // namespace lyr
