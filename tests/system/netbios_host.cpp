@@ -4,8 +4,8 @@
 //
 //   lyr_netbios_host listen SLOT [--count N] [--seconds S] [--summary]
 //       owns the ports, holds SLOT; prints "ready" once the names are registered, then each
-//       message in hex on a line of its own (or, with --summary, "received N in order" at the
-//       end); exits 0 when N messages came within S seconds
+//       message in hex on a line of its own (or, with --summary, "received N in order in U us",
+//       first to last message, at the end); exits 0 when N messages came within S seconds
 //   lyr_netbios_host send TARGET SLOT HEX [--repeat N] [--owner]
 //       writes the message N times (as a client unless --owner); prints "sent N in MS ms"
 //       and exits 0 when every write succeeded
@@ -118,6 +118,7 @@ int Listen(std::vector<std::string> words) {
     auto deadline = Clock::now() + std::chrono::seconds(seconds);
     long received = 0;
     bool in_order = true;
+    Clock::time_point first, last;
     while (received < count) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
@@ -126,6 +127,10 @@ int Listen(std::vector<std::string> words) {
         auto message = reader.Read(left);
         if (!message) {
             break;
+        }
+        last = Clock::now();
+        if (received == 0) {
+            first = last;
         }
         if (summary) {
             in_order = in_order && message->ends_with("#" + std::to_string(received));
@@ -136,7 +141,9 @@ int Listen(std::vector<std::string> words) {
         ++received;
     }
     if (summary) {
-        std::printf("received %ld %s\n", received, in_order ? "in order" : "out of order");
+        auto took = std::chrono::duration_cast<std::chrono::microseconds>(last - first);
+        std::printf("received %ld %s in %lld us\n", received,
+                    in_order ? "in order" : "out of order", static_cast<long long>(took.count()));
     }
     return received == count ? 0 : 1;
 }

@@ -78,9 +78,9 @@ wait_for_line() {
 
 hosts_destroy() {
     for pid in "${BACKGROUND_PIDS[@]}" "${HOST_PIDS[@]}" $SWITCH_PID; do
-        kill "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
     done
-    wait 2>/dev/null
+    wait 2>/dev/null || true
     BACKGROUND_PIDS=()
     HOST_PIDS=()
     SWITCH_PID=
