@@ -12,6 +12,7 @@ hosts_available || { echo "needs network namespaces (run as root)"; exit 1; }
 host_program=$build/tests/system/lyr_netbios_host
 udp_loop=$build/bench/udp_loop
 work=$(mktemp -d)
+trap 'hosts_destroy; rm -rf "$work"' EXIT
 
 rate() { awk -v n="$1" -v us="$2" 'BEGIN { printf "%.0f", (us > 0 ? n * 1000000 / us : 0) }'; }
 
@@ -39,4 +40,3 @@ netbios_rate=$(rate "$netbios_received" "$netbios_us")
 echo "plain UDP:        $plain_received of $count messages, $plain_rate messages/s"
 echo "NetBIOS mailslot: $netbios_received of $count messages, $netbios_rate messages/s"
 awk -v a="$netbios_rate" -v b="$plain_rate" 'BEGIN { printf "ratio NetBIOS / plain UDP: %.2f\n", (b > 0 ? a / b : 0) }'
-rm -rf "$work"

@@ -12,6 +12,7 @@ if ! hosts_available; then
 fi
 
 work=$(mktemp -d)
+trap 'hosts_destroy; rm -rf "$work"' EXIT
 passed=0
 failed=0
 check() {
@@ -105,6 +106,7 @@ check "  ... and received whole, in order" wait_for_line "$work/burst" "received
 tail -1 "$work/burst"
 hosts_destroy
 
-rm -rf "$work"
+# The programs' own complaints (sanitizer reports and the like) would be in their output.
+check "no sanitizer report from the test hosts" bash -c "! grep -l -i sanitizer '$work'/*"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -73,5 +73,9 @@ if [ -n "$expert" ] || [ "$malformed" -ne 0 ]; then
 else
     echo "ok: $(count frame) frames, no malformed packet, no expert item"
 fi
+if grep -l -i sanitizer "$work/pc1"; then
+    echo "FAILED: the test host reported a sanitizer fault"
+    status=1
+fi
 [ $status -eq 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
 exit $status

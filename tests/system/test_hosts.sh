@@ -6,7 +6,7 @@
 #   on_host_background I OUTPUT CMD...   the same in the background, output to a file; the
 #                         process is stopped by hosts_destroy
 #   wait_for_line FILE TEXT SECONDS
-#   hosts_destroy         (also run on exit)
+#   hosts_destroy         (put it in the EXIT trap of the script)
 # A suite that cannot make namespaces (no privilege) should skip: hosts_available tells.
 
 HOST_PIDS=()
@@ -37,7 +37,6 @@ _in() {
 
 hosts_create() {
     local count=$1
-    trap hosts_destroy EXIT
     SWITCH_PID=$(_namespace_process)
     _in $SWITCH_PID ip link set lo up
     _in $SWITCH_PID ip link add lyrbr0 type bridge
