@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "netbios/datagram.h"
@@ -204,12 +205,14 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
     ASSERT_TRUE(owner->WaitForRegistration(2s));
     auto client_config = TestConfig(port, ServiceMode::Client);
     client_config.computer_name = "PC2";
+    client_config.cache_lifetime = 2s;
     NetbiosService client(client_config);
     EXPECT_FALSE(client.Status().network_owner);
     EXPECT_TRUE(client.Status().problem.empty());
     EXPECT_TRUE(client.Names().empty());
 
     NameResolver resolver(client);
+    auto resolved_at = std::chrono::steady_clock::now();
     EXPECT_EQ(resolver.Resolve("pc1"), (ResolvedTarget{ResolvedTarget::Kind::Computer, kLoopback}));
     EXPECT_EQ(resolver.Resolve("office"), (ResolvedTarget{ResolvedTarget::Kind::Group, kLoopback}));
     auto start = std::chrono::steady_clock::now();
@@ -225,9 +228,11 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
                                     kLoopback, smb));
     EXPECT_EQ(inbox.WaitFor(1), std::vector<std::string>{"MESSNGR|hi"});
 
-    // The cache answers without asking.
+    // The cache answers without asking, for a while.
     owner.reset();
     EXPECT_TRUE(resolver.Resolve("PC1"));
+    std::this_thread::sleep_until(resolved_at + 2100ms);
+    EXPECT_FALSE(resolver.Resolve("PC1"));
 }
 
 TEST(NetbiosService, ClientDatagramsSayTheServicePortAndTheirSender) {

@@ -27,7 +27,7 @@ bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::s
             netbios::NetbiosName::Make(config.workgroup, netbios::kWorkstationSuffix),
             mailslot_name, slot, data);
     }
-    if (target == config.computer_name) {
+    if (target == "." || target == config.computer_name) {
         return WriteLocalMailslot(slot, data) == LocalWriteResult::Written;
     }
     auto resolved = resolver_.Resolve(target);
