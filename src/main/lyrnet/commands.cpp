@@ -11,6 +11,9 @@ const std::vector<Command>& AllCommands() {
          "print the stored received messages (the sent ones with --outbox); --json: one JSON "
          "object a line. Exit 3: the store is damaged and was shown as far as it is whole",
          RunHistory},
+        {"names", "names",
+         "register this computer's NetBIOS names on the network and list them with their state",
+         RunNames},
     };
     return commands;
 }

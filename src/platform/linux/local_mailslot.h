@@ -26,6 +26,7 @@ enum class LocalWriteResult {
 
 // Writes one whole message to the slot's queue. Waits at most `timeout_ms` for room in a full
 // queue, so a stuck receiver cannot hang the writer.
-LocalWriteResult WriteLocalMailslot(std::string_view slot, std::string_view data, int timeout_ms = 2000);
+LocalWriteResult WriteLocalMailslot(std::string_view slot, std::string_view data,
+                                    int timeout_ms = 2000);
 
 }  // namespace lyr

@@ -1,0 +1,672 @@
+#include "netbios/netbios_service.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <future>
+#include <random>
+
+#include "netbios/mailslot_write.h"
+
+namespace lyr::netbios {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kMaxPacket = 65536;
+// Datagrams handled per wake-up before the name service gets its turn again.
+constexpr int kDatagramBatch = 256;
+constexpr auto kInterfacesLifetime = std::chrono::seconds(2);
+
+sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_addr.s_addr = htonl(address);
+    result.sin_port = htons(port);
+    return result;
+}
+
+std::string ProgramPath() {
+    char path[4096] = {};
+    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<size_t>(length)) : "PROGRAM";
+}
+
+std::string BindProblem(uint16_t port, int error) {
+    std::string where = "UDP port " + std::to_string(port);
+    std::string consequence =
+        ", so messages from other computers cannot reach this one; messages on this computer and "
+        "messages to other computers still work.";
+    if (error == EADDRINUSE) {
+        return where +
+               " is in use by another program (perhaps Samba's nmbd, or another copy of "
+               "the messenger)" +
+               consequence +
+               " Stop that program (for Samba: sudo systemctl stop nmbd) and start again.";
+    }
+    if (error == EACCES) {
+        return where +
+               " is below 1024 and may be used only by root or with the "
+               "CAP_NET_BIND_SERVICE capability" +
+               consequence + " Grant it once with: sudo setcap cap_net_bind_service=+ep " +
+               ProgramPath();
+    }
+    return where + " cannot be opened (" + std::strerror(error) + ")" + consequence;
+}
+
+// A UDP socket bound to 0.0.0.0:port (0 = any free port), non-blocking, able to broadcast and
+// to tell on which local address a packet arrived. -1 and errno on failure.
+int OpenUdpSocket(uint16_t port, int receive_buffer) {
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
+    if (receive_buffer > 0) {
+        // Beyond net.core.rmem_max only with CAP_NET_ADMIN; the plain call gets what it may.
+        if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &receive_buffer, sizeof receive_buffer) !=
+            0) {
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+        }
+    }
+    sockaddr_in address = SocketAddress(INADDR_ANY, port);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+struct Received {
+    std::string bytes;
+    uint32_t source = 0;
+    uint16_t source_port = 0;
+    uint32_t local_address = 0;  // the address the packet was sent to us by, from IP_PKTINFO
+};
+
+std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
+    buffer.resize(kMaxPacket);
+    sockaddr_in from{};
+    iovec vector{buffer.data(), buffer.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &vector;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t length;
+    do {
+        length = ::recvmsg(fd, &message, 0);
+    } while (length < 0 && errno == EINTR);
+    if (length < 0) {
+        return std::nullopt;
+    }
+    Received result;
+    result.bytes.assign(buffer.data(), static_cast<size_t>(length));
+    result.source = ntohl(from.sin_addr.s_addr);
+    result.source_port = ntohs(from.sin_port);
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info;
+            std::memcpy(&info, CMSG_DATA(header), sizeof info);
+            result.local_address = ntohl(info.ipi_spec_dst.s_addr);
+        }
+    }
+    return result;
+}
+
+bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
+    sockaddr_in target = SocketAddress(address, port);
+    ssize_t sent;
+    do {
+        sent = ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
+                        reinterpret_cast<sockaddr*>(&target), sizeof target);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0 && (errno == EAGAIN || errno == ENOBUFS)) {
+        // The send buffer is full during a burst: wait for room rather than lose the datagram.
+        pollfd entry{fd, POLLOUT, 0};
+        if (::poll(&entry, 1, 1000) == 1) {
+            sent = ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
+                            reinterpret_cast<sockaddr*>(&target), sizeof target);
+        }
+    }
+    return sent == static_cast<ssize_t>(bytes.size());
+}
+
+}  // namespace
+
+struct NetbiosService::PendingQuery {
+    NetbiosName name;
+    uint16_t transaction_id = 0;
+    int tries_sent = 0;
+    Clock::time_point next_try;
+    std::promise<std::optional<QueryAnswer>> answer;
+};
+
+struct NetbiosService::Registration {
+    size_t name_index = 0;
+    uint16_t transaction_id = 0;
+    int tries_sent = 0;
+    Clock::time_point next_try;
+};
+
+NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
+    : config_(std::move(config)), receiver_(std::move(receiver)) {
+    std::random_device random;
+    next_datagram_id_ = static_cast<uint16_t>(random());
+    next_transaction_id_ = static_cast<uint16_t>(random());
+    if (config_.mode == ServiceMode::Owner) {
+        names_.push_back({NetbiosName::Make(config_.computer_name, kWorkstationSuffix), false});
+        names_.push_back({NetbiosName::Make(config_.computer_name, kMessengerSuffix), false});
+        names_.push_back({NetbiosName::Make(config_.workgroup, kWorkstationSuffix), true});
+    }
+    OpenSockets();
+    wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (status_.network_owner) {
+        auto now = Clock::now();
+        for (size_t i = 0; i < names_.size(); ++i) {
+            registrations_.push_back({i, NextTransactionId(), 0, now});
+        }
+    } else {
+        names_.clear();
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+NetbiosService::~NetbiosService() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    Wake();
+    thread_.join();
+    for (int fd : {name_socket_, datagram_socket_, wake_fd_}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
+
+void NetbiosService::OpenSockets() {
+    if (config_.mode == ServiceMode::Owner) {
+        name_socket_ = OpenUdpSocket(config_.name_service_port, 0);
+        if (name_socket_ < 0) {
+            status_ = {false, config_.name_service_port, errno,
+                       BindProblem(config_.name_service_port, errno)};
+        } else {
+            datagram_socket_ =
+                OpenUdpSocket(config_.datagram_port, config_.datagram_receive_buffer);
+            if (datagram_socket_ < 0) {
+                status_ = {false, config_.datagram_port, errno,
+                           BindProblem(config_.datagram_port, errno)};
+                ::close(name_socket_);
+                name_socket_ = -1;
+            } else {
+                status_.network_owner = true;
+                return;
+            }
+        }
+    }
+    // A client, or an owner without its ports: resolve and send from ports of our own.
+    name_socket_ = OpenUdpSocket(0, 0);
+    datagram_socket_ = OpenUdpSocket(0, 0);
+    if ((name_socket_ < 0 || datagram_socket_ < 0) && status_.problem.empty()) {
+        status_.error_number = errno;
+        status_.problem = std::string("No UDP socket can be opened (") + std::strerror(errno) +
+                          "): messages can reach only this computer.";
+    }
+}
+
+std::vector<HeldName> NetbiosService::Names() const {
+    std::lock_guard lock(mutex_);
+    return names_;
+}
+
+bool NetbiosService::WaitForRegistration(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return names_changed_.wait_for(lock, timeout, [this] {
+        return std::none_of(names_.begin(), names_.end(), [](const HeldName& name) {
+            return name.state == NameState::Registering;
+        });
+    });
+}
+
+std::vector<Ipv4Interface> NetbiosService::Interfaces() const {
+    if (config_.interfaces) {
+        return *config_.interfaces;
+    }
+    // Addresses change seldom, and a burst must not ask the kernel for them per datagram.
+    std::lock_guard lock(interfaces_mutex_);
+    auto now = Clock::now();
+    if (now >= interfaces_expire_) {
+        cached_interfaces_ = ListIpv4Interfaces();
+        interfaces_expire_ = now + kInterfacesLifetime;
+    }
+    return cached_interfaces_;
+}
+
+bool NetbiosService::IsOwnAddress(uint32_t address) const {
+    for (const auto& interface : Interfaces()) {
+        if (interface.address == address) {
+            return true;
+        }
+    }
+    return false;
+}
+
+uint16_t NetbiosService::NextTransactionId() {
+    return next_transaction_id_++;
+}
+
+void NetbiosService::Wake() {
+    uint64_t one = 1;
+    if (wake_fd_ >= 0) {
+        [[maybe_unused]] ssize_t written = ::write(wake_fd_, &one, sizeof one);
+    }
+}
+
+std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
+    if (name_socket_ < 0) {
+        return std::nullopt;
+    }
+    auto query = std::make_shared<PendingQuery>();
+    query->name = name;
+    auto answer = query->answer.get_future();
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) {
+            return std::nullopt;
+        }
+        new_queries_.push_back(query);
+    }
+    Wake();
+    return answer.get();
+}
+
+bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destination,
+                                  std::optional<uint32_t> address, std::string_view user_data) {
+    if (datagram_socket_ < 0) {
+        return false;
+    }
+    auto interfaces = Interfaces();
+    Datagram datagram;
+    datagram.type = type;
+    datagram.source = NetbiosName::Make(config_.computer_name, kWorkstationSuffix);
+    datagram.destination = destination;
+    datagram.scope = config_.scope;
+    datagram.source_port = config_.datagram_port;
+    datagram.user_data = std::string(user_data);
+    auto send_one = [&](uint32_t own_address, uint32_t target) {
+        datagram.id = next_datagram_id_++;
+        datagram.source_ip = own_address;
+        auto bytes = BuildDatagram(datagram);
+        return bytes && SendTo(datagram_socket_, *bytes, target, config_.datagram_port);
+    };
+    if (address) {
+        return send_one(AddressFacing(interfaces, *address).value_or(0), *address);
+    }
+    bool any = false;
+    for (const auto& interface : interfaces) {
+        if (interface.CarriesBroadcasts()) {
+            any = send_one(interface.address, interface.broadcast) || any;
+        }
+    }
+    return any;
+}
+
+void NetbiosService::SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port) {
+    if (auto bytes = BuildNamePacket(packet)) {
+        SendTo(name_socket_, *bytes, address, port);
+    }
+}
+
+void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t)>& make) {
+    for (const auto& interface : Interfaces()) {
+        if (interface.CarriesBroadcasts()) {
+            SendNamePacket(make(interface.address), interface.broadcast, config_.name_service_port);
+        }
+    }
+}
+
+void NetbiosService::Run() {
+    std::string buffer;
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) {
+                break;
+            }
+            for (auto& query : new_queries_) {
+                query->transaction_id = NextTransactionId();
+                query->next_try = Clock::now();
+                queries_.push_back(std::move(query));
+            }
+            new_queries_.clear();
+        }
+        auto next = RunTimers();
+        int timeout = -1;
+        if (next != Clock::time_point::max()) {
+            auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
+            timeout = static_cast<int>(std::clamp<long long>(wait, 0, 60000));
+        }
+        pollfd entries[] = {
+            {wake_fd_, POLLIN, 0}, {name_socket_, POLLIN, 0}, {datagram_socket_, POLLIN, 0}};
+        int ready = ::poll(entries, 3, timeout);
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (entries[0].revents & POLLIN) {
+            uint64_t count;
+            [[maybe_unused]] ssize_t read = ::read(wake_fd_, &count, sizeof count);
+        }
+        if (entries[1].revents & POLLIN) {
+            ReceiveNamePackets();
+        }
+        if (entries[2].revents & POLLIN) {
+            ReceiveDatagrams();
+        }
+    }
+    ReleaseNames();
+    for (auto& query : queries_) {
+        query->answer.set_value(std::nullopt);
+    }
+    std::lock_guard lock(mutex_);
+    for (auto& query : new_queries_) {
+        query->answer.set_value(std::nullopt);
+    }
+    new_queries_.clear();
+}
+
+Clock::time_point NetbiosService::RunTimers() {
+    auto now = Clock::now();
+    auto next = Clock::time_point::max();
+    for (auto it = registrations_.begin(); it != registrations_.end();) {
+        if (it->next_try <= now) {
+            if (it->tries_sent < config_.registration_tries) {
+                SendRegistrationRound(*it);
+            } else {
+                // Nobody objected: the name is ours; say so once.
+                std::unique_lock lock(mutex_);
+                HeldName held = names_[it->name_index];
+                names_[it->name_index].state = NameState::Registered;
+                lock.unlock();
+                names_changed_.notify_all();
+                ScopedName name{held.name, config_.scope};
+                uint16_t id = it->transaction_id;
+                BroadcastNamePacket([&](uint32_t own) {
+                    return MakeOverwriteDemand(id, name,
+                                               {held.group ? kNameGroup : uint16_t{0}, own},
+                                               config_.ttl_seconds);
+                });
+                it = registrations_.erase(it);
+                continue;
+            }
+        }
+        next = std::min(next, it->next_try);
+        ++it;
+    }
+    for (auto it = queries_.begin(); it != queries_.end();) {
+        auto& query = **it;
+        if (query.next_try <= now) {
+            if (query.tries_sent >= config_.query_tries) {
+                query.answer.set_value(std::nullopt);
+                it = queries_.erase(it);
+                continue;
+            }
+            ++query.tries_sent;
+            query.next_try = now + config_.query_interval;
+            NamePacket packet =
+                MakeNameQuery(query.transaction_id, {query.name, config_.scope}, true);
+            BroadcastNamePacket([&](uint32_t) { return packet; });
+        }
+        next = std::min(next, query.next_try);
+        ++it;
+    }
+    return next;
+}
+
+void NetbiosService::SendRegistrationRound(Registration& registration) {
+    HeldName held;
+    {
+        std::lock_guard lock(mutex_);
+        held = names_[registration.name_index];
+    }
+    ++registration.tries_sent;
+    registration.next_try = Clock::now() + config_.registration_interval;
+    ScopedName name{held.name, config_.scope};
+    BroadcastNamePacket([&](uint32_t own) {
+        return MakeRegistrationRequest(registration.transaction_id, name,
+                                       {held.group ? kNameGroup : uint16_t{0}, own},
+                                       config_.ttl_seconds);
+    });
+}
+
+void NetbiosService::ReleaseNames() {
+    if (!status_.network_owner) {
+        return;
+    }
+    for (const auto& held : Names()) {
+        if (held.state != NameState::Registered) {
+            continue;
+        }
+        uint16_t id = NextTransactionId();
+        ScopedName name{held.name, config_.scope};
+        BroadcastNamePacket([&](uint32_t own) {
+            return MakeReleaseRequest(id, name, {held.group ? kNameGroup : uint16_t{0}, own});
+        });
+    }
+}
+
+void NetbiosService::ReceiveNamePackets() {
+    std::string buffer;
+    for (int i = 0; i < kDatagramBatch; ++i) {
+        auto received = ReceiveOne(name_socket_, buffer);
+        if (!received) {
+            return;
+        }
+        // Our own broadcasts come back to us.
+        if (received->source_port == config_.name_service_port && status_.network_owner &&
+            IsOwnAddress(received->source)) {
+            continue;
+        }
+        if (auto packet = ParseNamePacket(received->bytes)) {
+            HandleNamePacket(*packet, received->source, received->source_port,
+                             received->local_address);
+        }
+    }
+}
+
+void NetbiosService::HandleNamePacket(const NamePacket& packet, uint32_t source,
+                                      uint16_t source_port, uint32_t local_address) {
+    if (packet.IsResponse()) {
+        HandleResponse(packet, source);
+    } else if (status_.network_owner) {
+        HandleRequest(packet, source, source_port, local_address);
+    }
+}
+
+bool NetbiosService::HoldsActive(const NetbiosName& name, bool* group, bool or_registering) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& held : names_) {
+        if (held.name == name && (held.state == NameState::Registered ||
+                                  (or_registering && held.state == NameState::Registering))) {
+            if (group) {
+                *group = held.group;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+NodeStatus NetbiosService::OurNodeStatus() const {
+    NodeStatus status;
+    std::lock_guard lock(mutex_);
+    for (const auto& held : names_) {
+        if (held.state == NameState::Registered || held.state == NameState::Conflict) {
+            uint16_t flags = kNameActive | (held.group ? kNameGroup : 0) |
+                             (held.state == NameState::Conflict ? kNameConflict : 0);
+            status.names.push_back({held.name, flags});
+        }
+    }
+    return status;
+}
+
+void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, uint16_t source_port,
+                                   uint32_t local_address) {
+    if (packet.questions.empty()) {
+        return;
+    }
+    const NameQuestion& question = packet.questions.front();
+    if (question.name.scope != config_.scope) {
+        return;
+    }
+    uint32_t own = AddressFacing(Interfaces(), source).value_or(local_address);
+    const bool broadcast = packet.flags & kFlagBroadcast;
+    bool group = false;
+    switch (packet.Opcode()) {
+        case NameOpcode::Query:
+            if (question.type == kTypeNbStat) {
+                if (question.name.name == NetbiosName::Wildcard() ||
+                    HoldsActive(question.name.name)) {
+                    if (auto response = MakeNodeStatusResponse(packet.transaction_id, question.name,
+                                                               OurNodeStatus())) {
+                        SendNamePacket(*response, source, source_port);
+                    }
+                }
+            } else if (question.type == kTypeNb) {
+                if (HoldsActive(question.name.name, &group)) {
+                    SendNamePacket(MakePositiveQueryResponse(
+                                       packet.transaction_id, question.name, config_.ttl_seconds,
+                                       {{group ? kNameGroup : uint16_t{0}, own}}),
+                                   source, source_port);
+                } else if (!broadcast) {
+                    SendNamePacket(MakeNegativeQueryResponse(packet.transaction_id, question.name),
+                                   source, source_port);
+                }
+            }
+            break;
+        case NameOpcode::Registration: {
+            // Defend: nobody may take a unique name of ours, nor make a group name of it.
+            if (packet.additional.empty() || !HoldsActive(question.name.name, &group)) {
+                break;
+            }
+            auto owners = ParseNameOwners(packet.additional.front().data);
+            bool claim_is_group = owners && owners->front().IsGroup();
+            if (!group || !claim_is_group) {
+                SendNamePacket(
+                    MakeNegativeRegistrationResponse(packet.transaction_id, question.name,
+                                                     {group ? kNameGroup : uint16_t{0}, own}),
+                    source, source_port);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
+    if (packet.answers.empty()) {
+        return;
+    }
+    const ResourceRecord& answer = packet.answers.front();
+    auto owners = ParseNameOwners(answer.data);
+    if (packet.Opcode() == NameOpcode::Query && packet.Rcode() == 0 && answer.type == kTypeNb) {
+        for (auto it = queries_.begin(); it != queries_.end(); ++it) {
+            auto& query = **it;
+            if (query.transaction_id == packet.transaction_id && query.name == answer.name.name &&
+                owners) {
+                query.answer.set_value(
+                    QueryAnswer{owners->front().address, owners->front().IsGroup()});
+                queries_.erase(it);
+                return;
+            }
+        }
+        return;
+    }
+    if (packet.Opcode() != NameOpcode::Registration || packet.Rcode() == 0) {
+        return;
+    }
+    uint32_t owner = owners ? owners->front().address : source;
+    std::unique_lock lock(mutex_);
+    for (auto it = registrations_.begin(); it != registrations_.end(); ++it) {
+        HeldName& held = names_[it->name_index];
+        if (it->transaction_id == packet.transaction_id && held.name == answer.name.name) {
+            held.state = NameState::Refused;
+            held.refused_by = owner;
+            registrations_.erase(it);
+            lock.unlock();
+            names_changed_.notify_all();
+            return;
+        }
+    }
+    if (packet.Rcode() == kRcodeConflict) {
+        for (auto& held : names_) {
+            if (held.name == answer.name.name && held.state == NameState::Registered) {
+                held.state = NameState::Conflict;
+                held.refused_by = owner;
+            }
+        }
+        lock.unlock();
+        names_changed_.notify_all();
+    }
+}
+
+void NetbiosService::ReceiveDatagrams() {
+    std::string buffer;
+    for (int i = 0; i < kDatagramBatch; ++i) {
+        auto received = ReceiveOne(datagram_socket_, buffer);
+        if (!received) {
+            return;
+        }
+        if (!status_.network_owner || !receiver_) {
+            continue;
+        }
+        if (auto datagram = ParseDatagram(received->bytes)) {
+            HandleDatagram(*datagram, received->source);
+        }
+    }
+}
+
+void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source) {
+    if (datagram.IsFragment() || datagram.scope != config_.scope) {
+        return;
+    }
+    if (datagram.type == DatagramType::Broadcast) {
+        if (datagram.destination != NetbiosName::Wildcard()) {
+            return;
+        }
+    } else if (!HoldsActive(datagram.destination, nullptr, true)) {
+        return;
+    }
+    // A group write of this computer was delivered here when it was sent.
+    if (datagram.type != DatagramType::DirectUnique && IsOwnAddress(source)) {
+        return;
+    }
+    auto write = ParseMailslotWrite(datagram.user_data);
+    if (!write) {
+        return;
+    }
+    auto slot = SlotOfMailslotName(write->mailslot_name);
+    if (slot) {
+        receiver_(*slot, std::move(write->data));
+    }
+}
+
+}  // namespace lyr::netbios

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "netbios/datagram.h"
+#include "netbios/interfaces.h"
+#include "netbios/name_packet.h"
+#include "netbios/netbios_name.h"
+
+namespace lyr::netbios {
+
+// One process per computer owns UDP 137/138, holds our names and receives; every other process
+// of ours is a client: it sends from ephemeral ports and resolves names with its own queries.
+enum class ServiceMode { Owner, Client };
+
+struct ServiceConfig {
+    std::string computer_name;  // NetBIOS form: upper-case, at most 15 bytes
+    std::string workgroup;
+    ServiceMode mode = ServiceMode::Owner;
+    uint16_t name_service_port = 137;
+    uint16_t datagram_port = 138;
+    std::string scope;
+    // A fixed set of interfaces instead of the system's (tests).
+    std::optional<std::vector<Ipv4Interface>> interfaces;
+    std::chrono::milliseconds registration_interval{250};
+    int registration_tries = 3;
+    std::chrono::milliseconds query_interval{750};
+    int query_tries = 3;
+    uint32_t ttl_seconds = 300000;
+    // Name resolution: how long answers are kept, and how long DNS may take (0: no DNS).
+    std::chrono::seconds cache_lifetime{600};
+    std::chrono::milliseconds dns_timeout{2000};
+    // Room for a burst of datagrams while the service thread hands earlier ones over.
+    int datagram_receive_buffer = 16 << 20;
+};
+
+enum class NameState { Registering, Registered, Conflict, Refused };
+
+struct HeldName {
+    NetbiosName name;
+    bool group = false;
+    NameState state = NameState::Registering;
+    uint32_t refused_by = 0;  // the owner's address when refused
+};
+
+// How the service reaches the network. In Client mode, and in Owner mode when the ports could
+// not be had, it still resolves and sends; only Owner with network_owner receives.
+struct NetworkStatus {
+    bool network_owner = false;
+    uint16_t failed_port = 0;  // the port that could not be bound, 0 if none
+    int error_number = 0;
+    std::string problem;  // why, and what to do, for people; empty when all is well
+};
+
+struct QueryAnswer {
+    uint32_t address = 0;
+    bool group = false;
+};
+
+// A mailslot write that reached one of our names: the slot (the part after "\MAILSLOT\") and
+// the data, whole. Called on the service thread, in arrival order; it must not block for long.
+using MailslotReceiver = std::function<void(const std::string& slot, std::string data)>;
+
+// The NetBIOS name and datagram services of a B node, on one thread of its own.
+class NetbiosService {
+public:
+    NetbiosService(ServiceConfig config, MailslotReceiver receiver = {});
+    ~NetbiosService();  // releases our names
+    NetbiosService(const NetbiosService&) = delete;
+    NetbiosService& operator=(const NetbiosService&) = delete;
+
+    const ServiceConfig& Config() const { return config_; }
+    NetworkStatus Status() const { return status_; }
+    std::vector<HeldName> Names() const;
+    // Waits until no name is Registering any more; false on time-out.
+    bool WaitForRegistration(std::chrono::milliseconds timeout) const;
+
+    // Broadcasts NAME QUERY REQUESTs (config's tries and interval); the first positive answer.
+    std::optional<QueryAnswer> QueryName(const NetbiosName& name);
+
+    // Sends a datagram from our COMPUTER<00> to `address`, or to the broadcast address of every
+    // interface when `address` is nothing. False when not one copy went out.
+    bool SendDatagram(DatagramType type, const NetbiosName& destination,
+                      std::optional<uint32_t> address, std::string_view user_data);
+
+    std::vector<Ipv4Interface> Interfaces() const;
+    bool IsOwnAddress(uint32_t address) const;
+
+private:
+    struct Socket;
+    struct PendingQuery;
+    struct Registration;
+
+    void OpenSockets();
+    void Run();
+    void ReceiveNamePackets();
+    void ReceiveDatagrams();
+    void HandleNamePacket(const NamePacket& packet, uint32_t source, uint16_t source_port,
+                          uint32_t local_address);
+    void HandleRequest(const NamePacket& packet, uint32_t source, uint16_t source_port,
+                       uint32_t local_address);
+    void HandleResponse(const NamePacket& packet, uint32_t source);
+    void HandleDatagram(const Datagram& datagram, uint32_t source);
+    std::chrono::steady_clock::time_point RunTimers();
+    void SendRegistrationRound(Registration& registration);
+    void ReleaseNames();
+    void SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port);
+    void BroadcastNamePacket(const std::function<NamePacket(uint32_t own_address)>& make);
+    void Wake();
+    uint16_t NextTransactionId();
+    // A name we answer for; datagrams are taken for names still being registered as well.
+    bool HoldsActive(const NetbiosName& name, bool* group = nullptr,
+                     bool or_registering = false) const;
+    NodeStatus OurNodeStatus() const;
+
+    const ServiceConfig config_;
+    const MailslotReceiver receiver_;
+    NetworkStatus status_;
+    int name_socket_ = -1;
+    int datagram_socket_ = -1;
+    int wake_fd_ = -1;
+    std::atomic<uint16_t> next_datagram_id_;
+    std::atomic<uint16_t> next_transaction_id_;
+
+    mutable std::mutex mutex_;  // guards what follows
+    mutable std::condition_variable names_changed_;
+    std::vector<HeldName> names_;
+    std::vector<std::shared_ptr<PendingQuery>> new_queries_;
+    bool stopping_ = false;
+
+    // Service thread only.
+    std::vector<std::shared_ptr<PendingQuery>> queries_;
+    std::vector<Registration> registrations_;
+
+    mutable std::mutex interfaces_mutex_;
+    mutable std::vector<Ipv4Interface> cached_interfaces_;
+    mutable std::chrono::steady_clock::time_point interfaces_expire_{};
+
+    std::thread thread_;
+};
+
+}  // namespace lyr::netbios

@@ -1,0 +1,63 @@
+#include "platform/linux/netbios_mailslot_network.h"
+
+#include "netbios/mailslot_write.h"
+#include "platform/host_identity.h"
+#include "platform/linux/local_mailslot.h"
+
+namespace lyr {
+
+NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config)
+    : service_(std::move(config),
+               [this](const std::string& slot, std::string data) {
+                   delivery_.Deliver(slot, std::move(data));
+               }),
+      resolver_(service_) {}
+
+bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::string& slot,
+                                         std::string_view data) {
+    // One datagram or nothing: mailslot writes are never split.
+    if (slot.empty() || data.size() > netbios::MaxMailslotDataSize(slot)) {
+        return false;
+    }
+    const auto& config = service_.Config();
+    std::string target = netbios::NetbiosUpper(server);
+    std::string mailslot_name = std::string(netbios::kMailslotPrefix) + netbios::NetbiosUpper(slot);
+    if (target == "*" || target == config.workgroup) {
+        return WriteToGroup(
+            netbios::NetbiosName::Make(config.workgroup, netbios::kWorkstationSuffix),
+            mailslot_name, slot, data);
+    }
+    if (target == "." || target == config.computer_name) {
+        return WriteLocalMailslot(slot, data) == LocalWriteResult::Written;
+    }
+    auto resolved = resolver_.Resolve(target);
+    if (!resolved) {
+        return false;
+    }
+    if (resolved->kind == netbios::ResolvedTarget::Kind::Group) {
+        return WriteToGroup(netbios::NetbiosName::Make(target, netbios::kWorkstationSuffix),
+                            mailslot_name, slot, data);
+    }
+    // A host name found through DNS is addressed by its first label, as its NetBIOS name is.
+    std::string netbios_target = NetbiosNameFromHostName(target).value_or(target);
+    auto smb = netbios::BuildMailslotWrite(mailslot_name, data);
+    return smb && service_.SendDatagram(
+                      netbios::DatagramType::DirectUnique,
+                      netbios::NetbiosName::Make(netbios_target, netbios::kMessengerSuffix),
+                      resolved->address, *smb);
+}
+
+bool NetbiosMailslotNetwork::WriteToGroup(const netbios::NetbiosName& group,
+                                          const std::string& mailslot_name, const std::string& slot,
+                                          std::string_view data) {
+    auto smb = netbios::BuildMailslotWrite(mailslot_name, data);
+    if (!smb) {
+        return false;
+    }
+    bool sent =
+        service_.SendDatagram(netbios::DatagramType::DirectGroup, group, std::nullopt, *smb);
+    bool local = WriteLocalMailslot(slot, data) == LocalWriteResult::Written;
+    return sent || local;
+}
+
+}  // namespace lyr

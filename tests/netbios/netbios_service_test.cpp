@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "netbios/datagram.h"
+#include "netbios/mailslot_write.h"
+#include "netbios/name_packet.h"
+#include "netbios/name_resolver.h"
+#include "netbios/netbios_service.h"
+#include "netbios/udp_peer.h"
+
+namespace lyr::netbios {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr uint32_t kLoopback = 0x7F000001;
+constexpr uint32_t kPeer = 0x7F000002;  // another node, as far as the service can tell
+
+// Loopback standing in for a LAN: its broadcast address reaches every socket on the port.
+Ipv4Interface TestLan() {
+    return {"lo", kLoopback, 0xFF000000, 0x7FFFFFFF, false};
+}
+
+ServiceConfig TestConfig(uint16_t port, ServiceMode mode = ServiceMode::Owner) {
+    ServiceConfig config;
+    config.computer_name = "PC1";
+    config.workgroup = "OFFICE";
+    config.mode = mode;
+    config.name_service_port = port;
+    config.datagram_port = static_cast<uint16_t>(port + 1);
+    config.interfaces = std::vector<Ipv4Interface>{TestLan()};
+    config.registration_interval = 50ms;
+    config.query_interval = 100ms;
+    config.dns_timeout = 0ms;
+    return config;
+}
+
+// Collects what the service hands over.
+class Inbox {
+public:
+    MailslotReceiver Receiver() {
+        return [this](const std::string& slot, std::string data) {
+            std::lock_guard lock(mutex_);
+            messages_.push_back(slot + "|" + data);
+            changed_.notify_all();
+        };
+    }
+    std::vector<std::string> WaitFor(size_t count, std::chrono::milliseconds timeout = 2s) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
+        return messages_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> messages_;
+};
+
+std::optional<NamePacket> Ask(test::UdpPeer& peer, const NamePacket& request, uint16_t port,
+                              std::chrono::milliseconds timeout = 1s) {
+    peer.Send(*BuildNamePacket(request), kLoopback, port);
+    auto reply = peer.Receive(timeout);
+    return reply ? ParseNamePacket(reply->bytes) : std::nullopt;
+}
+
+ScopedName Name(const char* name, uint8_t suffix) {
+    return {NetbiosName::Make(name, suffix), ""};
+}
+
+std::string MailslotDatagram(DatagramType type, NetbiosName destination, std::string_view slot,
+                             std::string_view data, uint8_t flags = kDatagramFlagsWhole) {
+    Datagram datagram;
+    datagram.type = type;
+    datagram.flags = flags;
+    datagram.source_ip = kPeer;
+    datagram.source = NetbiosName::Make("PC2", 0);
+    datagram.destination = destination;
+    datagram.user_data = *BuildMailslotWrite(std::string("\\MAILSLOT\\") + std::string(slot), data);
+    return *BuildDatagram(datagram);
+}
+
+TEST(NetbiosService, OwnerRegistersItsNamesAndAnswersForThem) {
+    uint16_t port = test::FreePortPair();
+    NetbiosService service(TestConfig(port));
+    ASSERT_TRUE(service.Status().network_owner) << service.Status().problem;
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    auto names = service.Names();
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0].name.ToString(), "PC1<00>");
+    EXPECT_EQ(names[1].name.ToString(), "PC1<03>");
+    EXPECT_EQ(names[2].name.ToString(), "OFFICE<00>");
+    EXPECT_TRUE(names[2].group);
+    for (const auto& name : names) {
+        EXPECT_EQ(name.state, NameState::Registered) << name.name.ToString();
+    }
+
+    test::UdpPeer peer;
+    auto answer = Ask(peer, MakeNameQuery(0x1111, Name("PC1", 3), true), port);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->transaction_id, 0x1111);
+    EXPECT_EQ(answer->flags, 0x8500);
+    auto owners = ParseNameOwners(answer->answers.at(0).data);
+    ASSERT_TRUE(owners);
+    EXPECT_EQ(owners->at(0).address, kLoopback);
+    EXPECT_FALSE(owners->at(0).IsGroup());
+
+    auto group = Ask(peer, MakeNameQuery(0x1112, Name("OFFICE", 0), true), port);
+    ASSERT_TRUE(group);
+    EXPECT_TRUE(ParseNameOwners(group->answers.at(0).data)->at(0).IsGroup());
+
+    // A broadcast for a name we lack gets silence; a question put to us directly, a "no".
+    EXPECT_FALSE(Ask(peer, MakeNameQuery(0x1113, Name("PC9", 3), true), port, 300ms));
+    auto no = Ask(peer, MakeNameQuery(0x1114, Name("PC9", 3), false), port);
+    ASSERT_TRUE(no);
+    EXPECT_EQ(no->Rcode(), kRcodeNameError);
+
+    auto status = Ask(peer, MakeNodeStatusRequest(0x1115, {NetbiosName::Wildcard(), ""}), port);
+    ASSERT_TRUE(status);
+    auto node = ParseNodeStatus(status->answers.at(0).data);
+    ASSERT_TRUE(node);
+    ASSERT_EQ(node->names.size(), 3u);
+    EXPECT_EQ(node->names[2].name.ToString(), "OFFICE<00>");
+    EXPECT_EQ(node->names[2].flags, kNameGroup | kNameActive);
+}
+
+TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
+    uint16_t port = test::FreePortPair();
+    NetbiosService service(TestConfig(port));
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    test::UdpPeer peer;
+
+    auto defence =
+        Ask(peer, MakeRegistrationRequest(0x2221, Name("PC1", 3), {0, kPeer}, 300000), port);
+    ASSERT_TRUE(defence);
+    EXPECT_EQ(defence->transaction_id, 0x2221);
+    EXPECT_EQ(defence->Rcode(), kRcodeActive);
+    EXPECT_EQ(ParseNameOwners(defence->answers.at(0).data)->at(0).address, kLoopback);
+
+    // Joining our group is fine; taking it as a unique name is not.
+    EXPECT_FALSE(Ask(peer,
+                     MakeRegistrationRequest(0x2222, Name("OFFICE", 0), {kNameGroup, kPeer}, 0),
+                     port, 300ms));
+    auto unique_claim =
+        Ask(peer, MakeRegistrationRequest(0x2223, Name("OFFICE", 0), {0, kPeer}, 0), port);
+    ASSERT_TRUE(unique_claim);
+    EXPECT_EQ(unique_claim->Rcode(), kRcodeActive);
+
+    peer.Send(*BuildNamePacket(MakeConflictDemand(0x2224, Name("PC1", 3), {0, kPeer})), kLoopback,
+              port);
+    for (int i = 0; i < 100 && service.Names()[1].state != NameState::Conflict; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(service.Names()[1].state, NameState::Conflict);
+    EXPECT_EQ(service.Names()[0].state, NameState::Registered);
+    EXPECT_FALSE(Ask(peer, MakeNameQuery(0x2225, Name("PC1", 3), true), port, 300ms));
+}
+
+TEST(NetbiosService, HandsOverMailslotWritesForOurNamesOnlyAndInOrder) {
+    uint16_t port = test::FreePortPair();
+    Inbox inbox;
+    NetbiosService service(TestConfig(port), inbox.Receiver());
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    test::UdpPeer peer;
+    uint16_t datagram_port = static_cast<uint16_t>(port + 1);
+    auto send = [&](const std::string& bytes) { peer.Send(bytes, kLoopback, datagram_port); };
+
+    std::string binary("A\0B\0\x14\xFF", 6);
+    send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3), "MESSNGR",
+                          "one"));
+    send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC9", 3), "MESSNGR",
+                          "not ours"));
+    send(MailslotDatagram(DatagramType::DirectGroup, NetbiosName::Make("OFFICE", 0), "messngr",
+                          "two"));
+    send(MailslotDatagram(DatagramType::DirectGroup, NetbiosName::Make("SALES", 0), "MESSNGR",
+                          "other group"));
+    send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3), "MESSNGR",
+                          "part", kDatagramFlagFirst | kDatagramFlagMore));
+    send(MailslotDatagram(DatagramType::Broadcast, NetbiosName::Wildcard(), "Sub\\Slot", "three"));
+    send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 0), "MESSNGR",
+                          binary));
+    send("garbage");
+    Datagram not_a_mailslot;
+    not_a_mailslot.destination = NetbiosName::Make("PC1", 3);
+    not_a_mailslot.user_data = "\xFFSMB\x72";
+    send(*BuildDatagram(not_a_mailslot));
+    send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3), "MESSNGR",
+                          "last"));
+
+    auto messages = inbox.WaitFor(5);
+    EXPECT_EQ(messages, (std::vector<std::string>{"MESSNGR|one", "messngr|two", "Sub\\Slot|three",
+                                                  "MESSNGR|" + binary, "MESSNGR|last"}));
+}
+
+TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedTime) {
+    uint16_t port = test::FreePortPair();
+    Inbox inbox;
+    auto owner = std::make_unique<NetbiosService>(TestConfig(port), inbox.Receiver());
+    ASSERT_TRUE(owner->WaitForRegistration(2s));
+    auto client_config = TestConfig(port, ServiceMode::Client);
+    client_config.computer_name = "PC2";
+    client_config.cache_lifetime = 2s;
+    NetbiosService client(client_config);
+    EXPECT_FALSE(client.Status().network_owner);
+    EXPECT_TRUE(client.Status().problem.empty());
+    EXPECT_TRUE(client.Names().empty());
+
+    NameResolver resolver(client);
+    auto resolved_at = std::chrono::steady_clock::now();
+    EXPECT_EQ(resolver.Resolve("pc1"), (ResolvedTarget{ResolvedTarget::Kind::Computer, kLoopback}));
+    EXPECT_EQ(resolver.Resolve("office"), (ResolvedTarget{ResolvedTarget::Kind::Group, kLoopback}));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(resolver.Resolve("NOBODY"));
+    auto took = std::chrono::steady_clock::now() - start;
+    // Three tries for NOBODY<03>, three for NOBODY<00>.
+    EXPECT_GE(took, 500ms);
+    EXPECT_LT(took, 1500ms);
+
+    // A unique datagram from another process of this computer is taken.
+    auto smb = *BuildMailslotWrite("\\MAILSLOT\\MESSNGR", "hi");
+    EXPECT_TRUE(client.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3),
+                                    kLoopback, smb));
+    EXPECT_EQ(inbox.WaitFor(1), std::vector<std::string>{"MESSNGR|hi"});
+
+    // The cache answers without asking, for a while.
+    owner.reset();
+    EXPECT_TRUE(resolver.Resolve("PC1"));
+    std::this_thread::sleep_until(resolved_at + 2100ms);
+    EXPECT_FALSE(resolver.Resolve("PC1"));
+}
+
+TEST(NetbiosService, ClientDatagramsSayTheServicePortAndTheirSender) {
+    uint16_t port = test::FreePortPair();
+    auto config = TestConfig(port, ServiceMode::Client);
+    NetbiosService client(config);
+    test::UdpPeer peer(kPeer, static_cast<uint16_t>(port + 1));
+    auto smb = *BuildMailslotWrite("\\MAILSLOT\\MESSNGR", "hi");
+    ASSERT_TRUE(
+        client.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC2", 3), kPeer, smb));
+    auto packet = peer.Receive(1s);
+    ASSERT_TRUE(packet);
+    EXPECT_NE(packet->source_port, port + 1);  // sent from a port of its own
+    auto datagram = ParseDatagram(packet->bytes);
+    ASSERT_TRUE(datagram);
+    EXPECT_EQ(datagram->source_port, port + 1);
+    EXPECT_EQ(datagram->source_ip, kLoopback);
+    EXPECT_EQ(datagram->source.ToString(), "PC1<00>");
+    EXPECT_EQ(datagram->destination.ToString(), "PC2<03>");
+    EXPECT_EQ(ParseMailslotWrite(datagram->user_data)->data, "hi");
+    ASSERT_TRUE(
+        client.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC2", 3), kPeer, smb));
+    auto second = ParseDatagram(peer.Receive(1s)->bytes);
+    EXPECT_EQ(second->id, static_cast<uint16_t>(datagram->id + 1));
+}
+
+TEST(NetbiosService, OwnerWithoutItsPortsSaysWhyAndStillSends) {
+    uint16_t port = test::FreePortPair();
+    test::UdpPeer squatter(0, static_cast<uint16_t>(port + 1));  // holds the datagram port
+    NetbiosService service(TestConfig(port));
+    auto status = service.Status();
+    EXPECT_FALSE(status.network_owner);
+    EXPECT_EQ(status.failed_port, port + 1);
+    EXPECT_EQ(status.error_number, EADDRINUSE);
+    EXPECT_NE(status.problem.find("UDP port " + std::to_string(port + 1) + " is in use"),
+              std::string::npos)
+        << status.problem;
+    EXPECT_TRUE(service.Names().empty());
+    auto smb = *BuildMailslotWrite("\\MAILSLOT\\MESSNGR", "hi");
+    EXPECT_TRUE(service.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC2", 3),
+                                     kLoopback, smb));
+    EXPECT_TRUE(squatter.Receive(1s));
+}
+
+TEST(NetbiosService, LosesNothingOfABurst) {
+    uint16_t port = test::FreePortPair();
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t received = 0;
+    bool in_order = true;
+    NetbiosService service(TestConfig(port), [&](const std::string&, std::string data) {
+        std::lock_guard lock(mutex);
+        in_order = in_order && data == std::to_string(received);
+        ++received;
+        changed.notify_all();
+    });
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    test::UdpPeer peer;
+    constexpr size_t kBurst = 10000;
+    for (size_t i = 0; i < kBurst; ++i) {
+        ASSERT_TRUE(
+            peer.Send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3),
+                                       "MESSNGR", std::to_string(i)),
+                      kLoopback, static_cast<uint16_t>(port + 1)));
+    }
+    std::unique_lock lock(mutex);
+    changed.wait_for(lock, 10s, [&] { return received == kBurst; });
+    EXPECT_EQ(received, kBurst);
+    EXPECT_TRUE(in_order);
+}
+
+}  // namespace
+}  // namespace lyr::netbios

@@ -1,0 +1,205 @@
+// A test host's end of the NetBIOS stack: receives a slot's messages from the network, sends a
+// message to a target, or registers our names. Names and ports come from the environment
+// (LYR_NETBIOS_COMPUTER_NAME, LYR_NETBIOS_WORKGROUP, LYR_NETBIOS_NS_PORT, LYR_NETBIOS_DGM_PORT).
+//
+//   lyr_netbios_host listen SLOT [--count N] [--seconds S] [--summary]
+//       owns the ports, holds SLOT; prints "ready" once the names are registered, then each
+//       message in hex on a line of its own (or, with --summary, "received N in order in U us",
+//       first to last message, at the end); exits 0 when N messages came within S seconds
+//   lyr_netbios_host send TARGET SLOT HEX [--repeat N] [--owner]
+//       writes the message N times (as a client unless --owner); prints "sent N in MS ms"
+//       and exits 0 when every write succeeded
+//   lyr_netbios_host names
+//       registers our names, prints them with their state; exits 0 when all are registered
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "netbios/netbios_service.h"
+#include "platform/linux/netbios_mailslot_network.h"
+#include "platform/netbios_config.h"
+#include "support/local_mailslot_reader.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Hex(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char byte : bytes) {
+        text.push_back(kDigits[byte >> 4]);
+        text.push_back(kDigits[byte & 15]);
+    }
+    return text;
+}
+
+std::string FromHex(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::string Option(std::vector<std::string>& words, const std::string& name, std::string fallback) {
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == name) {
+            std::string value = words[i + 1];
+            words.erase(words.begin() + static_cast<long>(i),
+                        words.begin() + static_cast<long>(i) + 2);
+            return value;
+        }
+    }
+    return fallback;
+}
+
+bool Flag(std::vector<std::string>& words, const std::string& name) {
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == name) {
+            words.erase(words.begin() + static_cast<long>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* StateText(lyr::netbios::NameState state) {
+    switch (state) {
+        case lyr::netbios::NameState::Registering:
+            return "registering";
+        case lyr::netbios::NameState::Registered:
+            return "registered";
+        case lyr::netbios::NameState::Conflict:
+            return "conflict";
+        case lyr::netbios::NameState::Refused:
+            return "refused by";
+    }
+    return "";
+}
+
+bool PrintNames(lyr::netbios::NetbiosService& service) {
+    const auto& config = service.Config();
+    service.WaitForRegistration(config.registration_interval * (config.registration_tries + 2));
+    bool all = true;
+    for (const auto& name : service.Names()) {
+        std::string owner = name.state == lyr::netbios::NameState::Refused
+                                ? " " + lyr::netbios::FormatAddress(name.refused_by)
+                                : "";
+        std::printf("%s %s%s\n", name.name.ToString().c_str(), StateText(name.state),
+                    owner.c_str());
+        all = all && name.state == lyr::netbios::NameState::Registered;
+    }
+    std::fflush(stdout);
+    return all;
+}
+
+int Listen(std::vector<std::string> words) {
+    long count = std::stol(Option(words, "--count", "1"));
+    long seconds = std::stol(Option(words, "--seconds", "10"));
+    bool summary = Flag(words, "--summary");
+    if (words.size() != 1) {
+        return 2;
+    }
+    lyr::test::LocalMailslotReader reader(words[0]);
+    lyr::NetbiosMailslotNetwork network(
+        lyr::MakeNetbiosServiceConfig(lyr::netbios::ServiceMode::Owner));
+    if (!network.Service().Status().network_owner) {
+        std::fprintf(stderr, "%s\n", network.Service().Status().problem.c_str());
+        return 1;
+    }
+    if (!PrintNames(network.Service())) {
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    long received = 0;
+    bool in_order = true;
+    Clock::time_point first, last;
+    while (received < count) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        auto message = reader.Read(left);
+        if (!message) {
+            break;
+        }
+        last = Clock::now();
+        if (received == 0) {
+            first = last;
+        }
+        if (summary) {
+            in_order = in_order && message->ends_with("#" + std::to_string(received));
+        } else {
+            std::printf("%s\n", Hex(*message).c_str());
+            std::fflush(stdout);
+        }
+        ++received;
+    }
+    if (summary) {
+        auto took = std::chrono::duration_cast<std::chrono::microseconds>(last - first);
+        std::printf("received %ld %s in %lld us\n", received,
+                    in_order ? "in order" : "out of order", static_cast<long long>(took.count()));
+    }
+    return received == count ? 0 : 1;
+}
+
+int Send(std::vector<std::string> words) {
+    long repeat = std::stol(Option(words, "--repeat", "1"));
+    bool owner = Flag(words, "--owner");
+    if (words.size() != 3) {
+        return 2;
+    }
+    lyr::NetbiosMailslotNetwork network(lyr::MakeNetbiosServiceConfig(
+        owner ? lyr::netbios::ServiceMode::Owner : lyr::netbios::ServiceMode::Client));
+    std::string message = FromHex(words[2]);
+    auto start = Clock::now();
+    long sent = 0;
+    for (long i = 0; i < repeat; ++i) {
+        // A repeated message carries its number, so the receiver can tell order and loss.
+        std::string data = repeat > 1 ? message + "#" + std::to_string(i) : message;
+        if (!network.WriteRemote(words[0], words[1], data)) {
+            break;
+        }
+        ++sent;
+    }
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    std::printf("sent %ld in %lld ms\n", sent, static_cast<long long>(took.count()));
+    return sent == repeat ? 0 : 1;
+}
+
+int Names() {
+    lyr::netbios::NetbiosService service(
+        lyr::MakeNetbiosServiceConfig(lyr::netbios::ServiceMode::Owner));
+    if (!service.Status().network_owner) {
+        std::fprintf(stderr, "%s\n", service.Status().problem.c_str());
+        return 1;
+    }
+    return PrintNames(service) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty()) {
+        std::fprintf(stderr, "usage: lyr_netbios_host listen|send|names ...\n");
+        return 2;
+    }
+    std::string command = words.front();
+    words.erase(words.begin());
+    if (command == "listen") {
+        return Listen(words);
+    }
+    if (command == "send") {
+        return Send(words);
+    }
+    if (command == "names") {
+        return Names();
+    }
+    return 2;
+}

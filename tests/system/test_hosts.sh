@@ -1,0 +1,86 @@
+# Test hosts for system tests: network namespaces joined by a bridge, all made here and gone
+# at the end. Nothing is created in the namespace the suite runs in: the bridge lives in a
+# namespace of its own as well. Source this file, then:
+#   hosts_create N        hosts 1..N at 10.213.1.1 .. 10.213.1.N/24 (broadcast 10.213.1.255)
+#   on_host I CMD...      runs CMD on host I
+#   on_host_background I OUTPUT CMD...   the same in the background, output to a file; the
+#                         process is stopped by hosts_destroy
+#   wait_for_line FILE TEXT SECONDS
+#   hosts_destroy         (put it in the EXIT trap of the script)
+# A suite that cannot make namespaces (no privilege) should skip: hosts_available tells.
+
+HOST_PIDS=()
+SWITCH_PID=
+BACKGROUND_PIDS=()
+
+hosts_available() {
+    unshare --net true 2>/dev/null && command -v nsenter >/dev/null && command -v ip >/dev/null
+}
+
+_namespace_process() {
+    unshare --net sleep infinity </dev/null >/dev/null 2>&1 &
+    local pid=$!
+    local own
+    own=$(readlink /proc/self/ns/net)
+    for _ in $(seq 100); do
+        [ "$(readlink /proc/$pid/ns/net 2>/dev/null)" != "$own" ] && break
+        sleep 0.02
+    done
+    echo $pid
+}
+
+_in() {
+    local pid=$1
+    shift
+    nsenter --net=/proc/$pid/ns/net -- "$@"
+}
+
+hosts_create() {
+    local count=$1
+    SWITCH_PID=$(_namespace_process)
+    _in $SWITCH_PID ip link set lo up
+    _in $SWITCH_PID ip link add lyrbr0 type bridge
+    _in $SWITCH_PID ip link set lyrbr0 up
+    for i in $(seq "$count"); do
+        HOST_PIDS[$i]=$(_namespace_process)
+        _in $SWITCH_PID ip link add lyrh$i type veth peer name eth0 netns "${HOST_PIDS[$i]}"
+        _in $SWITCH_PID ip link set lyrh$i master lyrbr0 up
+        on_host "$i" ip link set lo up
+        on_host "$i" ip addr add "10.213.1.$i/24" broadcast 10.213.1.255 dev eth0
+        on_host "$i" ip link set eth0 up
+    done
+}
+
+on_host() {
+    local host=$1
+    shift
+    _in "${HOST_PIDS[$host]}" "$@"
+}
+
+on_host_background() {
+    local host=$1 output=$2
+    shift 2
+    # nsenter becomes the command, so its pid is the one to stop.
+    nsenter --net=/proc/${HOST_PIDS[$host]}/ns/net -- "$@" </dev/null >"$output" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+}
+
+wait_for_line() {
+    local file=$1 text=$2 seconds=$3
+    local tries=$((seconds * 20))
+    for _ in $(seq "$tries"); do
+        grep -q -- "$text" "$file" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+hosts_destroy() {
+    for pid in "${BACKGROUND_PIDS[@]}" "${HOST_PIDS[@]}" $SWITCH_PID; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    BACKGROUND_PIDS=()
+    HOST_PIDS=()
+    SWITCH_PID=
+}
