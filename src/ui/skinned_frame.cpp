@@ -55,6 +55,7 @@ SkinnedFrame::SkinnedFrame(QWidget* parent)
     }
     SetSkin(skin_);
     resize(SnapClientToTileGrid(kMinimumFrameSize));
+    PlaceChildren();
 }
 
 void SkinnedFrame::SetSkin(Skin skin) {
