@@ -27,7 +27,6 @@ CAP_PRESSED_TOP = (10, 10, 16)
 GLYPH = (172, 180, 204)
 GLYPH_PRESSED = (80, 239, 80)
 ACCENT = (80, 239, 80)
-ACCENT_DIM = (36, 110, 48)
 
 
 def mix(a, b, part):

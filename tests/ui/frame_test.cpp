@@ -62,13 +62,13 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButton
 // Presses at `from`, moves the mouse by `offset` of the screen and releases it there.
 void DragBy(QWidget* widget, QPoint from, QPoint offset) {
     const QPoint globalStart = widget->mapToGlobal(from);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), QPointF(globalStart),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), QPointF(globalStart), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &press);
     const QPoint globalEnd = globalStart + offset;
     const QPointF localEnd = widget->mapFromGlobal(QPointF(globalEnd));
-    QMouseEvent move(QEvent::MouseMove, localEnd, QPointF(globalEnd), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, localEnd, QPointF(globalEnd), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &move);
     const QPointF localRelease = widget->mapFromGlobal(QPointF(globalEnd));
     QMouseEvent release(QEvent::MouseButtonRelease, localRelease, QPointF(globalEnd),
@@ -293,8 +293,7 @@ private slots:
         QCOMPARE(frame.geometry().right(), workArea_.right());
         // Plainly inside: where the mouse takes it.
         DragBy(&frame, {330, 0}, {-200, 30});
-        QCOMPARE(frame.pos(),
-                 QPoint(workArea_.right() + 1 - 350 - 200, workArea_.y() + 180));
+        QCOMPARE(frame.pos(), QPoint(workArea_.right() + 1 - 350 - 200, workArea_.y() + 180));
     }
 
     void pressesOutsideTheBandDoNotMoveTheWindow() {

@@ -1,5 +1,7 @@
 // Shows a skinned frame with stand-ins for the main window's panes and saves a picture of it,
-// for looking at a skin: skin_demo OUTPUT.png [SKIN] [WIDTHxHEIGHT] [--pressed] [--zoom N] [--crop
+// for looking at a skin: skin_demo OUTPUT.png [SKIN] [WIDTHxHEIGHT] [--pressed]
+// SKIN "test" stands for the tests' skin, every piece in a colour of its own, packed in an
+// archive as skins come. [--zoom N] [--crop
 // X,Y,W,H]
 #include <QApplication>
 #include <QLabel>
@@ -7,11 +9,13 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdio>
 
+#include "ui/skin_fixtures.h"
 #include "ui/skin_loader.h"
 #include "ui/skin_styling.h"
 #include "ui/skinned_frame.h"
@@ -26,7 +30,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString output = arguments[1];
-    const QString skinPath = arguments.size() > 2 ? arguments[2] : QString();
+    QString skinPath = arguments.size() > 2 ? arguments[2] : QString();
+    QTemporaryDir scratch;
+    if (skinPath == "test") {
+        skinPath = scratch.filePath("test.wsz");
+        const QImage bitmap = lyr::test::MakeTestSkinBitmap(QColor(224, 220, 200));
+        lyr::test::WriteZip(skinPath, {{"test/mb.bmp", lyr::test::BmpBytes(bitmap)}});
+    }
     QSize size(375, 232);
     if (arguments.size() > 3) {
         const QStringList parts = arguments[3].split('x');

@@ -129,14 +129,14 @@ private slots:
     }
 
     void archiveLooksInTheFolderOfItsFirstEntryIgnoringCase() {
-        const QString archive = WriteArchive(
-            "folder.wsz", {{"myskin/main.bmp", "x"}, {"mb.bmp", "top level: not this one"},
-                           {"MYSKIN/MB.BMP", testBmp_}});
+        const QString archive = WriteArchive("folder.wsz", {{"myskin/main.bmp", "x"},
+                                                            {"mb.bmp", "top level: not this one"},
+                                                            {"MYSKIN/MB.BMP", testBmp_}});
         QVERIFY(IsTestSkin(LoadSkin(archive)));
         // Archives made on Windows may separate folders with a backslash.
-        QVERIFY(IsTestSkin(LoadSkin(WriteArchive(
-            "backslash.wsz", {{"Skins\\My Skin\\main.bmp", "x"}, {"skins\\my skin\\Mb.Bmp",
-                                                                    testBmp_}}))));
+        QVERIFY(IsTestSkin(
+            LoadSkin(WriteArchive("backslash.wsz", {{"Skins\\My Skin\\main.bmp", "x"},
+                                                    {"skins\\my skin\\Mb.Bmp", testBmp_}}))));
     }
 
     void archiveWithMbBmpOutsideTheFirstEntrysFolderGivesTheBuiltInSkin() {
@@ -151,15 +151,14 @@ private slots:
         QTest::addColumn<std::vector<test::ZipEntry>>("entries");
         const QByteArray half = testBmp_.left(testBmp_.size() / 2);
         QTest::newRow("no entries") << "empty.wsz" << std::vector<test::ZipEntry>{};
-        QTest::newRow("entry of size 0") << "zero.wsz"
-                                         << std::vector<test::ZipEntry>{{"mb.bmp", {}}};
+        QTest::newRow("entry of size 0")
+            << "zero.wsz" << std::vector<test::ZipEntry>{{"mb.bmp", {}}};
         QTest::newRow("entry reads short")
             << "short.wsz"
             << std::vector<test::ZipEntry>{
                    {"mb.bmp", half, static_cast<unsigned long>(testBmp_.size())}};
         QTest::newRow("entry claims more than any skin has")
-            << "huge.wsz"
-            << std::vector<test::ZipEntry>{{"mb.bmp", half, 1024UL * 1024 * 1024}};
+            << "huge.wsz" << std::vector<test::ZipEntry>{{"mb.bmp", half, 1024UL * 1024 * 1024}};
         QTest::newRow("entry with a wrong checksum")
             << "crc.wsz" << std::vector<test::ZipEntry>{{"mb.bmp", testBmp_, {}, true}};
         QTest::newRow("entry that is no image")
@@ -226,8 +225,8 @@ private slots:
             test::WriteBytes(Path("cut.bmp"), testBmp_.left(random.bounded(54)));
             QVERIFY(IsBuiltIn(LoadSkin(Path("cut.bmp"))));
             // Cut in the pixels the decoder may still make an image of; it must not crash.
-            test::WriteBytes(Path("cut-pixels.bmp"), testBmp_.left(random.bounded(
-                                                         static_cast<int>(testBmp_.size()))));
+            test::WriteBytes(Path("cut-pixels.bmp"),
+                             testBmp_.left(random.bounded(static_cast<int>(testBmp_.size()))));
             LoadSkin(Path("cut-pixels.bmp"));
         }
         for (const auto& [original, name] : {std::pair{testBmp_, QStringLiteral("flipped.bmp")},

@@ -40,7 +40,7 @@ private slots:
     void everyPieceComesFromItsRectangleAtItsTargetSize() {
         const QColor sample(1, 2, 3);
         const Skin skin = CutSkin(test::MakeTestSkinBitmap(sample));
-        const QSize tileSizes[] = {{25, 20}, {25, 20}, {25, 20}, {125, 38},
+        const QSize tileSizes[] = {{25, 20}, {25, 20}, {25, 20},  {125, 38},
                                    {11, 29}, {8, 29},  {125, 38}, {25, 38}};
         for (int i = 0; i < kFrameTileCount; ++i) {
             const auto tile = static_cast<FrameTile>(i);
@@ -116,8 +116,7 @@ private slots:
         const Skin skin = CutSkin(bitmap);
         for (int i = 1; i < kCaptionButtonCount; ++i) {
             const auto button = static_cast<CaptionButton>(i);
-            QCOMPARE(skin.Faces(button).NormalImage,
-                     bitmap.copy(NormalFacePiece(button).source));
+            QCOMPARE(skin.Faces(button).NormalImage, bitmap.copy(NormalFacePiece(button).source));
             QCOMPARE(skin.Faces(button).PressImage, bitmap.copy(PressedFacePiece(button).source));
         }
     }

@@ -10,7 +10,9 @@
 namespace lyr {
 namespace {
 
-QImage Picture(QWidget& widget) { return widget.grab().toImage(); }
+QImage Picture(QWidget& widget) {
+    return widget.grab().toImage();
+}
 
 QImage Filled(QSize size, const QColor& color) {
     QImage image(size, QImage::Format_RGB32);
@@ -117,10 +119,11 @@ private slots:
         auto* splitter2 = new QSplitter(&window);
         const QColor skinColor(16, 16, 24);
         const QColor textColor(Qt::white);
-        ApplySkinColors(skinColor, textColor,
-                        {&window, infoText, sendText, recText, userList, fromPanel, splitter1,
-                         splitter2});
-        for (QWidget* widget : {static_cast<QWidget*>(infoText), static_cast<QWidget*>(fromPanel)}) {
+        ApplySkinColors(
+            skinColor, textColor,
+            {&window, infoText, sendText, recText, userList, fromPanel, splitter1, splitter2});
+        for (QWidget* widget :
+             {static_cast<QWidget*>(infoText), static_cast<QWidget*>(fromPanel)}) {
             QCOMPARE(widget->palette().color(QPalette::Window), skinColor);
             QCOMPARE(widget->palette().color(QPalette::WindowText), textColor);
             QVERIFY(widget->autoFillBackground());
