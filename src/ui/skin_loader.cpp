@@ -73,6 +73,7 @@ std::optional<QImage> DecodeSkinBitmap(const QByteArray& bytes) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "BMP");
+    reader.setAutoDetectImageFormat(false);
     const QSize claimed = reader.size();
     if (!claimed.isValid() || claimed.width() > kMaxSkinBitmapSide ||
         claimed.height() > kMaxSkinBitmapSide) {

@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -202,6 +203,17 @@ private slots:
         QVERIFY(IsBuiltIn(LoadSkin(fifo)));
         QVERIFY(IsBuiltIn(LoadSkin(QStringLiteral("/dev/zero"))));
         QVERIFY(IsBuiltIn(LoadSkin(Path("pipe.bmp"))));
+    }
+
+    void imagesOfOtherFormatsAreNoSkins() {
+        const QImage bitmap = test::MakeTestSkinBitmap(kTestSample);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(bitmap.save(&buffer, "PNG"));
+        test::WriteBytes(Path("really-a-png.bmp"), png);
+        QVERIFY(IsBuiltIn(LoadSkin(Path("really-a-png.bmp"))));
+        QVERIFY(IsBuiltIn(LoadSkin(WriteArchive("png-inside.wsz", {{"mb.bmp", png}}))));
     }
 
     void bmpNamedFileThatIsAnArchiveIsNotUnpacked() {
