@@ -40,7 +40,7 @@ bool CompositorPlacesWindows() {
 }  // namespace
 
 SkinnedFrame::SkinnedFrame(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), skin_(LoadSkin(QString())) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     // The paint covers every pixel, so there is nothing to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -53,7 +53,7 @@ SkinnedFrame::SkinnedFrame(QWidget* parent)
         button->setToolTip(Hint(kind));
         buttons_[i] = button;
     }
-    SetSkin(skin_);
+    SetSkin(LoadSkin(QString()));
     resize(SnapClientToTileGrid(kMinimumFrameSize));
     PlaceChildren();
 }
