@@ -19,7 +19,8 @@ namespace {
 }
 
 void SyncDirectory(const std::filesystem::path& directory) {
-    int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -33,10 +34,10 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
     // The temporary name is unique per process and call; O_EXCL refuses a stale leftover, and
     // the mode 0666 lets the user's umask give the file the usual rights.
     static std::atomic<unsigned> counter{0};
-    std::string pattern = (directory / ("." + path.filename().string() + ".tmp." +
-                                        std::to_string(::getpid()) + "." +
-                                        std::to_string(counter.fetch_add(1))))
-                              .string();
+    std::string pattern =
+        (directory / ("." + path.filename().string() + ".tmp." + std::to_string(::getpid()) + "." +
+                      std::to_string(counter.fetch_add(1))))
+            .string();
     int fd = ::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         Fail("Cannot create", path, errno);
@@ -97,7 +98,8 @@ std::optional<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path
     std::filesystem::path copy = path;
     copy += ".bad";
     std::error_code error;
-    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing, error);
+    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing,
+                               error);
     if (error) {
         return std::nullopt;
     }

@@ -27,8 +27,12 @@ struct IconvCloser {
 
 }  // namespace
 
-std::string AnsiCodePage() { return FromEnvironment("LYR_ANSI_CODEPAGE", "CP1251"); }
-std::string OemCodePage() { return FromEnvironment("LYR_OEM_CODEPAGE", "CP866"); }
+std::string AnsiCodePage() {
+    return FromEnvironment("LYR_ANSI_CODEPAGE", "CP1251");
+}
+std::string OemCodePage() {
+    return FromEnvironment("LYR_OEM_CODEPAGE", "CP866");
+}
 
 std::string ConvertText(std::string_view text, const std::string& from, const std::string& to) {
     if (text.empty() || from == to) {
@@ -70,10 +74,18 @@ std::string ConvertText(std::string_view text, const std::string& from, const st
     return result;
 }
 
-std::string OemToAnsi(std::string_view text) { return ConvertText(text, OemCodePage(), AnsiCodePage()); }
-std::string AnsiToOem(std::string_view text) { return ConvertText(text, AnsiCodePage(), OemCodePage()); }
-std::string AnsiToUtf8(std::string_view text) { return ConvertText(text, AnsiCodePage(), "UTF-8"); }
-std::string Utf8ToAnsi(std::string_view text) { return ConvertText(text, "UTF-8", AnsiCodePage()); }
+std::string OemToAnsi(std::string_view text) {
+    return ConvertText(text, OemCodePage(), AnsiCodePage());
+}
+std::string AnsiToOem(std::string_view text) {
+    return ConvertText(text, AnsiCodePage(), OemCodePage());
+}
+std::string AnsiToUtf8(std::string_view text) {
+    return ConvertText(text, AnsiCodePage(), "UTF-8");
+}
+std::string Utf8ToAnsi(std::string_view text) {
+    return ConvertText(text, "UTF-8", AnsiCodePage());
+}
 
 std::string LocaleCodeSet() {
     const char* codeset = nl_langinfo(CODESET);
@@ -85,7 +97,11 @@ std::string LocaleCodeSet() {
     return name;
 }
 
-std::string AnsiToLocale(std::string_view text) { return ConvertText(text, AnsiCodePage(), LocaleCodeSet()); }
-std::string LocaleToAnsi(std::string_view text) { return ConvertText(text, LocaleCodeSet(), AnsiCodePage()); }
+std::string AnsiToLocale(std::string_view text) {
+    return ConvertText(text, AnsiCodePage(), LocaleCodeSet());
+}
+std::string LocaleToAnsi(std::string_view text) {
+    return ConvertText(text, LocaleCodeSet(), AnsiCodePage());
+}
 
 }  // namespace lyr

@@ -14,7 +14,8 @@ public:
 
     // Sends one whole message. False when it cannot go out: the name cannot be resolved, the
     // message is larger than one datagram may carry, or no network is available.
-    virtual bool WriteRemote(const std::string& server, const std::string& slot, std::string_view data) = 0;
+    virtual bool WriteRemote(const std::string& server, const std::string& slot,
+                             std::string_view data) = 0;
 };
 
 }  // namespace lyr
