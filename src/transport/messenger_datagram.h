@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@ struct MessengerDatagram {
     std::string receiver;
     std::string text;
 };
+
+// The longest text a sender puts into one datagram, in characters of the OEM code page.
+constexpr size_t kLongestSentText = 400;
 
 std::string BuildDatagram(std::string_view sender, std::string_view receiver,
                           std::string_view text);

@@ -122,6 +122,12 @@ void ChildProcess::CloseInput() {
     }
 }
 
+void ChildProcess::Signal(int signal) {
+    if (pid_ > 0 && !exit_code_) {
+        ::kill(pid_, signal);
+    }
+}
+
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!exit_code_) {

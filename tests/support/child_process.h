@@ -26,6 +26,7 @@ public:
     std::optional<std::string> ReadErrorLine(
         std::chrono::milliseconds timeout = std::chrono::seconds(20));
     void CloseInput();
+    void Signal(int signal);
     // The exit code (128 + signal for a killed child); nothing on time-out.
     std::optional<int> Wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // What is left on standard output / error after the child has ended.

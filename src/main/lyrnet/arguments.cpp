@@ -4,7 +4,8 @@
 
 namespace lyr::cli {
 
-Arguments::Arguments(const std::vector<std::string>& words, const std::set<std::string>& valued_options,
+Arguments::Arguments(const std::vector<std::string>& words,
+                     const std::set<std::string>& valued_options,
                      const std::set<std::string>& flag_options) {
     bool options_ended = false;
     for (size_t i = 0; i < words.size(); ++i) {
@@ -64,7 +65,8 @@ std::optional<long> Arguments::Number(const std::string& option) const {
     long number = 0;
     auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
     if (error != std::errc() || end != text->data() + text->size() || number < 0) {
-        throw UsageError("option --" + option + " needs a non-negative number, not \"" + *text + "\"");
+        throw UsageError("option --" + option + " needs a non-negative number, not \"" + *text +
+                         "\"");
     }
     return number;
 }
