@@ -92,6 +92,7 @@ protected:
     }
 
     test::UiLoopThread ui_;
+    ObservedUiThread observed_{ui_.Loop()};
     LinuxMailslotSystem system_{"MYPC"};
     std::unique_ptr<TmdMailSlot> endpoint_;
     EventLog log_;
@@ -321,30 +322,28 @@ TEST_F(MailSlotTest, ClosingFromInsideAHandlerStopsDelivery) {
 
 TEST_F(MailSlotTest, DestroyingWhileAHandOverWaitsNeverTouchesTheEndpoint) {
     slot_ = UniqueSlot("pending");
-    ObservedUiThread observed(ui_.Loop());
-    Make(&observed);
+    Make(&observed_);
     ui_.Run([&] {
         endpoint_->SetSlot(slot_);
         endpoint_->SetActive(true);
         ASSERT_TRUE(Write("pending"));
         // The wait thread now waits for this very thread, which destroys the endpoint.
-        ASSERT_TRUE(observed.WaitEntered(1));
+        ASSERT_TRUE(observed_.WaitEntered(1));
         endpoint_.reset();
     });
-    ASSERT_TRUE(observed.WaitReturned(1));
+    ASSERT_TRUE(observed_.WaitReturned(1));
     Settle();
     EXPECT_EQ(Entries(), (Log{"open"}));
 }
 
 TEST_F(MailSlotTest, ReopeningWhileAHandOverWaitsDeliversOnlyTheNewQueue) {
     slot_ = UniqueSlot("reopen-pending");
-    ObservedUiThread observed(ui_.Loop());
-    Make(&observed);
+    Make(&observed_);
     ui_.Run([&] {
         endpoint_->SetSlot(slot_);
         endpoint_->SetActive(true);
         ASSERT_TRUE(Write("lost with the old queue"));
-        ASSERT_TRUE(observed.WaitEntered(1));
+        ASSERT_TRUE(observed_.WaitEntered(1));
         endpoint_->SetActive(false);
         endpoint_->SetActive(true);
     });
@@ -352,6 +351,9 @@ TEST_F(MailSlotTest, ReopeningWhileAHandOverWaitsDeliversOnlyTheNewQueue) {
     ASSERT_TRUE(log_.WaitFor(5));
     Settle();
     EXPECT_EQ(Entries(), (Log{"open", "close", "open", "text:new", "bin:new"}));
+    // Both threads are done with the observed UI thread before it goes.
+    ui_.Run([&] { endpoint_.reset(); });
+    EXPECT_TRUE(observed_.WaitReturned(2));
 }
 
 TEST_F(MailSlotTest, DestroyingAnActiveEndpointReleasesTheNameQuietly) {
