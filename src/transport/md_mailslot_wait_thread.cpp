@@ -66,14 +66,25 @@ void TmdMailSlotWaitThread::Execute() {
 }
 
 void TmdMailSlotWaitThread::DispatchOnUiThread() {
-    TmdCustomMailSlot* mail_slot;
-    {
-        std::lock_guard lock(mutex_);
-        mail_slot = FMailSlot;
-    }
-    // Terminate runs on this same thread, so a live pointer stays live during the dispatch.
-    if (mail_slot) {
+    // Messages that wait already are read in the same hand-over, one by one: a burst then
+    // costs one trip to the UI thread per handful of messages, not per message. The bound
+    // keeps a flood from holding the UI thread.
+    for (int read = 0; read < kMostReadsPerHandOver; ++read) {
+        TmdCustomMailSlot* mail_slot;
+        {
+            std::lock_guard lock(mutex_);
+            mail_slot = FMailSlot;
+        }
+        // Terminate runs on this same thread, so a live pointer stays live during the dispatch;
+        // a handler that closed the endpoint has cleared it.
+        if (!mail_slot) {
+            return;
+        }
         mail_slot->ReadAndDispatch();
+        auto waiting = FHandle->Info();
+        if (!waiting || waiting->message_count == 0) {
+            return;
+        }
     }
 }
 

@@ -11,8 +11,8 @@ namespace lyr {
 
 class TmdCustomMailSlot;
 
-// Watches one endpoint's queue through its own copy of the handle and hands every read over to
-// the user-interface thread, waiting until it has run. Blocks in the queue's Wait while nothing
+// Watches one endpoint's queue through its own copy of the handle and hands the reads over to
+// the user-interface thread, waiting until they have run. Blocks in the queue's Wait while nothing
 // arrives. It ends by itself once terminated; the object lives until both the endpoint and the
 // thread have let it go.
 class TmdMailSlotWaitThread : public std::enable_shared_from_this<TmdMailSlotWaitThread> {
@@ -29,6 +29,9 @@ public:
     // that very hand-over, or the hand-over may wait for the UI thread); it then ends by itself
     // as soon as the hand-over returns.
     void Terminate();
+
+    // At most this many waiting messages are read in one hand-over.
+    static constexpr int kMostReadsPerHandOver = 32;
 
 private:
     TmdMailSlotWaitThread(TmdCustomMailSlot& MailSlot, std::shared_ptr<MailslotReceiver> Handle,

@@ -2,7 +2,6 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,21 +64,21 @@ std::optional<MailslotInfo> LocalMailslotReceiver::Info() {
     if (closed_) {
         return std::nullopt;
     }
+    // Only this reader takes messages out, so a message seen waiting still waits.
+    if (known_next_) {
+        return known_next_;
+    }
     for (;;) {
-        pollfd ready{socket_, POLLIN, 0};
-        int result = ::poll(&ready, 1, 0);
-        if (result < 0 && errno == EINTR) {
+        // A peek with MSG_TRUNC tells the next message's whole size, or that none waits, in one
+        // call and without taking anything.
+        ssize_t next_size = ::recv(socket_, nullptr, 0, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
+        if (next_size < 0 && errno == EINTR) {
             continue;
         }
-        if (result < 0) {
-            return std::nullopt;
-        }
-        if (result == 0 || !(ready.revents & POLLIN)) {
-            return MailslotInfo{};
-        }
-        // On a datagram socket this is the size of the next message alone.
-        int next_size = 0;
-        if (::ioctl(socket_, FIONREAD, &next_size) != 0 || next_size < 0) {
+        if (next_size < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                return MailslotInfo{};
+            }
             return std::nullopt;
         }
         if (max_size_ > 0 && next_size > max_size_) {
@@ -87,7 +86,8 @@ std::optional<MailslotInfo> LocalMailslotReceiver::Info() {
             Read({});
             continue;
         }
-        return MailslotInfo{static_cast<uint32_t>(next_size), 1};
+        known_next_ = MailslotInfo{static_cast<uint32_t>(next_size), 1};
+        return known_next_;
     }
 }
 
@@ -95,6 +95,7 @@ std::optional<size_t> LocalMailslotReceiver::Read(std::span<char> buffer) {
     if (closed_) {
         return std::nullopt;
     }
+    known_next_.reset();
     for (;;) {
         ssize_t size = ::recv(socket_, buffer.data(), buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
         if (size < 0 && errno == EINTR) {

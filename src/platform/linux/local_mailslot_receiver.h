@@ -29,6 +29,7 @@ private:
     const int socket_;
     const int wake_;
     const int32_t max_size_;
+    std::optional<MailslotInfo> known_next_;  // the last Info that found a message waiting
 
     // Close may not release the descriptors while Wait still polls them.
     std::mutex mutex_;
