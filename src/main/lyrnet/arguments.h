@@ -1,8 +1,8 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

@@ -14,6 +14,14 @@ const std::vector<Command>& AllCommands() {
         {"names", "names",
          "register this computer's NetBIOS names on the network and list them with their state",
          RunNames},
+        {"send", "send TARGET TEXT [--from NAME]",
+         "send one message to TARGET (\".\" or this computer's name; at most 400 characters); the "
+         "sender is NAME, by default this computer's name",
+         RunSend},
+        {"listen", "listen [--count N] [--json]",
+         "receive messages on this computer and print each (sender, receiver, text; with --json "
+         "one object a line with from, to and text) until interrupted or N were printed",
+         RunListen},
     };
     return commands;
 }

@@ -3,51 +3,94 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
 
+#include "platform/ascii_case.h"
+
 namespace lyr {
+namespace {
+
+constexpr std::string_view kAddressPrefix = "lyr-mailslot:";
+// Abstract names start with a NUL, which takes one byte of sun_path.
+constexpr size_t kLongestAddressName = sizeof(sockaddr_un::sun_path) - 1;
+
+}  // namespace
 
 LocalMailslotAddress MakeLocalMailslotAddress(std::string_view slot) {
-    std::string name = "lyr-mailslot:";
-    for (char c : slot) {
-        name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    }
+    std::string name(kAddressPrefix);
+    name += ToLowerAscii(slot);
     LocalMailslotAddress result;
     result.address.sun_family = AF_UNIX;
-    // Abstract namespace: a leading NUL, then the name (cut to what sun_path holds).
-    size_t length = std::min(name.size(), sizeof(result.address.sun_path) - 1);
+    size_t length = std::min(name.size(), kLongestAddressName);
     std::memcpy(result.address.sun_path + 1, name.data(), length);
     result.length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
     return result;
 }
 
-LocalWriteResult WriteLocalMailslot(std::string_view slot, std::string_view data, int timeout_ms) {
+bool IsUsableLocalSlotName(std::string_view slot) {
+    return !slot.empty() && slot.find('\0') == std::string_view::npos &&
+           kAddressPrefix.size() + slot.size() <= kLongestAddressName;
+}
+
+std::optional<LocalMailslotConnection> LocalMailslotConnection::Open(std::string_view slot,
+                                                                     int timeout_ms,
+                                                                     LocalWriteResult* why) {
+    auto fail = [why](LocalWriteResult result) {
+        if (why) {
+            *why = result;
+        }
+        return std::nullopt;
+    };
+    if (!IsUsableLocalSlotName(slot)) {
+        return fail(LocalWriteResult::NoSuchSlot);
+    }
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        return LocalWriteResult::Failed;
+        return fail(LocalWriteResult::Failed);
     }
+    LocalMailslotConnection connection(fd);
     timeval timeout{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     auto target = MakeLocalMailslotAddress(slot);
-    LocalWriteResult result = LocalWriteResult::Failed;
+    // Connecting finds out at once whether anybody holds the slot.
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&target.address), target.length) != 0) {
+        bool nobody = errno == ECONNREFUSED || errno == ENOENT;
+        return fail(nobody ? LocalWriteResult::NoSuchSlot : LocalWriteResult::Failed);
+    }
+    return connection;
+}
+
+LocalMailslotConnection::LocalMailslotConnection(LocalMailslotConnection&& other) noexcept
+    : socket_(other.socket_) {
+    other.socket_ = -1;
+}
+
+LocalMailslotConnection::~LocalMailslotConnection() {
+    if (socket_ >= 0) {
+        ::close(socket_);
+    }
+}
+
+LocalWriteResult LocalMailslotConnection::Send(std::string_view data) {
     for (;;) {
-        ssize_t sent = ::sendto(fd, data.data(), data.size(), MSG_NOSIGNAL,
-                                reinterpret_cast<const sockaddr*>(&target.address), target.length);
+        ssize_t sent = ::send(socket_, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) {
             continue;
         }
         if (sent == static_cast<ssize_t>(data.size())) {
-            result = LocalWriteResult::Written;
-        } else if (sent < 0 && (errno == ECONNREFUSED || errno == ENOENT)) {
-            result = LocalWriteResult::NoSuchSlot;
+            return LocalWriteResult::Written;
         }
-        break;
+        bool nobody = sent < 0 && (errno == ECONNREFUSED || errno == ENOENT);
+        return nobody ? LocalWriteResult::NoSuchSlot : LocalWriteResult::Failed;
     }
-    ::close(fd);
-    return result;
+}
+
+LocalWriteResult WriteLocalMailslot(std::string_view slot, std::string_view data, int timeout_ms) {
+    LocalWriteResult why = LocalWriteResult::Failed;
+    auto connection = LocalMailslotConnection::Open(slot, timeout_ms, &why);
+    return connection ? connection->Send(data) : why;
 }
 
 }  // namespace lyr

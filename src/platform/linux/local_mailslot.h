@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,10 +19,32 @@ struct LocalMailslotAddress {
 };
 LocalMailslotAddress MakeLocalMailslotAddress(std::string_view slot);
 
+// Whether a slot name can be a queue's name: not empty, no NUL, and short enough that its
+// address is not cut (two different long names must not meet in one queue).
+bool IsUsableLocalSlotName(std::string_view slot);
+
 enum class LocalWriteResult {
     Written,     // the whole message is queued
     NoSuchSlot,  // nobody holds the slot
     Failed,      // the queue refused it (too large, or full for longer than the write waits)
+};
+
+// A writer's connection to one slot's queue. A full queue makes the writer wait (at most the
+// time-out given at Open) rather than lose the message.
+class LocalMailslotConnection {
+public:
+    // Nothing when nobody holds the slot or the name is unusable; `why` says which.
+    static std::optional<LocalMailslotConnection> Open(std::string_view slot, int timeout_ms,
+                                                       LocalWriteResult* why = nullptr);
+    LocalMailslotConnection(LocalMailslotConnection&& other) noexcept;
+    LocalMailslotConnection& operator=(LocalMailslotConnection&&) = delete;
+    ~LocalMailslotConnection();
+
+    LocalWriteResult Send(std::string_view data);
+
+private:
+    explicit LocalMailslotConnection(int socket) : socket_(socket) {}
+    int socket_;
 };
 
 // Writes one whole message to the slot's queue. Waits at most `timeout_ms` for room in a full

@@ -1,0 +1,134 @@
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "main/lyrnet/arguments.h"
+#include "main/lyrnet/mailslot_setup.h"
+#include "main/lyrnet/subcommands.h"
+#include "platform/call_loop.h"
+#include "platform/codepage.h"
+#include "transport/md_winpopup.h"
+
+namespace lyr::cli {
+namespace {
+
+std::string JsonString(const std::string& utf8) {
+    std::string result = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+            case '"':
+                result += "\\\"";
+                break;
+            case '\\':
+                result += "\\\\";
+                break;
+            case '\n':
+                result += "\\n";
+                break;
+            case '\r':
+                result += "\\r";
+                break;
+            case '\t':
+                result += "\\t";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
+                    result += escaped;
+                } else {
+                    result.push_back(static_cast<char>(c));
+                }
+        }
+    }
+    return result + "\"";
+}
+
+void PrintMessage(const std::string& sender, const std::string& receiver,
+                  const std::string& oem_text, bool json) {
+    std::string text = OemToAnsi(oem_text);
+    if (json) {
+        std::printf("{\"from\":%s,\"to\":%s,\"text\":%s}\n", JsonString(AnsiToUtf8(sender)).c_str(),
+                    JsonString(AnsiToUtf8(receiver)).c_str(), JsonString(AnsiToUtf8(text)).c_str());
+    } else {
+        std::printf("%s -> %s: %s\n", AnsiToLocale(sender).c_str(), AnsiToLocale(receiver).c_str(),
+                    AnsiToLocale(text).c_str());
+    }
+    std::fflush(stdout);
+}
+
+// Turns an interrupt or termination into the end of the loop. The signals are blocked in every
+// thread before any starts, so only this thread's sigwait takes them.
+class SignalsEndLoop {
+public:
+    explicit SignalsEndLoop(CallLoop& loop) {
+        sigemptyset(&signals_);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&signals_, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
+        waiter_ = std::thread([this, &loop] {
+            int signal = 0;
+            sigwait(&signals_, &signal);
+            loop.Quit();
+        });
+    }
+    ~SignalsEndLoop() {
+        pthread_kill(waiter_.native_handle(), SIGTERM);
+        waiter_.join();
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+
+private:
+    sigset_t signals_;
+    sigset_t previous_;
+    std::thread waiter_;
+};
+
+}  // namespace
+
+int RunListen(const std::vector<std::string>& words) {
+    Arguments arguments(words, {"count"}, {"json"});
+    if (!arguments.Positional().empty()) {
+        throw UsageError("takes no TARGET or TEXT");
+    }
+    long count = arguments.Number("count").value_or(0);
+    if (arguments.Has("count") && count == 0) {
+        throw UsageError("--count needs at least 1");
+    }
+    bool json = arguments.Has("json");
+
+    auto mailslots = MakeMailslotSystem();
+    CallLoop loop;
+    SignalsEndLoop signals(loop);
+    // This thread is the endpoint's user-interface thread: it opens the endpoint and then runs
+    // the loop that its wait thread hands every message to.
+    TmdWinPopup endpoint(*mailslots, loop);
+    long printed = 0;
+    endpoint.OnMessage = [&](TmdCustomWinPopup&, const std::string& receiver,
+                             const std::string& sender, const std::string& text) {
+        PrintMessage(sender, receiver, text, json);
+        if (count > 0 && ++printed >= count) {
+            loop.Quit();
+        }
+    };
+    try {
+        endpoint.SetActive(true);
+    } catch (const EmdMailSlot& error) {
+        bool held = std::string(error.what()) == "Mailslot already exists";
+        std::fprintf(
+            stderr, "lyrnet listen: cannot receive on \\\\.\\mailslot\\messngr: %s%s\n",
+            error.what(),
+            held ? " (a messenger or another lyrnet listen receives messages on this computer)"
+                 : "");
+        return 1;
+    }
+    std::fprintf(stderr, "lyrnet listen: receiving on \\\\.\\mailslot\\messngr\n");
+    loop.Run();
+    endpoint.SetActive(false);
+    return 0;
+}
+
+}  // namespace lyr::cli

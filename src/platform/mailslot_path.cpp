@@ -1,0 +1,34 @@
+#include "platform/ascii_case.h"
+#include "platform/mailslot.h"
+
+namespace lyr {
+
+std::optional<MailslotPath> ParseMailslotPath(std::string_view name) {
+    constexpr std::string_view kMailslotWord = "mailslot";
+    if (name.size() < 2 || name[0] != '\\' || name[1] != '\\') {
+        return std::nullopt;
+    }
+    name.remove_prefix(2);
+    auto server_end = name.find('\\');
+    if (server_end == 0 || server_end == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string_view server = name.substr(0, server_end);
+    name.remove_prefix(server_end + 1);
+    if (name.size() < kMailslotWord.size() + 2 ||
+        !EqualsIgnoringCase(name.substr(0, kMailslotWord.size()), kMailslotWord) ||
+        name[kMailslotWord.size()] != '\\') {
+        return std::nullopt;
+    }
+    return MailslotPath{std::string(server), std::string(name.substr(kMailslotWord.size() + 1))};
+}
+
+std::string MakeMailslotPath(std::string_view server, std::string_view slot) {
+    std::string path = "\\\\";
+    path += server;
+    path += "\\mailslot\\";
+    path += slot;
+    return path;
+}
+
+}  // namespace lyr

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/error.h"
+#include "platform/mailslot.h"
+#include "platform/ui_thread.h"
+
+namespace lyr {
+
+class TmdCustomMailSlot;
+class TmdMailSlotWaitThread;
+
+// The endpoint's error; its text is one of the short English messages of the endpoint.
+class EmdMailSlot : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// One read message. `Data` holds Size + 1 bytes, zero-filled before the read, so the message is
+// always followed by a NUL; `Len` and `Ptr` are what the events receive.
+struct TmdMailSlotBuffer {
+    int32_t Size = 0;
+    std::unique_ptr<char[]> Data;
+    int32_t Len = 0;
+    char* Ptr = nullptr;
+};
+
+using TNotifyEvent = std::function<void(TmdCustomMailSlot& Sender)>;
+using TmsMessageAvail = std::function<void(TmdCustomMailSlot& Sender, const std::string& Msg)>;
+using TmsBinMessageAvail =
+    std::function<void(TmdCustomMailSlot& Sender, const char* Data, int32_t Len)>;
+
+// A receiving endpoint: creates and owns one mailslot "\\Server\mailslot\Slot" while Active,
+// and raises its events on the user-interface thread for every message that arrives, one at a
+// time and in arrival order. A wait thread watches the queue and hands each read over to the
+// UI thread through `ui_thread`.
+//
+// Everything here is called on the UI thread. `system` and `ui_thread` must outlive the endpoint
+// and its wait threads. The endpoint may be closed (Active false, or a property change that
+// reopens it) at any time, also from inside one of its own event handlers; destroying it while
+// active closes it without raising OnClose. Destroying it from inside its own handler is not
+// supported.
+class TmdCustomMailSlot {
+public:
+    TmdCustomMailSlot(MailslotSystem& system, UiThread& ui_thread);
+    virtual ~TmdCustomMailSlot();
+    TmdCustomMailSlot(const TmdCustomMailSlot&) = delete;
+    TmdCustomMailSlot& operator=(const TmdCustomMailSlot&) = delete;
+
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    const std::string& Server() const { return FServer; }
+    void SetServer(const std::string& Value);
+    const std::string& Slot() const { return FSlot; }
+    void SetSlot(const std::string& Value);
+    int32_t MaxSize() const { return FMaxSize; }
+    void SetMaxSize(int32_t Value);
+    uint32_t MessageCount() const { return FMessageCount; }
+    uint32_t NextSize() const { return FNextSize; }
+    bool SlotSet() const { return FSlotSet; }
+    const TmdMailSlotWaitThread* WaitThread() const { return FWaitThread.get(); }
+
+    // The component's name; while Slot was never assigned, Slot follows it.
+    const std::string& Name() const { return FName; }
+    void SetName(const std::string& Value);
+    // While the stored properties are read, Active is only recorded; Loaded applies it.
+    void BeginLoading() { FLoading = true; }
+    virtual void Loaded();
+
+    void CheckMessages();
+    virtual bool ReadMessage(TmdMailSlotBuffer& Buffer);
+    virtual void FreeMessage(TmdMailSlotBuffer& Buffer);
+    // Reads one message and raises the events; every error is swallowed (the message is lost).
+    void ReadAndDispatch();
+    virtual void Open();
+    virtual void Close();
+
+    TNotifyEvent OnOpen;
+    TNotifyEvent OnClose;
+    TmsMessageAvail OnMessageAvail;
+    TmsBinMessageAvail OnBinMessageAvail;
+
+    // The longest message that gets a buffer; longer ones are taken out of the queue unread.
+    static constexpr uint32_t kLongestMessage = 0xFFFC;
+
+protected:
+    virtual void DoOpen();
+    virtual void DoClose();
+    virtual void DoMessageAvail(const std::string& Msg);
+    virtual void DoBinMessageAvail(const char* Data, int32_t Len);
+    [[noreturn]] virtual void RaiseError(const std::string& Msg);
+
+private:
+    void StopWaitThread();
+
+    MailslotSystem& system_;
+    UiThread& ui_thread_;
+
+    bool FStreamedActive = false;
+    bool FActive = false;
+    std::shared_ptr<MailslotReceiver> FHandle;  // empty while closed
+    int32_t FMaxSize = 0;
+    std::string FServer;
+    std::string FSlot;
+    uint32_t FMessageCount = 0;
+    uint32_t FNextSize = 0;
+    bool FSlotSet = false;
+    std::shared_ptr<TmdMailSlotWaitThread> FWaitThread;
+    std::string FName;
+    bool FLoading = false;
+};
+
+// The general endpoint for program use.
+class TmdMailSlot : public TmdCustomMailSlot {
+public:
+    using TmdCustomMailSlot::TmdCustomMailSlot;
+};
+
+}  // namespace lyr

@@ -1,0 +1,31 @@
+#include "transport/md_winpopup.h"
+
+#include <string_view>
+
+#include "transport/messenger_datagram.h"
+
+namespace lyr {
+
+TmdCustomWinPopup::TmdCustomWinPopup(MailslotSystem& system, UiThread& ui_thread, TickSource tick)
+    : TmdCustomMailSlot(system, ui_thread), tick_(std::move(tick)) {
+    SetSlot("messngr");
+}
+
+void TmdCustomWinPopup::DoBinMessageAvail(const char* Data, int32_t Len) {
+    if (!OnMessage || Len < 0) {
+        return;
+    }
+    std::string_view datagram(Data, static_cast<size_t>(Len));
+    std::string crc = CrcText(Crc16Arc(datagram));
+    uint32_t now = tick_();
+    bool repeat = IsRepeatDatagram(crc, now, FLastCrc, FLastTick);
+    FLastTick = now;
+    FLastCrc = crc;
+    if (repeat) {
+        return;
+    }
+    MessengerDatagram fields = SplitDatagram(datagram);
+    OnMessage(*this, fields.receiver, fields.sender, fields.text);
+}
+
+}  // namespace lyr
