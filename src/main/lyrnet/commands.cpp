@@ -14,6 +14,11 @@ const std::vector<Command>& AllCommands() {
         {"names", "names",
          "register this computer's NetBIOS names on the network and list them with their state",
          RunNames},
+        {"scan", "scan [--wait SECONDS] [--json]",
+         "list the workgroups and computers of the network neighbourhood as the user list shows "
+         "them, after asking our workgroup to announce itself and waiting SECONDS (2) for "
+         "answers; --json: one JSON object a line",
+         RunScan},
     };
     return commands;
 }

@@ -12,5 +12,6 @@ int RunHistory(const std::vector<std::string>& words);
 // `lyrnet history` printed a damaged store as far as it was whole (1 is any other failure).
 constexpr int kHistoryDamagedExitCode = 3;
 int RunNames(const std::vector<std::string>& words);
+int RunScan(const std::vector<std::string>& words);
 
 }  // namespace lyr::cli
