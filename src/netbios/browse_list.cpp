@@ -66,6 +66,7 @@ void BrowseList::SeeComputer(BrowseComputer computer, std::chrono::milliseconds 
     if (computer.server_type == 0) {
         if (found != computers_.end()) {
             computers_.erase(found);
+            next_expiry_ = Clock::time_point::min();  // looked for again by the next Expire
             Changed();
         }
         return;
@@ -77,13 +78,14 @@ void BrowseList::SeeComputer(BrowseComputer computer, std::chrono::milliseconds 
         }
         computers_.emplace(std::move(key), ComputerEntry{std::move(computer), expires});
         Changed();
-        return;
+    } else {
+        found->second.expires = expires;
+        if (found->second.computer != computer) {
+            found->second.computer = std::move(computer);
+            Changed();
+        }
     }
-    found->second.expires = expires;
-    if (found->second.computer != computer) {
-        found->second.computer = std::move(computer);
-        Changed();
-    }
+    next_expiry_ = std::min(next_expiry_, expires);
 }
 
 void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds periodicity,
@@ -99,6 +101,7 @@ void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds
         return;
     }
     entry->second = ExpiryOf(periodicity, now);
+    next_expiry_ = std::min(next_expiry_, entry->second);
     if (added) {
         Changed();
     }
@@ -106,6 +109,9 @@ void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds
 
 BrowseList::Clock::time_point BrowseList::Expire(Clock::time_point now) {
     std::lock_guard lock(mutex_);
+    if (now < next_expiry_) {
+        return next_expiry_;
+    }
     auto next = Clock::time_point::max();
     bool removed = false;
     for (auto it = computers_.begin(); it != computers_.end();) {
@@ -129,6 +135,7 @@ BrowseList::Clock::time_point BrowseList::Expire(Clock::time_point now) {
     if (removed) {
         Changed();
     }
+    next_expiry_ = next;
     return next;
 }
 

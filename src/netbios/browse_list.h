@@ -79,6 +79,8 @@ private:
     uint64_t generation_ = 0;
     std::map<Key, ComputerEntry> computers_;
     std::map<std::string, Clock::time_point> workgroups_;  // from their local masters
+    // No later than the first expiry, so that most calls of Expire need not look at every entry.
+    Clock::time_point next_expiry_ = Clock::time_point::max();
 };
 
 }  // namespace lyr::netbios
