@@ -15,15 +15,6 @@ constexpr size_t kMaxNetbiosNameLength = 15;
 
 }  // namespace
 
-std::string NetbiosUpper(std::string name) {
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return name;
-}
-
 std::optional<uint32_t> LookUpDns(const std::string& host, std::chrono::milliseconds timeout) {
     struct Lookup {
         std::mutex mutex;

@@ -42,9 +42,6 @@ private:
     std::map<std::string, CacheEntry> cache_;
 };
 
-// The name as NetBIOS compares it: ASCII letters upper-cased, other bytes as they are.
-std::string NetbiosUpper(std::string name);
-
 // getaddrinfo for an IPv4 address, given up after `timeout` (the lookup itself may linger in a
 // thread of its own, which owns everything it touches).
 std::optional<uint32_t> LookUpDns(const std::string& host, std::chrono::milliseconds timeout);

@@ -12,6 +12,15 @@ constexpr int kMaxPointerJumps = 16;
 
 }  // namespace
 
+std::string NetbiosUpper(std::string name) {
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return name;
+}
+
 NetbiosName NetbiosName::Make(std::string_view name, uint8_t suffix) {
     NetbiosName result;
     result.bytes.fill(' ');

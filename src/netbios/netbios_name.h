@@ -36,6 +36,9 @@ struct NetbiosName {
     auto operator<=>(const NetbiosName&) const = default;
 };
 
+// The name as NetBIOS compares it: ASCII letters upper-cased, other bytes as they are.
+std::string NetbiosUpper(std::string name);
+
 // A name with its scope, as it stands in a packet.
 struct ScopedName {
     NetbiosName name;

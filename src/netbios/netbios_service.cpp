@@ -166,7 +166,9 @@ struct NetbiosService::Registration {
 };
 
 NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
-    : config_(std::move(config)), receiver_(std::move(receiver)) {
+    : config_(std::move(config)),
+      receiver_(std::move(receiver)),
+      browse_list_(config_.computer_name, config_.workgroup, config_.server_type) {
     std::random_device random;
     next_datagram_id_ = static_cast<uint16_t>(random());
     next_transaction_id_ = static_cast<uint16_t>(random());
@@ -182,6 +184,18 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
         for (size_t i = 0; i < names_.size(); ++i) {
             registrations_.push_back({i, NextTransactionId(), 0, now});
         }
+        AnnouncerSettings announcer{config_.computer_name, config_.workgroup, config_.server_type,
+                                    config_.announcement_intervals,
+                                    config_.announcement_answer_delay_max};
+        browser_ = std::make_unique<Browser>(
+            std::move(announcer), browse_list_,
+            [this](const NetbiosName& destination, std::string_view smb) {
+                return SendDatagram(DatagramType::DirectGroup, destination, std::nullopt, smb);
+            },
+            [engine = std::mt19937(random())](std::chrono::milliseconds max) mutable {
+                return std::chrono::milliseconds(
+                    std::uniform_int_distribution<long long>(0, max.count())(engine));
+            });
     } else {
         names_.clear();
     }
@@ -298,6 +312,17 @@ std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
     return answer.get();
 }
 
+bool NetbiosService::RequestAnnouncements() {
+    if (!status_.network_owner) {
+        return false;
+    }
+    auto frame = BuildAnnouncementRequest({config_.computer_name});
+    auto smb = frame ? BrowserMailslotWrite(*frame) : std::nullopt;
+    return smb && SendDatagram(DatagramType::DirectGroup,
+                               NetbiosName::Make(config_.workgroup, kWorkstationSuffix),
+                               std::nullopt, *smb);
+}
+
 bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destination,
                                   std::optional<uint32_t> address, std::string_view user_data) {
     if (datagram_socket_ < 0) {
@@ -381,6 +406,9 @@ void NetbiosService::Run() {
             ReceiveDatagrams();
         }
     }
+    if (browser_) {
+        browser_->Stop();
+    }
     ReleaseNames();
     for (auto& query : queries_) {
         query->answer.set_value(std::nullopt);
@@ -437,7 +465,23 @@ Clock::time_point NetbiosService::RunTimers() {
         next = std::min(next, query.next_try);
         ++it;
     }
-    return next;
+    return std::min(next, RunBrowserTimers(now));
+}
+
+Clock::time_point NetbiosService::RunBrowserTimers(Clock::time_point now) {
+    auto next = browse_list_.Expire(now);
+    if (!browser_) {
+        return next;
+    }
+    // Announced is the name we hold: not before it is registered, never when it was refused.
+    if (!announcing_settled_ && registrations_.empty()) {
+        announcing_settled_ = true;
+        if (config_.announce &&
+            HoldsActive(NetbiosName::Make(config_.computer_name, kWorkstationSuffix))) {
+            browser_->Start(now);
+        }
+    }
+    return std::min(next, browser_->RunTimers(now));
 }
 
 void NetbiosService::SendRegistrationRound(Registration& registration) {
@@ -635,17 +679,34 @@ void NetbiosService::ReceiveDatagrams() {
         if (!received) {
             return;
         }
-        if (!status_.network_owner || !receiver_) {
+        if (!status_.network_owner) {
             continue;
         }
         if (auto datagram = ParseDatagram(received->bytes)) {
-            HandleDatagram(*datagram, received->source);
+            HandleDatagram(*datagram, received->source, received->source_port);
         }
     }
 }
 
-void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source) {
+void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source,
+                                    uint16_t source_port) {
     if (datagram.IsFragment() || datagram.scope != config_.scope) {
+        return;
+    }
+    auto write = ParseMailslotWrite(datagram.user_data);
+    auto slot = write ? SlotOfMailslotName(write->mailslot_name) : std::nullopt;
+    if (!slot) {
+        return;
+    }
+    // Browser frames go to names of others as well (WORKGROUP<1D>, the master browsers); they
+    // are all heard, except our own coming back.
+    if (IsBrowserSlot(*slot)) {
+        if (!(source_port == config_.datagram_port && IsOwnAddress(source))) {
+            browser_->Receive(datagram, write->data, source, Clock::now());
+        }
+        return;
+    }
+    if (!receiver_) {
         return;
     }
     if (datagram.type == DatagramType::Broadcast) {
@@ -659,14 +720,7 @@ void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source) {
     if (datagram.type != DatagramType::DirectUnique && IsOwnAddress(source)) {
         return;
     }
-    auto write = ParseMailslotWrite(datagram.user_data);
-    if (!write) {
-        return;
-    }
-    auto slot = SlotOfMailslotName(write->mailslot_name);
-    if (slot) {
-        receiver_(*slot, std::move(write->data));
-    }
+    receiver_(*slot, std::move(write->data));
 }
 
 }  // namespace lyr::netbios

@@ -14,6 +14,9 @@
 #include <thread>
 #include <vector>
 
+#include "netbios/browse_list.h"
+#include "netbios/browser.h"
+#include "netbios/browser_frames.h"
 #include "netbios/datagram.h"
 #include "netbios/interfaces.h"
 #include "netbios/name_packet.h"
@@ -44,6 +47,14 @@ struct ServiceConfig {
     std::chrono::milliseconds dns_timeout{2000};
     // Room for a burst of datagrams while the service thread hands earlier ones over.
     int datagram_receive_buffer = 16 << 20;
+    // Announcing this computer to its workgroup; only an owner of the ports announces. A plain
+    // workstation: no file server, no browser server.
+    bool announce = true;
+    uint32_t server_type = kServerTypeWorkstation | kServerTypeNt;
+    std::vector<std::chrono::milliseconds> announcement_intervals = {
+        std::chrono::minutes(1), std::chrono::minutes(1), std::chrono::minutes(2),
+        std::chrono::minutes(4), std::chrono::minutes(8), std::chrono::minutes(12)};
+    std::chrono::milliseconds announcement_answer_delay_max{30000};
 };
 
 enum class NameState { Registering, Registered, Conflict, Refused };
@@ -71,6 +82,7 @@ struct QueryAnswer {
 
 // A mailslot write that reached one of our names: the slot (the part after "\MAILSLOT\") and
 // the data, whole. Called on the service thread, in arrival order; it must not block for long.
+// Browser frames are not handed over: the service keeps the browse list from them.
 using MailslotReceiver = std::function<void(const std::string& slot, std::string data)>;
 
 // The NetBIOS name and datagram services of a B node, on one thread of its own.
@@ -98,7 +110,16 @@ public:
     std::vector<Ipv4Interface> Interfaces() const;
     bool IsOwnAddress(uint32_t address) const;
 
+    // The network neighbourhood as the browser announcements heard so far tell it, for the
+    // service's life. Only an owner of the ports hears them; any other service lists just this
+    // computer and its workgroup.
+    const BrowseList& Neighbourhood() const { return browse_list_; }
+    // Asks every computer of our workgroup to announce itself; they answer within their random
+    // delay (up to 30 s). False when the request could not go out or no answer could reach us.
+    bool RequestAnnouncements();
+
 private:
+    using Clock = std::chrono::steady_clock;
     struct Socket;
     struct PendingQuery;
     struct Registration;
@@ -112,8 +133,9 @@ private:
     void HandleRequest(const NamePacket& packet, uint32_t source, uint16_t source_port,
                        uint32_t local_address);
     void HandleResponse(const NamePacket& packet, uint32_t source);
-    void HandleDatagram(const Datagram& datagram, uint32_t source);
-    std::chrono::steady_clock::time_point RunTimers();
+    void HandleDatagram(const Datagram& datagram, uint32_t source, uint16_t source_port);
+    Clock::time_point RunBrowserTimers(Clock::time_point now);
+    Clock::time_point RunTimers();
     void SendRegistrationRound(Registration& registration);
     void ReleaseNames();
     void SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port);
@@ -128,6 +150,7 @@ private:
     const ServiceConfig config_;
     const MailslotReceiver receiver_;
     NetworkStatus status_;
+    BrowseList browse_list_;  // locks itself
     int name_socket_ = -1;
     int datagram_socket_ = -1;
     int wake_fd_ = -1;
@@ -143,6 +166,8 @@ private:
     // Service thread only.
     std::vector<std::shared_ptr<PendingQuery>> queries_;
     std::vector<Registration> registrations_;
+    std::unique_ptr<Browser> browser_;  // an owner of the ports only
+    bool announcing_settled_ = false;   // whether to announce was decided, after registration
 
     mutable std::mutex interfaces_mutex_;
     mutable std::vector<Ipv4Interface> cached_interfaces_;

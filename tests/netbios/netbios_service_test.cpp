@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "netbios/browser_frames.h"
 #include "netbios/datagram.h"
 #include "netbios/mailslot_write.h"
 #include "netbios/name_packet.h"
@@ -196,6 +197,56 @@ TEST(NetbiosService, HandsOverMailslotWritesForOurNamesOnlyAndInOrder) {
     auto messages = inbox.WaitFor(5);
     EXPECT_EQ(messages, (std::vector<std::string>{"MESSNGR|one", "messngr|two", "Sub\\Slot|three",
                                                   "MESSNGR|" + binary, "MESSNGR|last"}));
+}
+
+std::string AnnouncementDatagram(const char* computer, NetbiosName destination, const char* slot,
+                                 uint32_t server_type = 0x1003) {
+    HostAnnouncement frame;
+    frame.periodicity_ms = 60000;
+    frame.server_name = computer;
+    frame.server_type = server_type;
+    return MailslotDatagram(DatagramType::DirectGroup, destination, slot,
+                            *BuildHostAnnouncement(frame));
+}
+
+TEST(NetbiosService, KeepsBrowserFramesForItsBrowseListAndHandsOverTheRest) {
+    uint16_t port = test::FreePortPair();
+    Inbox inbox;
+    NetbiosService service(TestConfig(port), inbox.Receiver());
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    test::UdpPeer peer;
+    auto send = [&](const std::string& bytes) {
+        peer.Send(bytes, kLoopback, static_cast<uint16_t>(port + 1));
+    };
+    // Announcements go to the names of master browsers, which this computer does not hold.
+    send(AnnouncementDatagram("PC2", NetbiosName::Make("OFFICE", kMasterBrowserSuffix), "BROWSE"));
+    send(AnnouncementDatagram("PC3", NetbiosName::Make("SALES", kMasterBrowserSuffix), "lanman"));
+    send(MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3), "MESSNGR",
+                          "after"));
+    EXPECT_EQ(inbox.WaitFor(1), std::vector<std::string>{"MESSNGR|after"});
+    auto snapshot = service.Neighbourhood().Snapshot();
+    EXPECT_EQ(snapshot.workgroups, (std::vector<std::string>{"OFFICE", "SALES"}));
+    ASSERT_EQ(snapshot.computers.size(), 3u);
+    EXPECT_EQ(snapshot.computers[1], (BrowseComputer{"OFFICE", "PC2", 0x1003, "", kPeer}));
+    EXPECT_EQ(snapshot.computers[2].name, "PC3");
+
+    uint64_t seen = service.Neighbourhood().Generation();
+    send(AnnouncementDatagram("PC2", NetbiosName::Make("OFFICE", kMasterBrowserSuffix), "BROWSE",
+                              0));
+    ASSERT_TRUE(service.Neighbourhood().WaitForChange(seen, 2s));
+    EXPECT_TRUE(service.Neighbourhood().Snapshot().ComputersOf("OFFICE").size() == 1);
+    EXPECT_EQ(inbox.WaitFor(2, 200ms).size(), 1u);
+    EXPECT_TRUE(service.RequestAnnouncements());
+}
+
+TEST(NetbiosService, AServiceWithoutThePortsKnowsOnlyItself) {
+    uint16_t port = test::FreePortPair();
+    NetbiosService client(TestConfig(port, ServiceMode::Client));
+    EXPECT_FALSE(client.RequestAnnouncements());  // no answer could reach it
+    auto snapshot = client.Neighbourhood().Snapshot();
+    EXPECT_EQ(snapshot.workgroups, std::vector<std::string>{"OFFICE"});
+    ASSERT_EQ(snapshot.computers.size(), 1u);
+    EXPECT_EQ(snapshot.computers[0].name, "PC1");
 }
 
 TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedTime) {

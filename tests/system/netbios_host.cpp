@@ -11,6 +11,16 @@
 //       and exits 0 when every write succeeded
 //   lyr_netbios_host names
 //       registers our names, prints them with their state; exits 0 when all are registered
+//   lyr_netbios_host browse [--announce-every S] [--answer-within S] [--request] [--seconds S]
+//       owns the ports and runs the browser: announces this computer every S seconds (else on
+//       the usual schedule), answers announcement requests within the given seconds (else 30);
+//       prints "ready" once the names are registered, sends an announcement request with
+//       --request, then prints the browse list on every change as
+//       "list OFFICE(PC1,PC2) SALES(PC3)"; ends after --seconds (60) or on SIGTERM, saying
+//       goodbye to the network
+#include <signal.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -172,6 +182,65 @@ int Send(std::vector<std::string> words) {
     return sent == repeat ? 0 : 1;
 }
 
+std::atomic<bool> stop_requested = false;
+
+std::string ListLine(const lyr::netbios::BrowseSnapshot& snapshot) {
+    std::string line = "list";
+    for (const auto& workgroup : snapshot.workgroups) {
+        std::string names;
+        for (const auto& computer : snapshot.ComputersOf(workgroup)) {
+            names += (names.empty() ? "" : ",") + computer.name;
+        }
+        line += " " + workgroup + "(" + names + ")";
+    }
+    return line;
+}
+
+int Browse(std::vector<std::string> words) {
+    long announce_every = std::stol(Option(words, "--announce-every", "0"));
+    long answer_within = std::stol(Option(words, "--answer-within", "30"));
+    long seconds = std::stol(Option(words, "--seconds", "60"));
+    bool request = Flag(words, "--request");
+    if (!words.empty()) {
+        return 2;
+    }
+    auto config = lyr::MakeNetbiosServiceConfig(lyr::netbios::ServiceMode::Owner);
+    if (announce_every > 0) {
+        config.announcement_intervals = {std::chrono::seconds(announce_every)};
+    }
+    config.announcement_answer_delay_max = std::chrono::seconds(answer_within);
+    lyr::netbios::NetbiosService service(config);
+    if (!service.Status().network_owner) {
+        std::fprintf(stderr, "%s\n", service.Status().problem.c_str());
+        return 1;
+    }
+    if (!PrintNames(service)) {
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    if (request && !service.RequestAnnouncements()) {
+        std::fprintf(stderr, "the announcement request did not go out\n");
+        return 1;
+    }
+    signal(SIGTERM, [](int) { stop_requested = true; });
+    const auto& list = service.Neighbourhood();
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    std::string shown;
+    while (!stop_requested && Clock::now() < deadline) {
+        uint64_t generation = list.Generation();
+        std::string line = ListLine(list.Snapshot());
+        if (line != shown) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+            shown = line;
+        }
+        // Short waits, so that a SIGTERM ends the program soon.
+        list.WaitForChange(generation, std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
 int Names() {
     lyr::netbios::NetbiosService service(
         lyr::MakeNetbiosServiceConfig(lyr::netbios::ServiceMode::Owner));
@@ -187,7 +256,7 @@ int Names() {
 int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty()) {
-        std::fprintf(stderr, "usage: lyr_netbios_host listen|send|names ...\n");
+        std::fprintf(stderr, "usage: lyr_netbios_host listen|send|names|browse ...\n");
         return 2;
     }
     std::string command = words.front();
@@ -200,6 +269,9 @@ int main(int argc, char** argv) {
     }
     if (command == "names") {
         return Names();
+    }
+    if (command == "browse") {
+        return Browse(words);
     }
     return 2;
 }

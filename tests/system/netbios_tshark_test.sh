@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Captures our NetBIOS frames on a test host's link and has tshark dissect them: registration,
 # overwrite, name query and answer, node status, unique and group mailslot datagrams, name
-# release. Any malformed packet or other expert item fails the test.
+# release, host announcements (with the goodbye) and an announcement request. Any malformed
+# packet or other expert item fails the test.
 # Usage: netbios_tshark_test.sh PATH-TO-lyr_netbios_host
 set -u
 host_program=$1
@@ -35,6 +36,7 @@ as_pc2 "$host_program" send PC1 messngr "$(hex ANNA)00$(hex PC1)00$(hex hi)" >/d
 # A node status request for "*", put to PC1 directly; its answer is what is checked.
 on_host 2 bash -c 'printf "\x12\x34\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x20CKAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\x00\x00\x21\x00\x01" >/dev/udp/10.213.1.1/137'
 sleep 0.3
+as_pc2 "$host_program" browse --request --seconds 1 >/dev/null
 # The second message ends the listener, which releases its names.
 as_pc2 "$host_program" send '*' messngr "$(hex ANNA)00$(hex '*')00$(hex 'hi all')" >/dev/null
 wait_for_line "$work/pc1" "$(hex 'hi all')" 5
@@ -60,8 +62,13 @@ expect "name query" "nbns.flags.opcode == 0 && nbns.flags.response == 0 && nbns.
 expect "positive name query response" "nbns.flags.response == 1 && nbns.flags.rcode == 0 && nbns.addr == 10.213.1.1"
 expect "node status response" "nbns.flags.response == 1 && nbns.type == 33 && nbns.number_of_names == 3"
 expect "unique messenger datagram" "nbdgm.type == 0x10 && mailslot.name == \"\\\\MAILSLOT\\\\MESSNGR\""
-expect "group messenger datagram" "nbdgm.type == 0x11 && ip.dst == 10.213.1.255 && mailslot.name"
+expect "group messenger datagram" "nbdgm.type == 0x11 && ip.dst == 10.213.1.255 && mailslot.name == \"\\\\MAILSLOT\\\\MESSNGR\""
 expect "name release" "nbns.flags.opcode == 6"
+expect "host announcement to the workgroup's master browser" \
+    "browser.command == 0x01 && browser.server == \"PC1\" && browser.period == 60000 && browser.server_type == 0x1001 && nbdgm.type == 0x11 && nbdgm.destination_name == \"OFFICE<1d>\" && mailslot.name == \"\\\\MAILSLOT\\\\BROWSE\""
+expect "goodbye announcement" "browser.command == 0x01 && browser.server == \"PC1\" && browser.server_type == 0"
+expect "announcement request to the workgroup" \
+    "browser.command == 0x02 && nbdgm.destination_name == \"OFFICE<00>\""
 
 expert=$(tshark -r "$work/capture.pcap" -q -z expert 2>/dev/null)
 malformed=$(count "_ws.malformed || _ws.expert")

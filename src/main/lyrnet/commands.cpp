@@ -22,6 +22,11 @@ const std::vector<Command>& AllCommands() {
          "receive messages on this computer and print each (sender, receiver, text; with --json "
          "one object a line with from, to and text) until interrupted or N were printed",
          RunListen},
+        {"scan", "scan [--wait SECONDS] [--json]",
+         "list the workgroups and computers of the network neighbourhood as the user list shows "
+         "them, after asking our workgroup to announce itself and waiting SECONDS (2) for "
+         "answers; --json: one JSON object a line",
+         RunScan},
     };
     return commands;
 }

@@ -8,6 +8,7 @@
 #include "app/data_dir.h"
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/subcommands.h"
+#include "main/lyrnet/terminal_text.h"
 #include "messaging/msg_store.h"
 #include "platform/codepage.h"
 #include "platform/date_time.h"
@@ -20,19 +21,6 @@ namespace {
 // The messenger's own data directory, found (and made) the way the messenger finds it.
 std::filesystem::path DefaultDataDirectory() {
     return DefaultDataDir();
-}
-
-// Texts and names come from anybody on the network: control characters other than the tab
-// would move the cursor or recolour the terminal, so they are shown as '?'.
-std::string ForTerminal(std::string_view ansi) {
-    std::string text = AnsiToLocale(ansi);
-    for (char& character : text) {
-        const auto byte = static_cast<unsigned char>(character);
-        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-            character = '?';
-        }
-    }
-    return text;
 }
 
 void PrintRecord(const TMsgData& record) {

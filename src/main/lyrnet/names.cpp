@@ -29,14 +29,16 @@ int RunNames(const std::vector<std::string>& words) {
     if (!arguments.Positional().empty()) {
         throw UsageError("takes no arguments");
     }
-    netbios::NetbiosService service(MakeNetbiosServiceConfig(netbios::ServiceMode::Owner));
+    auto config = MakeNetbiosServiceConfig(netbios::ServiceMode::Owner);
+    config.announce = false;  // a look at the names, not a stay on the network
+    netbios::NetbiosService service(std::move(config));
     auto status = service.Status();
     if (!status.network_owner) {
         std::fprintf(stderr, "lyrnet names: %s\n", status.problem.c_str());
         return 1;
     }
-    const auto& config = service.Config();
-    service.WaitForRegistration(config.registration_interval * (config.registration_tries + 1));
+    const auto& settings = service.Config();
+    service.WaitForRegistration(settings.registration_interval * (settings.registration_tries + 1));
     bool all_registered = true;
     for (const auto& name : service.Names()) {
         std::printf("%-20s %-6s %s\n", name.name.ToString().c_str(),

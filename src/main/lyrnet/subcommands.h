@@ -14,5 +14,6 @@ constexpr int kHistoryDamagedExitCode = 3;
 int RunNames(const std::vector<std::string>& words);
 int RunSend(const std::vector<std::string>& words);
 int RunListen(const std::vector<std::string>& words);
+int RunScan(const std::vector<std::string>& words);
 
 }  // namespace lyr::cli
