@@ -15,6 +15,7 @@
 #include <random>
 
 #include "netbios/mailslot_write.h"
+#include "netbios/port_holder.h"
 
 namespace lyr::netbios {
 namespace {
@@ -46,10 +47,9 @@ std::string BindProblem(uint16_t port, int error) {
         ", so messages from other computers cannot reach this one; messages on this computer and "
         "messages to other computers still work.";
     if (error == EADDRINUSE) {
-        return where +
-               " is in use by another program (perhaps Samba's nmbd, or another copy of "
-               "the messenger)" +
-               consequence +
+        std::string holder = UdpPortHolder(port).value_or(
+            "another program (perhaps Samba's nmbd, or another copy of the messenger)");
+        return where + " is in use by " + holder + consequence +
                " Stop that program (for Samba: sudo systemctl stop nmbd) and start again.";
     }
     if (error == EACCES) {
@@ -218,6 +218,7 @@ void NetbiosService::OpenSockets() {
                 name_socket_ = -1;
             } else {
                 status_.network_owner = true;
+                status_.can_send = true;
                 return;
             }
         }
@@ -225,7 +226,8 @@ void NetbiosService::OpenSockets() {
     // A client, or an owner without its ports: resolve and send from ports of our own.
     name_socket_ = OpenUdpSocket(0, 0);
     datagram_socket_ = OpenUdpSocket(0, 0);
-    if ((name_socket_ < 0 || datagram_socket_ < 0) && status_.problem.empty()) {
+    status_.can_send = name_socket_ >= 0 && datagram_socket_ >= 0;
+    if (!status_.can_send && status_.problem.empty()) {
         status_.error_number = errno;
         status_.problem = std::string("No UDP socket can be opened (") + std::strerror(errno) +
                           "): messages can reach only this computer.";
@@ -281,7 +283,11 @@ void NetbiosService::Wake() {
 }
 
 std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
-    if (name_socket_ < 0) {
+    auto interfaces = Interfaces();
+    // Without an interface that carries broadcasts nobody could hear the query.
+    if (name_socket_ < 0 ||
+        std::none_of(interfaces.begin(), interfaces.end(),
+                     [](const auto& interface) { return interface.CarriesBroadcasts(); })) {
         return std::nullopt;
     }
     auto query = std::make_shared<PendingQuery>();

@@ -61,7 +61,8 @@ struct NetworkStatus {
     bool network_owner = false;
     uint16_t failed_port = 0;  // the port that could not be bound, 0 if none
     int error_number = 0;
-    std::string problem;  // why, and what to do, for people; empty when all is well
+    std::string problem;    // why, and what to do, for people; empty when all is well
+    bool can_send = false;  // sockets for queries and datagrams, on our ports or others
 };
 
 struct QueryAnswer {
@@ -88,6 +89,7 @@ public:
     bool WaitForRegistration(std::chrono::milliseconds timeout) const;
 
     // Broadcasts NAME QUERY REQUESTs (config's tries and interval); the first positive answer.
+    // Nothing at once when no interface carries broadcasts.
     std::optional<QueryAnswer> QueryName(const NetbiosName& name);
 
     // Sends a datagram from our COMPUTER<00> to `address`, or to the broadcast address of every

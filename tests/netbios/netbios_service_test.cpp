@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -12,6 +15,7 @@
 #include "netbios/name_packet.h"
 #include "netbios/name_resolver.h"
 #include "netbios/netbios_service.h"
+#include "netbios/port_holder.h"
 #include "netbios/udp_peer.h"
 
 namespace lyr::netbios {
@@ -259,6 +263,10 @@ TEST(NetbiosService, ClientDatagramsSayTheServicePortAndTheirSender) {
     EXPECT_EQ(second->id, static_cast<uint16_t>(datagram->id + 1));
 }
 
+std::string ProgramName() {
+    return std::filesystem::read_symlink("/proc/self/exe").filename().string();
+}
+
 TEST(NetbiosService, OwnerWithoutItsPortsSaysWhyAndStillSends) {
     uint16_t port = test::FreePortPair();
     test::UdpPeer squatter(0, static_cast<uint16_t>(port + 1));  // holds the datagram port
@@ -267,7 +275,9 @@ TEST(NetbiosService, OwnerWithoutItsPortsSaysWhyAndStillSends) {
     EXPECT_FALSE(status.network_owner);
     EXPECT_EQ(status.failed_port, port + 1);
     EXPECT_EQ(status.error_number, EADDRINUSE);
-    EXPECT_NE(status.problem.find("UDP port " + std::to_string(port + 1) + " is in use"),
+    // The holder is named: here, this very test program.
+    EXPECT_NE(status.problem.find("UDP port " + std::to_string(port + 1) + " is in use by " +
+                                  ProgramName() + " (process " + std::to_string(::getpid()) + ")"),
               std::string::npos)
         << status.problem;
     EXPECT_TRUE(service.Names().empty());
@@ -302,6 +312,15 @@ TEST(NetbiosService, LosesNothingOfABurst) {
     changed.wait_for(lock, 10s, [&] { return received == kBurst; });
     EXPECT_EQ(received, kBurst);
     EXPECT_TRUE(in_order);
+}
+
+TEST(UdpPortHolder, NamesTheProcessThatHoldsAPortAndNothingForAFreeOne) {
+    uint16_t port = test::FreePortPair();
+    EXPECT_EQ(UdpPortHolder(port), std::nullopt);
+    test::UdpPeer holder(0, port);
+    EXPECT_EQ(UdpPortHolder(port), ProgramName() + " (process " + std::to_string(::getpid()) + ")");
+    // A proc file system without such a socket, or without the tables at all.
+    EXPECT_EQ(UdpPortHolder(port, "/nonexistent"), std::nullopt);
 }
 
 }  // namespace
