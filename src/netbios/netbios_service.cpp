@@ -152,6 +152,7 @@ bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
 
 struct NetbiosService::PendingQuery {
     NetbiosName name;
+    std::optional<uint32_t> node_status_of;  // a node status request to this address
     uint16_t transaction_id = 0;
     int tries_sent = 0;
     Clock::time_point next_try;
@@ -292,6 +293,20 @@ std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
     }
     auto query = std::make_shared<PendingQuery>();
     query->name = name;
+    return Ask(std::move(query));
+}
+
+std::optional<QueryAnswer> NetbiosService::QueryNodeStatus(uint32_t address) {
+    if (name_socket_ < 0) {
+        return std::nullopt;
+    }
+    auto query = std::make_shared<PendingQuery>();
+    query->name = NetbiosName::Wildcard();
+    query->node_status_of = address;
+    return Ask(std::move(query));
+}
+
+std::optional<QueryAnswer> NetbiosService::Ask(std::shared_ptr<PendingQuery> query) {
     auto answer = query->answer.get_future();
     {
         std::lock_guard lock(mutex_);
@@ -436,9 +451,15 @@ Clock::time_point NetbiosService::RunTimers() {
             }
             ++query.tries_sent;
             query.next_try = now + config_.query_interval;
-            NamePacket packet =
-                MakeNameQuery(query.transaction_id, {query.name, config_.scope}, true);
-            BroadcastNamePacket([&](uint32_t) { return packet; });
+            if (query.node_status_of) {
+                SendNamePacket(
+                    MakeNodeStatusRequest(query.transaction_id, {query.name, config_.scope}),
+                    *query.node_status_of, config_.name_service_port);
+            } else {
+                NamePacket packet =
+                    MakeNameQuery(query.transaction_id, {query.name, config_.scope}, true);
+                BroadcastNamePacket([&](uint32_t) { return packet; });
+            }
         }
         next = std::min(next, query.next_try);
         ++it;
@@ -592,14 +613,27 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
         return;
     }
     const ResourceRecord& answer = packet.answers.front();
+    if (packet.Opcode() == NameOpcode::Query && packet.Rcode() == 0 && answer.type == kTypeNbStat) {
+        auto status = ParseNodeStatus(answer.data);
+        for (auto it = queries_.begin(); it != queries_.end(); ++it) {
+            auto& query = **it;
+            if (query.transaction_id == packet.transaction_id && query.node_status_of == source &&
+                status) {
+                query.answer.set_value(QueryAnswer{source, false, std::move(status->names)});
+                queries_.erase(it);
+                return;
+            }
+        }
+        return;
+    }
     auto owners = ParseNameOwners(answer.data);
     if (packet.Opcode() == NameOpcode::Query && packet.Rcode() == 0 && answer.type == kTypeNb) {
         for (auto it = queries_.begin(); it != queries_.end(); ++it) {
             auto& query = **it;
-            if (query.transaction_id == packet.transaction_id && query.name == answer.name.name &&
-                owners) {
+            if (query.transaction_id == packet.transaction_id && !query.node_status_of &&
+                query.name == answer.name.name && owners) {
                 query.answer.set_value(
-                    QueryAnswer{owners->front().address, owners->front().IsGroup()});
+                    QueryAnswer{owners->front().address, owners->front().IsGroup(), {}});
                 queries_.erase(it);
                 return;
             }

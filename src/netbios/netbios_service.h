@@ -68,6 +68,7 @@ struct NetworkStatus {
 struct QueryAnswer {
     uint32_t address = 0;
     bool group = false;
+    std::vector<NodeStatusEntry> names;  // a node status answer: the names the node holds
 };
 
 // A mailslot write that reached one of our names: the slot (the part after "\MAILSLOT\") and
@@ -92,6 +93,10 @@ public:
     // Nothing at once when no interface carries broadcasts.
     std::optional<QueryAnswer> QueryName(const NetbiosName& name);
 
+    // Asks the node at `address` which names it holds (NODE STATUS REQUEST, config's tries and
+    // interval); nothing when it does not answer.
+    std::optional<QueryAnswer> QueryNodeStatus(uint32_t address);
+
     // Sends a datagram from our COMPUTER<00> to `address`, or to the broadcast address of every
     // interface when `address` is nothing. False when not one copy went out.
     bool SendDatagram(DatagramType type, const NetbiosName& destination,
@@ -105,6 +110,7 @@ private:
     struct PendingQuery;
     struct Registration;
 
+    std::optional<QueryAnswer> Ask(std::shared_ptr<PendingQuery> query);
     void OpenSockets();
     void Run();
     void ReceiveNamePackets();

@@ -226,6 +226,19 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
     EXPECT_GE(took, 500ms);
     EXPECT_LT(took, 1500ms);
 
+    // A node asked for its names tells them; a silent address gives nothing, in bounded time.
+    auto status = client.QueryNodeStatus(kLoopback);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->address, kLoopback);
+    std::vector<std::string> names;
+    for (const auto& entry : status->names) {
+        names.push_back(entry.name.ToString() + ((entry.flags & kNameGroup) ? " group" : ""));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"PC1<00>", "PC1<03>", "OFFICE<00> group"}));
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.QueryNodeStatus(kPeer));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
+
     // A unique datagram from another process of this computer is taken.
     auto smb = *BuildMailslotWrite("\\MAILSLOT\\MESSNGR", "hi");
     EXPECT_TRUE(client.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3),

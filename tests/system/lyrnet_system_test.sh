@@ -119,6 +119,12 @@ check "a computer by name, resolved by a name query" lyrnet_on 1 send pc2 hi --f
 expected2+=('{"from":"ANNA","to":"pc2","text":"hi"}')
 check "  ... pops up on PC2" wait_for_exact_line "$work/listen2.out" "${expected2[-1]}"
 
+check "a computer by address, its messenger name from its node status" \
+    lyrnet_on 1 send 10.213.1.2 "by address" --from ANNA
+expected2+=('{"from":"ANNA","to":"10.213.1.2","text":"by address"}')
+check "  ... pops up on PC2" wait_for_exact_line "$work/listen2.out" "${expected2[-1]}"
+check "an address where nobody answers fails" fails lyrnet_on 1 send 10.213.1.99 "lost"
+
 check "the workgroup" lyrnet_on 1 send OFFICE "to the office" --from ANNA
 expected2+=('{"from":"ANNA","to":"OFFICE","text":"to the office"}')
 check "  ... reaches PC2" wait_for_exact_line "$work/listen2.out" "${expected2[-1]}"

@@ -18,7 +18,7 @@ const std::vector<Command>& AllCommands() {
          RunNames},
         {"send", "send TARGET TEXT [--from NAME]",
          "send one message of at most 400 characters to TARGET: \".\" or this computer's name, "
-         "another computer by name (a NetBIOS name query, then DNS), a workgroup, "
+         "another computer by name (a NetBIOS name query, then DNS) or IPv4 address, a workgroup, "
          "or \"*\" for every computer of this computer's workgroup. The sender is "
          "NAME, by default this computer's name. Works beside a running messenger or lyrnet "
          "listen. Exit 1: the message cannot be delivered (it says why)",

@@ -3,6 +3,7 @@
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/mailslot_setup.h"
 #include "main/lyrnet/subcommands.h"
+#include "netbios/interfaces.h"
 #include "netbios/mailslot_write.h"
 #include "platform/codepage.h"
 #include "transport/mailslot_write.h"
@@ -19,6 +20,10 @@ std::string FailureReason(NetworkMailslotSystem& mailslots, const std::string& t
     }
     switch (mailslots.LastRemoteWriteFailure()) {
         case RemoteWriteFailure::NameNotFound:
+            if (netbios::ParseAddress(target)) {
+                return "the computer at that address did not say its messenger name (no answer "
+                       "to a NetBIOS node status request, or no NAME<03> among its names)";
+            }
             return "no computer or group of that name answered on the network, and DNS does "
                    "not know it";
         case RemoteWriteFailure::TooLarge:

@@ -48,6 +48,9 @@ RemoteWriteFailure NetbiosMailslotNetwork::Write(const std::string& server, cons
                    ? RemoteWriteFailure::None
                    : RemoteWriteFailure::NotSent;
     }
+    if (auto address = netbios::ParseAddress(target)) {
+        return WriteToAddress(*address, mailslot_name, data);
+    }
     auto resolved = resolver_.Resolve(target);
     if (!resolved) {
         return service_.Status().can_send ? RemoteWriteFailure::NameNotFound
@@ -67,6 +70,30 @@ RemoteWriteFailure NetbiosMailslotNetwork::Write(const std::string& server, cons
         service_.SendDatagram(netbios::DatagramType::DirectUnique,
                               netbios::NetbiosName::Make(netbios_target, netbios::kMessengerSuffix),
                               resolved->address, *smb));
+}
+
+// A computer given by its address is written to by the messenger name it holds, which it tells
+// when asked for its node status: a datagram to any other name would be dropped there.
+RemoteWriteFailure NetbiosMailslotNetwork::WriteToAddress(uint32_t address,
+                                                          const std::string& mailslot_name,
+                                                          std::string_view data) {
+    auto status = service_.QueryNodeStatus(address);
+    if (!status) {
+        return service_.Status().can_send ? RemoteWriteFailure::NameNotFound
+                                          : RemoteWriteFailure::NoNetwork;
+    }
+    for (const auto& entry : status->names) {
+        if (entry.name.Suffix() == netbios::kMessengerSuffix &&
+            !(entry.flags & netbios::kNameGroup)) {
+            auto smb = netbios::BuildMailslotWrite(mailslot_name, data);
+            if (!smb) {
+                return RemoteWriteFailure::TooLarge;
+            }
+            return SentOrNot(service_.SendDatagram(netbios::DatagramType::DirectUnique, entry.name,
+                                                   address, *smb));
+        }
+    }
+    return RemoteWriteFailure::NameNotFound;
 }
 
 RemoteWriteFailure NetbiosMailslotNetwork::WriteToGroup(const netbios::NetbiosName& group,

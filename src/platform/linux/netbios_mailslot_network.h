@@ -14,7 +14,8 @@ namespace lyr {
 
 // Mailslot writes over NetBIOS datagrams, and the receiving half: every mailslot write that
 // reaches one of our names goes into this computer's queue of its slot.
-//   a computer  -> DIRECT_UNIQUE to NAME<03> at the address the name resolves to
+//   a computer  -> DIRECT_UNIQUE to NAME<03> at the address the name resolves to; a computer
+//                  given by its IPv4 address, to the <03> name its node status tells
 //   a group     -> DIRECT_GROUP to GROUP<00> on every interface's broadcast address
 //   "*"         -> DIRECT_GROUP to our workgroup<00>, the same way
 // Group and "*" writes go into our own queue too, as Windows delivers them to itself.
@@ -22,7 +23,8 @@ namespace lyr {
 enum class RemoteWriteFailure {
     None,
     NoNetwork,     // no UDP socket could be opened (the service's status says why)
-    NameNotFound,  // nobody answered a name query for it, and DNS does not know it
+    NameNotFound,  // nobody answered a name query for it, and DNS does not know it; for an
+                   // address, the node there told no messenger name (or did not answer)
     TooLarge,      // more than one datagram can carry
     NotSent,       // the datagram to a computer could not go out: no interface reaches it
     NoBroadcast,   // a group write: no interface carries broadcasts, and nobody on this computer
@@ -45,6 +47,8 @@ public:
 private:
     RemoteWriteFailure Write(const std::string& server, const std::string& slot,
                              std::string_view data);
+    RemoteWriteFailure WriteToAddress(uint32_t address, const std::string& mailslot_name,
+                                      std::string_view data);
     RemoteWriteFailure WriteToGroup(const netbios::NetbiosName& group,
                                     const std::string& mailslot_name, const std::string& slot,
                                     std::string_view data);
