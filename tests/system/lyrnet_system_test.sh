@@ -172,6 +172,17 @@ check "from another host to the listener's host" lyrnet_on 2 send PC1 "from PC2"
 expected1+=('{"from":"ANNA","to":"PC1","text":"from PC2"}')
 check "  ... reaches PC1" wait_for_exact_line "$work/listen1.out" "${expected1[-1]}"
 
+# A second PC2, on host 3, is told that the name is taken, and by whom.
+stop "$wire3"
+on_host_background 3 "$work/twin.err" env LYR_NETBIOS_COMPUTER_NAME=PC2 LYR_NETBIOS_WORKGROUP=OFFICE \
+    "$lyrnet" listen
+twin=${BACKGROUND_PIDS[-1]}
+check "a second PC2 is told the name is held by the first" wait_for_line "$work/twin.err" \
+    "the name PC2<03> is held by 10.213.1.2; what is sent to it reaches that computer" 10
+check "  ... and receives as OFFICE<00> only" \
+    grep -q "receiving from the network as OFFICE<00>\$" "$work/twin.err"
+stop "$twin"
+
 sleep 0.5  # anything that would come twice has come by now
 stop "$listener1"
 stop "$listener2"
@@ -182,7 +193,6 @@ check "PC2 got each of its messages once, in order" \
 
 # Without the NetBIOS ports: another program holds them, then the right to bind them is missing.
 # lyrnet listen says why and what to do, and goes on with this computer's messages.
-stop "$wire3"
 on_host_background 3 "$work/holder3" env LYR_NETBIOS_COMPUTER_NAME=PC3 \
     LYR_NETBIOS_WORKGROUP=OFFICE "$host_program" listen otherslot --seconds 120
 holder3=${BACKGROUND_PIDS[-1]}
