@@ -10,14 +10,40 @@
 
 namespace {
 
+// Prints `text` indented, its lines broken between words before 100 columns.
+void PrintWrapped(std::FILE* out, const std::string& text, const std::string& indent) {
+    constexpr size_t kWidth = 100;
+    std::string line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string word = text.substr(start, end - start);
+        if (!line.empty() && indent.size() + line.size() + 1 + word.size() > kWidth) {
+            std::fprintf(out, "%s%s\n", indent.c_str(), line.c_str());
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    std::fprintf(out, "%s%s\n", indent.c_str(), line.c_str());
+}
+
 void PrintHelp(std::FILE* out) {
     std::fprintf(out, "usage: lyrnet COMMAND [ARGUMENTS]\n\nCommands:\n");
     for (const auto& command : lyr::cli::AllCommands()) {
-        std::fprintf(out, "  lyrnet %s\n      %s\n", command.synopsis, command.description);
+        std::fprintf(out, "  lyrnet %s\n", command.synopsis);
+        PrintWrapped(out, command.description, "      ");
     }
-    std::fprintf(out, "\n  lyrnet --help      this text\n"
-                      "\nThe messenger protocol has no authentication: anybody on the network can "
-                      "send under any name.\n");
+    std::fprintf(out,
+                 "\n  lyrnet --help      this text\n"
+                 "\nEnvironment: LYR_NETBIOS_COMPUTER_NAME and LYR_NETBIOS_WORKGROUP replace this "
+                 "computer's\nNetBIOS name and workgroup, LYR_NETBIOS_NS_PORT and "
+                 "LYR_NETBIOS_DGM_PORT the ports 137\nand 138.\n"
+                 "\nThe messenger protocol has no authentication: anybody on the network can "
+                 "send under any name.\n");
 }
 
 }  // namespace
@@ -36,7 +62,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> rest(words.begin() + 1, words.end());
         for (const auto& word : rest) {
             if (word == "--help" || word == "-h") {
-                std::printf("usage: lyrnet %s\n  %s\n", command.synopsis, command.description);
+                std::printf("usage: lyrnet %s\n", command.synopsis);
+                PrintWrapped(stdout, command.description, "  ");
                 return 0;
             }
         }

@@ -15,6 +15,7 @@
 #include <random>
 
 #include "netbios/mailslot_write.h"
+#include "netbios/port_holder.h"
 
 namespace lyr::netbios {
 namespace {
@@ -46,10 +47,9 @@ std::string BindProblem(uint16_t port, int error) {
         ", so messages from other computers cannot reach this one; messages on this computer and "
         "messages to other computers still work.";
     if (error == EADDRINUSE) {
-        return where +
-               " is in use by another program (perhaps Samba's nmbd, or another copy of "
-               "the messenger)" +
-               consequence +
+        std::string holder = UdpPortHolder(port).value_or(
+            "another program (perhaps Samba's nmbd, or another copy of the messenger)");
+        return where + " is in use by " + holder + consequence +
                " Stop that program (for Samba: sudo systemctl stop nmbd) and start again.";
     }
     if (error == EACCES) {
@@ -152,6 +152,7 @@ bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
 
 struct NetbiosService::PendingQuery {
     NetbiosName name;
+    std::optional<uint32_t> node_status_of;  // a node status request to this address
     uint16_t transaction_id = 0;
     int tries_sent = 0;
     Clock::time_point next_try;
@@ -232,6 +233,7 @@ void NetbiosService::OpenSockets() {
                 name_socket_ = -1;
             } else {
                 status_.network_owner = true;
+                status_.can_send = true;
                 return;
             }
         }
@@ -239,7 +241,8 @@ void NetbiosService::OpenSockets() {
     // A client, or an owner without its ports: resolve and send from ports of our own.
     name_socket_ = OpenUdpSocket(0, 0);
     datagram_socket_ = OpenUdpSocket(0, 0);
-    if ((name_socket_ < 0 || datagram_socket_ < 0) && status_.problem.empty()) {
+    status_.can_send = name_socket_ >= 0 && datagram_socket_ >= 0;
+    if (!status_.can_send && status_.problem.empty()) {
         status_.error_number = errno;
         status_.problem = std::string("No UDP socket can be opened (") + std::strerror(errno) +
                           "): messages can reach only this computer.";
@@ -295,11 +298,29 @@ void NetbiosService::Wake() {
 }
 
 std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
-    if (name_socket_ < 0) {
+    auto interfaces = Interfaces();
+    // Without an interface that carries broadcasts nobody could hear the query.
+    if (name_socket_ < 0 ||
+        std::none_of(interfaces.begin(), interfaces.end(),
+                     [](const auto& interface) { return interface.CarriesBroadcasts(); })) {
         return std::nullopt;
     }
     auto query = std::make_shared<PendingQuery>();
     query->name = name;
+    return Ask(std::move(query));
+}
+
+std::optional<QueryAnswer> NetbiosService::QueryNodeStatus(uint32_t address) {
+    if (name_socket_ < 0) {
+        return std::nullopt;
+    }
+    auto query = std::make_shared<PendingQuery>();
+    query->name = NetbiosName::Wildcard();
+    query->node_status_of = address;
+    return Ask(std::move(query));
+}
+
+std::optional<QueryAnswer> NetbiosService::Ask(std::shared_ptr<PendingQuery> query) {
     auto answer = query->answer.get_future();
     {
         std::lock_guard lock(mutex_);
@@ -458,9 +479,15 @@ Clock::time_point NetbiosService::RunTimers() {
             }
             ++query.tries_sent;
             query.next_try = now + config_.query_interval;
-            NamePacket packet =
-                MakeNameQuery(query.transaction_id, {query.name, config_.scope}, true);
-            BroadcastNamePacket([&](uint32_t) { return packet; });
+            if (query.node_status_of) {
+                SendNamePacket(
+                    MakeNodeStatusRequest(query.transaction_id, {query.name, config_.scope}),
+                    *query.node_status_of, config_.name_service_port);
+            } else {
+                NamePacket packet =
+                    MakeNameQuery(query.transaction_id, {query.name, config_.scope}, true);
+                BroadcastNamePacket([&](uint32_t) { return packet; });
+            }
         }
         next = std::min(next, query.next_try);
         ++it;
@@ -630,14 +657,27 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
         return;
     }
     const ResourceRecord& answer = packet.answers.front();
+    if (packet.Opcode() == NameOpcode::Query && packet.Rcode() == 0 && answer.type == kTypeNbStat) {
+        auto status = ParseNodeStatus(answer.data);
+        for (auto it = queries_.begin(); it != queries_.end(); ++it) {
+            auto& query = **it;
+            if (query.transaction_id == packet.transaction_id && query.node_status_of == source &&
+                status) {
+                query.answer.set_value(QueryAnswer{source, false, std::move(status->names)});
+                queries_.erase(it);
+                return;
+            }
+        }
+        return;
+    }
     auto owners = ParseNameOwners(answer.data);
     if (packet.Opcode() == NameOpcode::Query && packet.Rcode() == 0 && answer.type == kTypeNb) {
         for (auto it = queries_.begin(); it != queries_.end(); ++it) {
             auto& query = **it;
-            if (query.transaction_id == packet.transaction_id && query.name == answer.name.name &&
-                owners) {
+            if (query.transaction_id == packet.transaction_id && !query.node_status_of &&
+                query.name == answer.name.name && owners) {
                 query.answer.set_value(
-                    QueryAnswer{owners->front().address, owners->front().IsGroup()});
+                    QueryAnswer{owners->front().address, owners->front().IsGroup(), {}});
                 queries_.erase(it);
                 return;
             }

@@ -72,12 +72,14 @@ struct NetworkStatus {
     bool network_owner = false;
     uint16_t failed_port = 0;  // the port that could not be bound, 0 if none
     int error_number = 0;
-    std::string problem;  // why, and what to do, for people; empty when all is well
+    std::string problem;    // why, and what to do, for people; empty when all is well
+    bool can_send = false;  // sockets for queries and datagrams, on our ports or others
 };
 
 struct QueryAnswer {
     uint32_t address = 0;
     bool group = false;
+    std::vector<NodeStatusEntry> names;  // a node status answer: the names the node holds
 };
 
 // A mailslot write that reached one of our names: the slot (the part after "\MAILSLOT\") and
@@ -100,7 +102,12 @@ public:
     bool WaitForRegistration(std::chrono::milliseconds timeout) const;
 
     // Broadcasts NAME QUERY REQUESTs (config's tries and interval); the first positive answer.
+    // Nothing at once when no interface carries broadcasts.
     std::optional<QueryAnswer> QueryName(const NetbiosName& name);
+
+    // Asks the node at `address` which names it holds (NODE STATUS REQUEST, config's tries and
+    // interval); nothing when it does not answer.
+    std::optional<QueryAnswer> QueryNodeStatus(uint32_t address);
 
     // Sends a datagram from our COMPUTER<00> to `address`, or to the broadcast address of every
     // interface when `address` is nothing. False when not one copy went out.
@@ -124,6 +131,7 @@ private:
     struct PendingQuery;
     struct Registration;
 
+    std::optional<QueryAnswer> Ask(std::shared_ptr<PendingQuery> query);
     void OpenSockets();
     void Run();
     void ReceiveNamePackets();

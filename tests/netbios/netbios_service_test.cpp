@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -13,6 +16,7 @@
 #include "netbios/name_packet.h"
 #include "netbios/name_resolver.h"
 #include "netbios/netbios_service.h"
+#include "netbios/port_holder.h"
 #include "netbios/udp_peer.h"
 
 namespace lyr::netbios {
@@ -273,6 +277,19 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
     EXPECT_GE(took, 500ms);
     EXPECT_LT(took, 1500ms);
 
+    // A node asked for its names tells them; a silent address gives nothing, in bounded time.
+    auto status = client.QueryNodeStatus(kLoopback);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->address, kLoopback);
+    std::vector<std::string> names;
+    for (const auto& entry : status->names) {
+        names.push_back(entry.name.ToString() + ((entry.flags & kNameGroup) ? " group" : ""));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"PC1<00>", "PC1<03>", "OFFICE<00> group"}));
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.QueryNodeStatus(kPeer));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
+
     // A unique datagram from another process of this computer is taken.
     auto smb = *BuildMailslotWrite("\\MAILSLOT\\MESSNGR", "hi");
     EXPECT_TRUE(client.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3),
@@ -310,6 +327,10 @@ TEST(NetbiosService, ClientDatagramsSayTheServicePortAndTheirSender) {
     EXPECT_EQ(second->id, static_cast<uint16_t>(datagram->id + 1));
 }
 
+std::string ProgramName() {
+    return std::filesystem::read_symlink("/proc/self/exe").filename().string();
+}
+
 TEST(NetbiosService, OwnerWithoutItsPortsSaysWhyAndStillSends) {
     uint16_t port = test::FreePortPair();
     test::UdpPeer squatter(0, static_cast<uint16_t>(port + 1));  // holds the datagram port
@@ -318,7 +339,9 @@ TEST(NetbiosService, OwnerWithoutItsPortsSaysWhyAndStillSends) {
     EXPECT_FALSE(status.network_owner);
     EXPECT_EQ(status.failed_port, port + 1);
     EXPECT_EQ(status.error_number, EADDRINUSE);
-    EXPECT_NE(status.problem.find("UDP port " + std::to_string(port + 1) + " is in use"),
+    // The holder is named: here, this very test program.
+    EXPECT_NE(status.problem.find("UDP port " + std::to_string(port + 1) + " is in use by " +
+                                  ProgramName() + " (process " + std::to_string(::getpid()) + ")"),
               std::string::npos)
         << status.problem;
     EXPECT_TRUE(service.Names().empty());
@@ -353,6 +376,15 @@ TEST(NetbiosService, LosesNothingOfABurst) {
     changed.wait_for(lock, 10s, [&] { return received == kBurst; });
     EXPECT_EQ(received, kBurst);
     EXPECT_TRUE(in_order);
+}
+
+TEST(UdpPortHolder, NamesTheProcessThatHoldsAPortAndNothingForAFreeOne) {
+    uint16_t port = test::FreePortPair();
+    EXPECT_EQ(UdpPortHolder(port), std::nullopt);
+    test::UdpPeer holder(0, port);
+    EXPECT_EQ(UdpPortHolder(port), ProgramName() + " (process " + std::to_string(::getpid()) + ")");
+    // A proc file system without such a socket, or without the tables at all.
+    EXPECT_EQ(UdpPortHolder(port, "/nonexistent"), std::nullopt);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "netbios/datagram.h"
 #include "netbios/mailslot_write.h"
 #include "netbios/udp_peer.h"
+#include "platform/error.h"
 #include "platform/linux/netbios_mailslot_network.h"
+#include "platform/linux/network_mailslot_system.h"
 #include "support/local_mailslot_reader.h"
 
 namespace lyr {
@@ -114,6 +116,41 @@ TEST(NetbiosMailslotNetwork, AComputerByNameAndWhatArrivesFromTheNetwork) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(client.WriteRemote("NOBODY", slot, "x"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+}
+
+bool WriteTo(MailslotSystem& system, const std::string& server, const std::string& slot,
+             std::string_view data) {
+    auto handle = system.OpenForWrite(MakeMailslotPath(server, slot));
+    return handle && handle->Write(data) == data.size();
+}
+
+// The one construction the programs share: this computer's queues at once, the network once
+// joined, and the reason of a failed write.
+TEST(NetworkMailslotSystem, ReachesThisComputerAtOnceAndOthersOnceJoined) {
+    uint16_t port = test::FreePortPair();
+    std::string slot = UniqueSlot("LyrJoined");
+    test::LocalMailslotReader reader(slot);
+    NetworkMailslotSystem owner(TestConfig("PC1", port, netbios::ServiceMode::Client));
+    NetworkMailslotSystem client(TestConfig("PC2", port, netbios::ServiceMode::Owner));
+
+    EXPECT_TRUE(WriteTo(owner, "pc1", slot, "to myself"));
+    EXPECT_EQ(reader.Read(1s), "to myself");
+    EXPECT_FALSE(WriteTo(client, "PC1", slot, "too early"));
+    EXPECT_EQ(client.LastRemoteWriteFailure(), RemoteWriteFailure::NoNetwork);
+
+    // Each joins in its own mode, whatever its settings said.
+    ASSERT_TRUE(owner.JoinNetwork(netbios::ServiceMode::Owner).network_owner);
+    ASSERT_TRUE(owner.Network()->Service().WaitForRegistration(2s));
+    EXPECT_FALSE(client.JoinNetwork(netbios::ServiceMode::Client).network_owner);
+    EXPECT_THROW(client.JoinNetwork(netbios::ServiceMode::Client), Exception);
+
+    EXPECT_TRUE(WriteTo(client, "PC1", slot, "from PC2"));
+    EXPECT_EQ(reader.Read(2s), "from PC2");
+    EXPECT_FALSE(WriteTo(client, "NOBODY", slot, "lost"));
+    EXPECT_EQ(client.LastRemoteWriteFailure(), RemoteWriteFailure::NameNotFound);
+    EXPECT_FALSE(WriteTo(client, "PC1", slot, std::string(425, 'x')));
+    EXPECT_EQ(client.LastRemoteWriteFailure(), RemoteWriteFailure::TooLarge);
+    EXPECT_FALSE(reader.Read(200ms)) << "nothing of the failed writes arrived";
 }
 
 }  // namespace

@@ -12,15 +12,23 @@ const std::vector<Command>& AllCommands() {
          "object a line. Exit 3: the store is damaged and was shown as far as it is whole",
          RunHistory},
         {"names", "names",
-         "register this computer's NetBIOS names on the network and list them with their state",
+         "register this computer's NetBIOS names on the network and list them with their state. "
+         "Needs UDP ports 137 and 138, so it cannot run beside a messenger or lyrnet listen that "
+         "holds them. Exit 1: the ports cannot be had (it says why) or a name was refused",
          RunNames},
         {"send", "send TARGET TEXT [--from NAME]",
-         "send one message to TARGET (\".\" or this computer's name; at most 400 characters); the "
-         "sender is NAME, by default this computer's name",
+         "send one message of at most 400 characters to TARGET: \".\" or this computer's name, "
+         "another computer by name (a NetBIOS name query, then DNS) or IPv4 address, a workgroup, "
+         "or \"*\" for every computer of this computer's workgroup. The sender is "
+         "NAME, by default this computer's name. Works beside a running messenger or lyrnet "
+         "listen. Exit 1: the message cannot be delivered (it says why)",
          RunSend},
         {"listen", "listen [--count N] [--json]",
-         "receive messages on this computer and print each (sender, receiver, text; with --json "
-         "one object a line with from, to and text) until interrupted or N were printed",
+         "receive the messages sent to this computer, from here and from the network, and print "
+         "each (sender, receiver, text; with --json one object a line with from, to and text) "
+         "until interrupted or N were printed. While it runs it holds UDP ports 137 and 138 and "
+         "this computer's NetBIOS names; when it cannot have them it says why and what to do, "
+         "and receives this computer's own messages only",
          RunListen},
         {"scan", "scan [--wait SECONDS] [--json]",
          "list the workgroups and computers of the network neighbourhood as the user list shows "

@@ -7,6 +7,7 @@
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/mailslot_setup.h"
 #include "main/lyrnet/subcommands.h"
+#include "netbios/interfaces.h"
 #include "platform/call_loop.h"
 #include "platform/codepage.h"
 #include "transport/md_winpopup.h"
@@ -87,6 +88,34 @@ private:
     std::thread waiter_;
 };
 
+// Holding "messngr" makes this process the computer's receiver: it takes the NetBIOS ports and
+// our names. Without them it goes on with this computer's messages and says why.
+void JoinNetworkAsReceiver(NetworkMailslotSystem& mailslots) {
+    auto status = mailslots.JoinNetwork(netbios::ServiceMode::Owner);
+    if (!status.network_owner) {
+        std::fprintf(stderr, "lyrnet listen: %s\n", status.problem.c_str());
+        return;
+    }
+    auto& service = mailslots.Network()->Service();
+    const auto& config = service.Config();
+    service.WaitForRegistration(config.registration_interval * (config.registration_tries + 1));
+    std::string names;
+    for (const auto& held : service.Names()) {
+        if (held.state != netbios::NameState::Refused) {
+            names += " " + held.name.ToString();
+        }
+        if (held.state == netbios::NameState::Refused ||
+            held.state == netbios::NameState::Conflict) {
+            std::fprintf(stderr,
+                         "lyrnet listen: the name %s is held by %s; what is sent to it reaches "
+                         "that computer, not this one. Give this computer another name.\n",
+                         held.name.ToString().c_str(),
+                         netbios::FormatAddress(held.refused_by).c_str());
+        }
+    }
+    std::fprintf(stderr, "lyrnet listen: receiving from the network as%s\n", names.c_str());
+}
+
 }  // namespace
 
 int RunListen(const std::vector<std::string>& words) {
@@ -126,6 +155,7 @@ int RunListen(const std::vector<std::string>& words) {
         return 1;
     }
     std::fprintf(stderr, "lyrnet listen: receiving on \\\\.\\mailslot\\messngr\n");
+    JoinNetworkAsReceiver(*mailslots);
     loop.Run();
     endpoint.SetActive(false);
     return 0;

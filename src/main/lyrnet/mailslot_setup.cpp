@@ -1,11 +1,9 @@
 #include "main/lyrnet/mailslot_setup.h"
 
-#include "platform/host_identity.h"
-
 namespace lyr::cli {
 
-std::unique_ptr<LinuxMailslotSystem> MakeMailslotSystem() {
-    return std::make_unique<LinuxMailslotSystem>(ComputerName().value_or(""), /*network=*/nullptr);
+std::unique_ptr<NetworkMailslotSystem> MakeMailslotSystem() {
+    return std::make_unique<NetworkMailslotSystem>();
 }
 
 }  // namespace lyr::cli

@@ -2,12 +2,13 @@
 
 #include <memory>
 
-#include "platform/linux/linux_mailslot_system.h"
+#include "platform/linux/network_mailslot_system.h"
 
 namespace lyr::cli {
 
-// The mailslots lyrnet sends and listens through. This is where the network layer joins in;
-// without it, only this computer's mailslots can be reached.
-std::unique_ptr<LinuxMailslotSystem> MakeMailslotSystem();
+// The mailslots lyrnet sends and listens through: this computer's queues and the network, built
+// the way the messenger builds them. The caller joins the network: `send` as a client at once,
+// `listen` as this computer's owner of the NetBIOS ports once it holds "messngr".
+std::unique_ptr<NetworkMailslotSystem> MakeMailslotSystem();
 
 }  // namespace lyr::cli

@@ -3,12 +3,50 @@
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/mailslot_setup.h"
 #include "main/lyrnet/subcommands.h"
+#include "netbios/interfaces.h"
+#include "netbios/mailslot_write.h"
 #include "platform/codepage.h"
-#include "platform/host_identity.h"
 #include "transport/mailslot_write.h"
 #include "transport/messenger_datagram.h"
 
 namespace lyr::cli {
+namespace {
+
+// Why the message did not go out, for the line under the messenger's own words.
+std::string FailureReason(NetworkMailslotSystem& mailslots, const std::string& target) {
+    if (mailslots.IsThisComputer(target)) {
+        return "nobody receives messages on this computer (no messenger or lyrnet listen holds "
+               "the mailslot \"messngr\")";
+    }
+    switch (mailslots.LastRemoteWriteFailure()) {
+        case RemoteWriteFailure::NameNotFound:
+            if (netbios::ParseAddress(target)) {
+                return "the computer at that address did not say its messenger name (no answer "
+                       "to a NetBIOS node status request, or no NAME<03> among its names)";
+            }
+            return "no computer or group of that name answered on the network, and DNS does "
+                   "not know it";
+        case RemoteWriteFailure::TooLarge:
+            return "the message is longer than one datagram carries: sender, receiver and text "
+                   "together may take " +
+                   std::to_string(netbios::MaxMailslotDataSize("messngr") - 2) + " bytes";
+        case RemoteWriteFailure::NotSent:
+            return "the datagram could not be sent: no network interface reaches that computer";
+        case RemoteWriteFailure::NoBroadcast:
+            return "no network interface carries broadcasts, and nobody on this computer "
+                   "receives messages";
+        case RemoteWriteFailure::NoNetwork:
+            if (auto* network = mailslots.Network()) {
+                return network->Service().Status().problem;
+            }
+            return "the network is not available";
+        case RemoteWriteFailure::None:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
 
 int RunSend(const std::vector<std::string>& words) {
     Arguments arguments(words, {"from"}, {});
@@ -24,29 +62,22 @@ int RunSend(const std::vector<std::string>& words) {
     if (text.size() > kLongestSentText) {
         text.resize(kLongestSentText);
     }
-    std::string sender;
-    if (auto from = arguments.Value("from")) {
-        sender = LocaleToAnsi(*from);
-    } else if (auto computer = ComputerName()) {
-        sender = *computer;
-    } else {
-        throw UsageError("this computer has no name; give the sender with --from NAME");
-    }
-
     auto mailslots = MakeMailslotSystem();
-    if (!mailslots->IsThisComputer(target) && !mailslots->HasNetwork()) {
-        std::fprintf(
-            stderr,
-            "lyrnet send: \"%s\" is not this computer, and lyrnet cannot reach the network "
-            "yet; use \".\" or this computer's name\n",
-            arguments.Positional()[0].c_str());
-        return 1;
+    // A client of the network: it works beside a messenger or lyrnet listen that owns the ports.
+    mailslots->JoinNetwork(netbios::ServiceMode::Client);
+    std::string sender = LocaleToAnsi(arguments.Value("from").value_or(""));
+    if (sender.empty()) {
+        sender = mailslots->ThisComputerName();
     }
     if (!SendDatagram(*mailslots, target, target, sender, AnsiToOem(text))) {
-        std::fprintf(stderr,
-                     "lyrnet send: cannot deliver to \"%s\": nobody receives messages there "
-                     "(no messenger or lyrnet listen holds its mailslot \"messngr\")\n",
-                     arguments.Positional()[0].c_str());
+        // The words the messenger shows its user, then why.
+        std::string failure =
+            Utf8ToAnsi("Не могу доставить сообщение адресату \"") + target + "\".";
+        std::fprintf(stderr, "%s\n", AnsiToLocale(failure).c_str());
+        std::string reason = FailureReason(*mailslots, target);
+        if (!reason.empty()) {
+            std::fprintf(stderr, "lyrnet send: %s\n", reason.c_str());
+        }
         return 1;
     }
     return 0;

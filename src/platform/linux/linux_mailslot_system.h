@@ -20,7 +20,6 @@ public:
     std::unique_ptr<MailslotWriteHandle> OpenForWrite(const std::string& name) override;
 
     bool IsThisComputer(const std::string& server) const;
-    bool HasNetwork() const { return network_ != nullptr; }
 
 private:
     std::string computer_name_;

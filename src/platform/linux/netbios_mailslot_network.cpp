@@ -15,9 +15,25 @@ NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config)
 
 bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::string& slot,
                                          std::string_view data) {
+    RemoteWriteFailure failure = Write(server, slot, data);
+    if (failure != RemoteWriteFailure::None) {
+        last_failure_ = failure;
+    }
+    return failure == RemoteWriteFailure::None;
+}
+
+RemoteWriteFailure NetbiosMailslotNetwork::SentOrNot(bool sent) const {
+    if (sent) {
+        return RemoteWriteFailure::None;
+    }
+    return service_.Status().can_send ? RemoteWriteFailure::NotSent : RemoteWriteFailure::NoNetwork;
+}
+
+RemoteWriteFailure NetbiosMailslotNetwork::Write(const std::string& server, const std::string& slot,
+                                                 std::string_view data) {
     // One datagram or nothing: mailslot writes are never split.
     if (slot.empty() || data.size() > netbios::MaxMailslotDataSize(slot)) {
-        return false;
+        return RemoteWriteFailure::TooLarge;
     }
     const auto& config = service_.Config();
     std::string target = netbios::NetbiosUpper(server);
@@ -28,11 +44,17 @@ bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::s
             mailslot_name, slot, data);
     }
     if (target == "." || target == config.computer_name) {
-        return WriteLocalMailslot(slot, data) == LocalWriteResult::Written;
+        return WriteLocalMailslot(slot, data) == LocalWriteResult::Written
+                   ? RemoteWriteFailure::None
+                   : RemoteWriteFailure::NotSent;
+    }
+    if (auto address = netbios::ParseAddress(target)) {
+        return WriteToAddress(*address, mailslot_name, data);
     }
     auto resolved = resolver_.Resolve(target);
     if (!resolved) {
-        return false;
+        return service_.Status().can_send ? RemoteWriteFailure::NameNotFound
+                                          : RemoteWriteFailure::NoNetwork;
     }
     if (resolved->kind == netbios::ResolvedTarget::Kind::Group) {
         return WriteToGroup(netbios::NetbiosName::Make(target, netbios::kWorkstationSuffix),
@@ -41,23 +63,55 @@ bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::s
     // A host name found through DNS is addressed by its first label, as its NetBIOS name is.
     std::string netbios_target = NetbiosNameFromHostName(target).value_or(target);
     auto smb = netbios::BuildMailslotWrite(mailslot_name, data);
-    return smb && service_.SendDatagram(
-                      netbios::DatagramType::DirectUnique,
-                      netbios::NetbiosName::Make(netbios_target, netbios::kMessengerSuffix),
-                      resolved->address, *smb);
+    if (!smb) {
+        return RemoteWriteFailure::TooLarge;
+    }
+    return SentOrNot(
+        service_.SendDatagram(netbios::DatagramType::DirectUnique,
+                              netbios::NetbiosName::Make(netbios_target, netbios::kMessengerSuffix),
+                              resolved->address, *smb));
 }
 
-bool NetbiosMailslotNetwork::WriteToGroup(const netbios::NetbiosName& group,
-                                          const std::string& mailslot_name, const std::string& slot,
-                                          std::string_view data) {
+// A computer given by its address is written to by the messenger name it holds, which it tells
+// when asked for its node status: a datagram to any other name would be dropped there.
+RemoteWriteFailure NetbiosMailslotNetwork::WriteToAddress(uint32_t address,
+                                                          const std::string& mailslot_name,
+                                                          std::string_view data) {
+    auto status = service_.QueryNodeStatus(address);
+    if (!status) {
+        return service_.Status().can_send ? RemoteWriteFailure::NameNotFound
+                                          : RemoteWriteFailure::NoNetwork;
+    }
+    for (const auto& entry : status->names) {
+        if (entry.name.Suffix() == netbios::kMessengerSuffix &&
+            !(entry.flags & netbios::kNameGroup)) {
+            auto smb = netbios::BuildMailslotWrite(mailslot_name, data);
+            if (!smb) {
+                return RemoteWriteFailure::TooLarge;
+            }
+            return SentOrNot(service_.SendDatagram(netbios::DatagramType::DirectUnique, entry.name,
+                                                   address, *smb));
+        }
+    }
+    return RemoteWriteFailure::NameNotFound;
+}
+
+RemoteWriteFailure NetbiosMailslotNetwork::WriteToGroup(const netbios::NetbiosName& group,
+                                                        const std::string& mailslot_name,
+                                                        const std::string& slot,
+                                                        std::string_view data) {
     auto smb = netbios::BuildMailslotWrite(mailslot_name, data);
     if (!smb) {
-        return false;
+        return RemoteWriteFailure::TooLarge;
     }
     bool sent =
         service_.SendDatagram(netbios::DatagramType::DirectGroup, group, std::nullopt, *smb);
     bool local = WriteLocalMailslot(slot, data) == LocalWriteResult::Written;
-    return sent || local;
+    if (sent || local) {
+        return RemoteWriteFailure::None;
+    }
+    return service_.Status().can_send ? RemoteWriteFailure::NoBroadcast
+                                      : RemoteWriteFailure::NoNetwork;
 }
 
 }  // namespace lyr

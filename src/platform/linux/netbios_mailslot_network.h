@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,27 +14,50 @@ namespace lyr {
 
 // Mailslot writes over NetBIOS datagrams, and the receiving half: every mailslot write that
 // reaches one of our names goes into this computer's queue of its slot.
-//   a computer  -> DIRECT_UNIQUE to NAME<03> at the address the name resolves to
+//   a computer  -> DIRECT_UNIQUE to NAME<03> at the address the name resolves to; a computer
+//                  given by its IPv4 address, to the <03> name its node status tells
 //   a group     -> DIRECT_GROUP to GROUP<00> on every interface's broadcast address
 //   "*"         -> DIRECT_GROUP to our workgroup<00>, the same way
 // Group and "*" writes go into our own queue too, as Windows delivers them to itself.
+// Why a write to another computer, a group or "*" failed.
+enum class RemoteWriteFailure {
+    None,
+    NoNetwork,     // no UDP socket could be opened (the service's status says why)
+    NameNotFound,  // nobody answered a name query for it, and DNS does not know it; for an
+                   // address, the node there told no messenger name (or did not answer)
+    TooLarge,      // more than one datagram can carry
+    NotSent,       // the datagram to a computer could not go out: no interface reaches it
+    NoBroadcast,   // a group write: no interface carries broadcasts, and nobody on this computer
+                   // holds the slot either
+};
+
 class NetbiosMailslotNetwork : public MailslotNetwork {
 public:
     explicit NetbiosMailslotNetwork(netbios::ServiceConfig config);
 
     bool WriteRemote(const std::string& server, const std::string& slot,
                      std::string_view data) override;
+    // The reason of the latest write that failed, of any thread (a program that writes from one
+    // thread, as lyrnet does, can tell its user why).
+    RemoteWriteFailure LastFailure() const { return last_failure_; }
 
     netbios::NetbiosService& Service() { return service_; }
     LocalMailslotDelivery& Delivery() { return delivery_; }
 
 private:
-    bool WriteToGroup(const netbios::NetbiosName& group, const std::string& mailslot_name,
-                      const std::string& slot, std::string_view data);
+    RemoteWriteFailure Write(const std::string& server, const std::string& slot,
+                             std::string_view data);
+    RemoteWriteFailure WriteToAddress(uint32_t address, const std::string& mailslot_name,
+                                      std::string_view data);
+    RemoteWriteFailure WriteToGroup(const netbios::NetbiosName& group,
+                                    const std::string& mailslot_name, const std::string& slot,
+                                    std::string_view data);
+    RemoteWriteFailure SentOrNot(bool sent) const;
 
     LocalMailslotDelivery delivery_;  // outlives the service that feeds it
     netbios::NetbiosService service_;
     netbios::NameResolver resolver_;
+    std::atomic<RemoteWriteFailure> last_failure_{RemoteWriteFailure::None};
 };
 
 }  // namespace lyr

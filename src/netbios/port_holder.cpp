@@ -1,0 +1,102 @@
+#include "netbios/port_holder.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+namespace lyr::netbios {
+namespace {
+
+// The socket inodes bound to `port` in a /proc/net/udp table: lines of
+// "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...", the local
+// address as hexadecimal "ADDRESS:PORT".
+std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16_t port) {
+    std::vector<std::string> inodes;
+    std::ifstream file(table);
+    std::string line;
+    std::getline(file, line);  // the heading
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+        if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+              timeout >> inode)) {
+            continue;
+        }
+        auto colon = local.find(':');
+        unsigned local_port = 0;
+        if (colon == std::string::npos) {
+            continue;
+        }
+        auto [end, error] =
+            std::from_chars(local.data() + colon + 1, local.data() + local.size(), local_port, 16);
+        if (error == std::errc() && end == local.data() + local.size() && local_port == port &&
+            inode != "0") {
+            inodes.push_back(inode);
+        }
+    }
+    return inodes;
+}
+
+// The program's name: the last part of its first argument, else its short name.
+std::string ProgramName(const std::filesystem::path& process) {
+    std::ifstream command_line(process / "cmdline");
+    std::string first;
+    std::getline(command_line, first, '\0');
+    if (!first.empty()) {
+        return std::filesystem::path(first).filename().string();
+    }
+    std::ifstream comm(process / "comm");
+    std::string name;
+    std::getline(comm, name);
+    return name;
+}
+
+// Calls `visit` with each entry of `directory` until it returns true; whether one did.
+template <typename Visit>
+bool EachEntry(const std::filesystem::path& directory, Visit visit) {
+    std::error_code error;
+    std::filesystem::directory_iterator entry(directory, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (visit(entry->path())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+    // A socket bound to [::]:port takes the IPv4 port as well.
+    auto inodes = SocketInodes(proc / "net" / "udp", port);
+    auto inodes6 = SocketInodes(proc / "net" / "udp6", port);
+    inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
+    if (inodes.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> holder;
+    // Processes come and go while we look, and those of other users cannot be looked into:
+    // every error passes the entry over.
+    EachEntry(proc, [&](const std::filesystem::path& process) {
+        const std::string pid = process.filename().string();
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) {
+            return false;
+        }
+        return EachEntry(process / "fd", [&](const std::filesystem::path& fd) {
+            std::error_code error;
+            const std::string target = std::filesystem::read_symlink(fd, error).string();
+            for (const auto& inode : inodes) {
+                if (target == "socket:[" + inode + "]") {
+                    holder = ProgramName(process) + " (process " + pid + ")";
+                    return true;
+                }
+            }
+            return false;
+        });
+    });
+    return holder;
+}
+
+}  // namespace lyr::netbios
