@@ -82,6 +82,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     if (!std::filesystem::exists(path, error)) {
         return std::nullopt;
     }
+    // A directory opens as a stream that reads as empty, which would pass for an empty file.
+    if (std::filesystem::is_directory(path, error)) {
+        Fail("Cannot read", path, EISDIR);
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         Fail("Cannot open", path, errno);

@@ -47,6 +47,7 @@ TEST(AtomicFile, ReadWholeFileTellsMissingFromEmpty) {
     std::string binary("a\0\xFF", 3);
     WriteFileAtomically(dir / "binary", binary);
     EXPECT_EQ(*ReadWholeFile(dir / "binary"), binary);
+    EXPECT_THROW(ReadWholeFile(dir.Path()), Exception);
 }
 
 TEST(AtomicFile, DamagedCopyKeepsTheOriginalBeside) {
