@@ -133,8 +133,8 @@ public:
                 .identity = identity_,
                 .identity_file = identity_file_,
                 .data_dir = data_dir_,
-                .mailslots = mailslots_,
-                .ui_thread = ui_thread_,
+                .mailslots = real_mailslots_ ? *real_mailslots_ : mailslots_,
+                .ui_thread = real_ui_thread_ ? *real_ui_thread_ : ui_thread_,
                 .messenger_service = views_->service,
                 .user_list = user_list_,
                 .network_scan = views_->scan,
@@ -157,6 +157,9 @@ public:
     IniProfile identity_file_{data_dir_ + kIdentityFileName};
     MessengerMailslots mailslots_;
     CallLoop ui_thread_;
+    // Real ones in place of the fakes above, for the tests of the real endpoint.
+    MailslotSystem* real_mailslots_ = nullptr;
+    UiThread* real_ui_thread_ = nullptr;
     std::unique_ptr<FakeViews> views_ = std::make_unique<FakeViews>();
     UsersFileList user_list_{data_dir_ + "users.dat"};
     std::optional<std::string> computer_name_ = "TESTPC";
