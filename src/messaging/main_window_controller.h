@@ -137,6 +137,11 @@ private:
     bool SendToLastSender(const std::string& text);
     bool SendToUserList(const std::string& text);
 
+    // Appends a record, and with SaveUserBoxes writes it to the store's file at once; a failing
+    // file goes to the default error report, once until a write succeeds again. Deletions go
+    // through KeptMsgList::Delete(index, KeepStoreFiles()), which rewrites the file atomically.
+    void AddToStore(KeptMsgList& store, TMsgData record);
+
     int PresenceTrayImage() const;
     bool KeepStoreFiles() const { return options_.SaveUserBoxes(); }
 

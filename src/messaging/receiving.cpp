@@ -76,17 +76,21 @@ std::optional<MainWindowController::Received> MainWindowController::StoreReceive
     record.ToName = datagram.receiver;
     record.Text = std::move(text);
     Received message{record, LastSender_};
+    AddToStore(inbox_, std::move(record));
+    return message;
+}
+
+void MainWindowController::AddToStore(KeptMsgList& store, TMsgData record) {
     try {
-        inbox_.Add(std::move(record), KeepStoreFiles());
+        store.Add(std::move(record), KeepStoreFiles());
         store_failure_reported_ = false;
     } catch (const std::exception& error) {
-        // The message is kept in memory; one report per run of failures, not one per message.
+        // The record is kept in memory; one report per run of failures, not one per message.
         if (!store_failure_reported_) {
             store_failure_reported_ = true;
             dialogs_.ReportError(error.what());
         }
     }
-    return message;
 }
 
 void MainWindowController::AnswerAndNotifyStored() {

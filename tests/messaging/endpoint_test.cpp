@@ -141,6 +141,7 @@ TEST(MessengerCrashTest, EveryMessageStoredBeforeAKillIsThereAtTheNextStart) {
     }
     host.Signal(SIGKILL);
     EXPECT_EQ(host.Wait(), 128 + SIGKILL);
+    EXPECT_EQ(host.RestOfErrors().find("Sanitizer"), std::string::npos) << host.RestOfErrors();
 
     next_start.Start();
     const TMsgList& inbox = next_start.Controller().Inbox();
