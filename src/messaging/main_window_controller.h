@@ -68,12 +68,14 @@ public:
     void FormDestroy();
 
     // A datagram of the receiving mailslot: receiver, sender and text as they came off the wire
-    // (OEM code page). Messages that arrive before the start-up is done, or while another one is
-    // still being handled (a notification's modal loop), are handled after it, in arrival order.
+    // (OEM code page). A message that arrives while another one is still being answered or shown
+    // (inside a notification's modal loop) is stored at once and answered and shown after it;
+    // messages that arrive before the start-up is done are handled at its end, in arrival order.
     void MainSlotMessage(const std::string& AReciever, const std::string& ASender,
                          const std::string& AMsg);
 
-    // Sends SendText. Without a control, the reply path: to LastSender, silently.
+    // Sends SendText. Without a control, the reply path: to LastSender, silently. With a
+    // control, the list path, which comes with the sending commands (until then it throws).
     void SendMsg(const Control* control);
     // SendText := RecText quoted line by line; with a control SendText gets the focus.
     void ReplyMsg(const Control* control);
