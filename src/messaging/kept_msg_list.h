@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+
+#include "messaging/msg_store.h"
+
+namespace lyr {
+
+inline constexpr char kInboxFileName[] = "inbox.dat";
+inline constexpr char kOutboxFileName[] = "outbox.dat";
+
+// One message store and its file. The file belongs to the store once the store has read it at
+// start (or found none): only then is it written, so a run whose start-up ended before the load
+// never replaces a file it did not read. While the file is kept (SaveUserBoxes), every record
+// reaches it as soon as it is stored: one append, cut back to the last whole entry when the
+// write fails, so the file never ends inside an entry of ours. A deletion rewrites the file
+// atomically.
+class KeptMsgList {
+public:
+    explicit KeptMsgList(std::filesystem::path file) : file_(std::move(file)) {}
+
+    TMsgList& List() { return list_; }
+    const TMsgList& List() const { return list_; }
+    const std::filesystem::path& File() const { return file_; }
+
+    // Reads the file into the store when it exists (a missing file reads as complete). A damaged
+    // file is rewritten at once with what could be read, its original kept as NAME.bad (by
+    // TMsgList). Throws lyr::Exception when the file exists but cannot be read (the file is then
+    // not the store's), or when the damaged file cannot be set aside (TMsgList then refuses
+    // every later write over it until the copy can be made).
+    LoadReport Load();
+
+    // Appends a record; with `keep_file` the file gets it before this returns. Throws
+    // lyr::Exception when the file cannot be written; the record is in the store even then.
+    TMsgData& Add(TMsgData record, bool keep_file);
+    // Removes the record at `index` (from 0); with `keep_file` the file is rewritten atomically.
+    // Throws lyr::Exception when the file cannot be written; the record is gone from the store.
+    void Delete(size_t index, bool keep_file);
+    // Writes the whole store atomically, unless its file is not the store's (see above).
+    void Save();
+    // Empties the store at exit; its file is not written any more.
+    void DisposeAll();
+
+private:
+    void AppendLastRecord();
+
+    std::filesystem::path file_;
+    TMsgList list_;
+    bool file_is_ours_ = false;
+    // How many records of the store, from the first, the file holds; nothing when unknown.
+    std::optional<size_t> records_in_file_;
+};
+
+}  // namespace lyr

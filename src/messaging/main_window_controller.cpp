@@ -1,0 +1,217 @@
+#include "messaging/main_window_controller.h"
+
+#include <exception>
+
+#include "messaging/message_texts.h"
+#include "messaging/quick_texts.h"
+#include "messaging/window_layout.h"
+#include "platform/codepage.h"
+
+namespace lyr {
+namespace {
+
+constexpr char kProgramTitle[] = "Zendry Messenger";
+
+}  // namespace
+
+MainWindowController::MainWindowController(const MainWindowViews& views,
+                                           const MainWindowServices& services)
+    : window_(views.window),
+      panes_(views.panes),
+      tray_(views.tray),
+      dialogs_(views.dialogs),
+      shell_(views.shell),
+      options_(services.options),
+      identity_(services.identity),
+      identity_file_(services.identity_file),
+      data_dir_(services.data_dir),
+      mailslots_(services.mailslots),
+      messenger_service_(services.messenger_service),
+      user_list_(services.user_list),
+      network_scan_(services.network_scan),
+      computer_name_(services.computer_name),
+      inbox_(data_dir_ + kInboxFileName),
+      outbox_(data_dir_ + kOutboxFileName),
+      answer_throttle_(services.tick),
+      MainSlot(services.mailslots, services.ui_thread, services.tick) {
+    MainSlot.OnMessage = [this](TmdCustomWinPopup&, const std::string& AReciever,
+                                const std::string& ASender, const std::string& AMsg) {
+        MainSlotMessage(AReciever, ASender, AMsg);
+    };
+}
+
+MainWindowController::~MainWindowController() {
+    // The wait thread may be handing a message over; stop it while the controller still exists.
+    MainSlot.SetActive(false);
+}
+
+void MainWindowController::FormCreate() {
+    try {
+        RunStartUp();
+    } catch (const std::exception& error) {
+        dialogs_.ReportError(error.what());
+    }
+    receiving_ = true;
+    ReportDamagedStores();
+    StoreWaitingMessages();
+    AnswerAndNotifyStored();
+}
+
+void MainWindowController::RunStartUp() {
+    window_.SetCaption("Lyr Messenger");
+    tray_.SetTrayIcon(kTrayImageWorking);
+    tray_.SetTrayHint(Utf8ToAnsi("Zendry Messenger - инициализация"));
+    if (options_.SizeY() != 0) {
+        window_.SetBounds(
+            {options_.PositionX(), options_.PositionY(), options_.SizeX(), options_.SizeY()});
+    }
+    ReplyList_ = LoadQuickTexts(data_dir_ + "reply.dat");
+    MacroList_ = LoadQuickTexts(data_dir_ + "macro.dat");
+    identity_ = ReadIdentity(identity_file_);
+    shell_.RefreshMenus();
+    if (options_.NTService()) {
+        StopMessengerService();
+    }
+    try {
+        MainSlot.SetActive(true);
+    } catch (const std::exception&) {
+        MainSlot.SetActive(false);
+    }
+    if (!MainSlot.Active() && options_.CheckAnother()) {
+        dialogs_.ShowMessageBox({Utf8ToAnsi("Обнаружен другой приемник сообщений.\r\n"
+                                            "Messenger будет работать только на передачу."),
+                                 kProgramTitle, BoxIcon::Information});
+    }
+    window_.CreateSkinTiles();
+    if (options_.SizeX() == 0) {
+        window_.SetClientSize(SnapClientSizeToTileGrid(window_.GetClientSize()));
+    }
+    window_.PlaceControls(
+        LayoutForClientSize(window_.GetClientSize(), options_.P2X(), options_.P5Y()));
+    window_.CreateCaptionButtons();
+    window_.LoadSkin();
+    window_.ApplySkinColorsAndFonts();
+    panes_.SetRecTextWordWrap(options_.WordWrap());
+    tray_.SetChecked(MenuItem::miWordWrap, options_.WordWrap());
+    if (options_.SaveUserBoxes()) {
+        LoadStore(inbox_);
+        LoadStore(outbox_);
+        InboxCount_ = static_cast<std::int32_t>(Inbox().Count());
+        InboxPos_ = InboxCount_;
+        OutboxPos_ = static_cast<std::int32_t>(Outbox().Count());
+        if (InboxCount_ > 0) {
+            const TMsgData& last = Inbox().Item(Inbox().Count() - 1);
+            panes_.SetRecText(last.Text);
+            panes_.SetFromPanelCaption(FromPanelCaption(last));
+        }
+    }
+    if (options_.SaveUserList()) {
+        user_list_.ReadUsersFile();
+        user_list_read_ = true;
+    }
+    CompName_ = ApplyIdentityDefaults(identity_, computer_name_());
+    tray_.SetChecked(MenuItem::miAutoReply, options_.AutoReply());
+    tray_.SetChecked(MenuItem::smiAutoReply, options_.AutoReply());
+    if (options_.AutoReply()) {
+        tray_.SetTrayIcon(kTrayImageAutoReply);
+    }
+    window_.SetShowOnStart(!options_.MinOnStart());
+    if (user_list_.Empty() || options_.StartupRescan()) {
+        network_scan_.StartNetworkScan();
+    }
+    network_scan_.ArmRescanTimer(options_.AutoRescan(), options_.RescanTime());
+    shell_.UpdateHotKey();
+    RestorePresenceTray();
+    shell_.AddViewSkinsMenuItem();
+    if (!options_.MinOnStart()) {
+        shell_.EnableSetTextOnStartTimer();
+    }
+}
+
+void MainWindowController::LoadStore(KeptMsgList& store) {
+    const LoadReport report = store.Load();
+    if (!report.complete) {
+        damaged_store_reports_.push_back(DamagedStoreText(store.File(), report));
+    }
+}
+
+void MainWindowController::ReportDamagedStores() {
+    for (const std::string& text : damaged_store_reports_) {
+        dialogs_.ShowMessageBox({text, kProgramTitle, BoxIcon::Warning});
+    }
+    damaged_store_reports_.clear();
+}
+
+void MainWindowController::FormShow() {
+    if (TextOnStartPending_ && !Inbox().Empty()) {
+        panes_.SetRecText(Inbox().Item(Inbox().Count() - 1).Text);
+        TextOnStartPending_ = false;
+    }
+}
+
+void MainWindowController::SetTextOnStartTimer() {
+    if (TextOnStartPending_ && !Inbox().Empty()) {
+        panes_.SetRecText(Inbox().Item(Inbox().Count() - 1).Text);
+    }
+    TextOnStartPending_ = false;
+}
+
+void MainWindowController::OnQueryEndSession() {
+    ServiceStopped_ = false;
+}
+
+void MainWindowController::FormDestroy() {
+    // Messages that still arrive wait unhandled, as in a mailslot nobody reads any more.
+    receiving_ = false;
+    try {
+        RunShutdown();
+    } catch (const std::exception& error) {
+        dialogs_.ReportError(error.what());
+    }
+}
+
+void MainWindowController::RunShutdown() {
+    tray_.SetTrayIcon(kTrayImageWorking);
+    tray_.SetTrayHint(Utf8ToAnsi("Zendry Messenger - завершение работы"));
+    shell_.UnregisterHotKey();
+    const WindowBounds bounds = window_.Bounds();
+    options_.SetWindowBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+    options_.SetP2X(window_.Panel2Width());
+    options_.SetP5Y(window_.Panel5Height());
+    MacroList_.clear();
+    ReplyList_.clear();
+    if (options_.SaveUserList() && user_list_read_) {
+        user_list_.WriteUsersFile();
+    }
+    if (options_.SaveUserBoxes()) {
+        inbox_.Save();
+        outbox_.Save();
+    }
+    inbox_.DisposeAll();
+    outbox_.DisposeAll();
+    MainSlot.SetActive(false);
+    if (ServiceStopped_) {
+        RestoreMessengerService();
+    }
+}
+
+void MainWindowController::StopMessengerService() {
+    const ServiceStopOutcome outcome = messenger_service_.StopMessengerService();
+    if (outcome.stopped) {
+        ServiceStopped_ = true;
+    }
+    if (outcome.error) {
+        dialogs_.ShowMessageBox({Utf8ToAnsi("Ошибка остановки службы сообщений:") +
+                                     std::to_string(outcome.error->code) + " " +
+                                     outcome.error->text,
+                                 kProgramTitle, BoxIcon::Error});
+    }
+}
+
+void MainWindowController::RestoreMessengerService() {
+    tray_.SetTrayIcon(kTrayImageWorking);
+    tray_.SetTrayHint(Utf8ToAnsi("Запуск службы сообщений..."));
+    messenger_service_.StartMessengerService();
+}
+
+}  // namespace lyr

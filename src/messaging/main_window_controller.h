@@ -1,0 +1,192 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/identity.h"
+#include "app/options.h"
+#include "messaging/answers.h"
+#include "messaging/kept_msg_list.h"
+#include "messaging/main_window_views.h"
+#include "messaging/user_list_access.h"
+#include "platform/host_identity.h"
+#include "platform/mailslot.h"
+#include "platform/messenger_service.h"
+#include "platform/profile.h"
+#include "platform/tick_count.h"
+#include "platform/ui_thread.h"
+#include "transport/md_winpopup.h"
+
+namespace lyr {
+
+// The control that asked for an operation both the user and the program call (SendMsg,
+// ReplyMsg): given for a user's action, absent (nullptr) for the program's own call. Items that
+// share a handler tell themselves apart by their tag.
+struct Control {
+    int Tag = 0;
+};
+
+// What the controller works with besides the screen. Everything must outlive it.
+struct MainWindowServices {
+    TOptions& options;
+    Identity& identity;      // the program-wide identity values, read at start-up
+    Profile& identity_file;  // quidel.ini
+    std::string data_dir;    // DataDir, ending in '/'
+    MailslotSystem& mailslots;
+    UiThread& ui_thread;  // where the mailslot's wait thread hands messages over
+    MessengerServiceControl& messenger_service;
+    AddresseeList& user_list;
+    NetworkScanRequests& network_scan;
+    std::function<std::optional<std::string>()> computer_name = ComputerName;
+    TickSource tick = GetTickCount;
+};
+
+// The main window's logic: start-up and shutdown, the message stores, receiving, the automatic
+// answers and presence. The Qt window TMainmgrForm forwards its events here and implements the
+// views. Everything runs on the UI thread.
+class MainWindowController {
+public:
+    MainWindowController(const MainWindowViews& views, const MainWindowServices& services);
+    ~MainWindowController();
+    MainWindowController(const MainWindowController&) = delete;
+    MainWindowController& operator=(const MainWindowController&) = delete;
+
+    // The start-up sequence, once. An error of a step ends it there and goes to the default
+    // error report; the program runs on with what was set up.
+    void FormCreate();
+    // Each time the window becomes visible.
+    void FormShow();
+    // The one-shot timer SetTextOnStart fired.
+    void SetTextOnStartTimer();
+    // The session is ending: the messenger service is not to be started at exit.
+    void OnQueryEndSession();
+    // The shutdown sequence, once at exit; errors end it as in FormCreate.
+    void FormDestroy();
+
+    // A datagram of the receiving mailslot: receiver, sender and text as they came off the wire
+    // (OEM code page). A message that arrives while another one is still being answered or shown
+    // (inside a notification's modal loop) is stored at once and answered and shown after it;
+    // messages that arrive before the start-up is done are handled at its end, in arrival order.
+    void MainSlotMessage(const std::string& AReciever, const std::string& ASender,
+                         const std::string& AMsg);
+
+    // Sends SendText. Without a control, the reply path: to LastSender, silently. With a
+    // control, the list path, which comes with the sending commands (until then it throws).
+    void SendMsg(const Control* control);
+    // SendText := RecText quoted line by line; with a control SendText gets the focus.
+    void ReplyMsg(const Control* control);
+
+    // Presence: tag 0 Active, tag 1 Busy.
+    void miActiveClick(const Control& Sender);
+    void smiAutoReplyClick();
+    void UpdateTrayHint();
+    // The tray image of the current presence and the hint, as after a network scan.
+    void RestorePresenceTray();
+
+    // The answers to the requests WM_USER+10 (show or hide), +11 (version), +12 (state).
+    std::int32_t OnMgrShow(std::uintptr_t wParam);
+    std::int32_t OnMgrVersion() const { return 0x10001; }
+    std::int32_t OnMgrState() const;
+
+    const TMsgList& Inbox() const { return inbox_.List(); }
+    const TMsgList& Outbox() const { return outbox_.List(); }
+    std::int32_t InboxPos() const { return InboxPos_; }
+    std::int32_t InboxCount() const { return InboxCount_; }
+    std::int32_t OutboxPos() const { return OutboxPos_; }
+    const std::string& CompName() const { return CompName_; }
+    const std::string& LastSender() const { return LastSender_; }
+    bool IsActive() const { return IsActive_; }
+    bool ServiceStopped() const { return ServiceStopped_; }
+    bool TextOnStartPending() const { return TextOnStartPending_; }
+    const std::vector<std::string>& ReplyList() const { return ReplyList_; }
+    const std::vector<std::string>& MacroList() const { return MacroList_; }
+    bool MainSlotActive() const { return MainSlot.Active(); }
+
+    // Messages kept waiting before the start-up is done, at most; later ones are dropped, as a
+    // full mailslot would drop them.
+    static constexpr size_t kMaxWaitingMessages = 1000;
+
+private:
+    struct Datagram {
+        std::string receiver;
+        std::string sender;
+        std::string text;
+    };
+    // A stored message whose answer and notification are still to come.
+    struct Received {
+        TMsgData record;
+        std::string sender;
+    };
+
+    void RunStartUp();
+    void LoadStore(KeptMsgList& store);
+    void ReportDamagedStores();
+    void RunShutdown();
+    void StopMessengerService();
+    void RestoreMessengerService();
+
+    void StoreWaitingMessages();
+    std::optional<Received> StoreReceived(const Datagram& datagram);
+    void AnswerAndNotifyStored();
+    void AnswerAndNotify(const Received& message);
+    void AnswerAutomatically(const Received& message);
+    void Notify(const TMsgData& record);
+
+    bool SendToLastSender(const std::string& text);
+    bool SendToUserList(const std::string& text);
+
+    // Appends a record, and with SaveUserBoxes writes it to the store's file at once; a failing
+    // file goes to the default error report, once until a write succeeds again. Deletions go
+    // through KeptMsgList::Delete(index, KeepStoreFiles()), which rewrites the file atomically.
+    void AddToStore(KeptMsgList& store, TMsgData record);
+
+    int PresenceTrayImage() const;
+    bool KeepStoreFiles() const { return options_.SaveUserBoxes(); }
+
+    MainWindowView& window_;
+    MessagePanesView& panes_;
+    TrayView& tray_;
+    DialogsView& dialogs_;
+    ShellView& shell_;
+    TOptions& options_;
+    Identity& identity_;
+    Profile& identity_file_;
+    std::string data_dir_;
+    MailslotSystem& mailslots_;
+    MessengerServiceControl& messenger_service_;
+    AddresseeList& user_list_;
+    NetworkScanRequests& network_scan_;
+    std::function<std::optional<std::string>()> computer_name_;
+
+    KeptMsgList inbox_;
+    KeptMsgList outbox_;
+    std::int32_t InboxPos_ = 0;
+    std::int32_t InboxCount_ = 0;
+    std::int32_t OutboxPos_ = 0;
+    std::string CompName_;
+    std::vector<std::string> ReplyList_;
+    std::vector<std::string> MacroList_;
+    bool TextOnStartPending_ = true;
+    bool IsActive_ = true;
+    std::string LastSender_;
+    bool ServiceStopped_ = false;
+
+    AnswerThrottle answer_throttle_;
+    std::vector<std::string> damaged_store_reports_;  // shown once the start-up is done
+    bool user_list_read_ = false;  // users.dat is only written over after it was read
+    bool receiving_ = false;       // the start-up is done and the shutdown has not begun
+    bool storing_ = false;         // messages are being stored (a failure's box may be open)
+    bool notifying_ = false;       // a message is being answered or notified
+    bool store_failure_reported_ = false;
+    std::deque<Datagram> waiting_;    // not stored yet
+    std::deque<Received> to_notify_;  // stored, their answers and notifications to come
+
+    // Last, so that it goes first: its wait thread calls into the controller.
+    TmdWinPopup MainSlot;
+};
+
+}  // namespace lyr

@@ -1,0 +1,71 @@
+// Presence and auto-reply: the menu commands, the tray, the state requests.
+#include "messaging/main_window_controller.h"
+#include "platform/codepage.h"
+
+namespace lyr {
+
+void MainWindowController::miActiveClick(const Control& Sender) {
+    if (Sender.Tag == 0) {
+        IsActive_ = true;
+    } else if (Sender.Tag == 1) {
+        IsActive_ = false;
+    }
+    tray_.SetChecked(MenuItem::miActive, IsActive_);
+    tray_.SetChecked(MenuItem::smiActive, IsActive_);
+    tray_.SetChecked(MenuItem::miBusy, !IsActive_);
+    tray_.SetChecked(MenuItem::smiBusy, !IsActive_);
+    tray_.SetTrayIcon(PresenceTrayImage());
+    UpdateTrayHint();
+}
+
+void MainWindowController::smiAutoReplyClick() {
+    const bool auto_reply = !options_.AutoReply();
+    tray_.SetChecked(MenuItem::smiAutoReply, auto_reply);
+    tray_.SetChecked(MenuItem::miAutoReply, auto_reply);
+    options_.SetAutoReply(auto_reply);
+    // Switching auto-reply on shows its image even while Busy.
+    tray_.SetTrayIcon(auto_reply ? kTrayImageAutoReply
+                                 : (IsActive_ ? kTrayImageActive : kTrayImageBusy));
+    UpdateTrayHint();
+}
+
+void MainWindowController::UpdateTrayHint() {
+    const char* state = IsActive_ ? "активен" : "занят";
+    tray_.SetTrayHint(Utf8ToAnsi(std::string("Messenger - ") + state + ", писем: ") +
+                      std::to_string(InboxCount_));
+}
+
+void MainWindowController::RestorePresenceTray() {
+    tray_.SetTrayIcon(PresenceTrayImage());
+    UpdateTrayHint();
+}
+
+int MainWindowController::PresenceTrayImage() const {
+    if (!IsActive_) {
+        return kTrayImageBusy;
+    }
+    return options_.AutoReply() ? kTrayImageAutoReply : kTrayImageActive;
+}
+
+std::int32_t MainWindowController::OnMgrShow(std::uintptr_t wParam) {
+    if (wParam == 1) {
+        window_.HideMainWindow();
+        window_.ShowMainWindow();
+    } else {
+        window_.HideMainWindow();
+    }
+    return 1;
+}
+
+std::int32_t MainWindowController::OnMgrState() const {
+    std::int32_t state = 0;
+    if (!IsActive_) {
+        state = 1;
+    }
+    if (options_.AutoReply()) {
+        state = 2;
+    }
+    return state;
+}
+
+}  // namespace lyr

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/messenger_service.h"
+
+namespace lyr {
+
+// Linux is not of the NT family: no system service holds "messngr", so there is nothing to stop
+// or to start again.
+class NoMessengerService final : public MessengerServiceControl {
+public:
+    ServiceStopOutcome StopMessengerService() override { return {}; }
+    void StartMessengerService() override {}
+};
+
+}  // namespace lyr
