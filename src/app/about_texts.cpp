@@ -54,10 +54,6 @@ std::optional<std::string> OsReleaseValue(std::string_view os_release, std::stri
 }
 
 std::string LinuxSystemText(const SystemInformation& system) {
-    std::string text = system.kernel_name;
-    if (!system.kernel_release.empty()) {
-        text += (text.empty() ? "" : " ") + system.kernel_release;
-    }
     std::string distribution = OsReleaseValue(system.os_release, "PRETTY_NAME").value_or("");
     if (distribution.empty()) {
         distribution = OsReleaseValue(system.os_release, "NAME").value_or("");
@@ -66,10 +62,14 @@ std::string LinuxSystemText(const SystemInformation& system) {
             distribution += " " + release;
         }
     }
-    if (!distribution.empty()) {
-        text += (text.empty() ? "" : ", ") + distribution;
+    std::string kernel = system.kernel_name;
+    if (!system.kernel_release.empty()) {
+        kernel += (kernel.empty() ? "" : " ") + system.kernel_release;
     }
-    return text;
+    if (distribution.empty() || kernel.empty()) {
+        return distribution + kernel;
+    }
+    return distribution + ", " + kernel;
 }
 
 std::uint64_t PhysicalMemoryMegabytes(std::uint64_t bytes) {

@@ -41,7 +41,7 @@ std::string WindowsVersionText(const WindowsVersion& version);
 // nothing when the key is not there.
 std::optional<std::string> OsReleaseValue(std::string_view os_release, std::string_view key);
 
-// The kernel and the distribution: "Linux 6.1.0-18-amd64, Debian GNU/Linux 12 (bookworm)".
+// The distribution and the kernel: "Debian GNU/Linux 12 (bookworm), Linux 6.1.0-18-amd64".
 // The distribution is PRETTY_NAME, else NAME and VERSION; it is left out when unknown.
 std::string LinuxSystemText(const SystemInformation& system);
 
@@ -53,7 +53,7 @@ std::uint64_t PhysicalMemoryMegabytes(std::uint64_t bytes);
 std::string PhysicalMemoryText(std::uint64_t bytes);
 
 // Where the about box's links lead.
-inline constexpr char kProductWebAddress[] = "http://www.zendry.example/messenger/";
+inline constexpr char kProductWebAddress[] = "http://www.zendry.example/";
 inline constexpr char kSupportMailAddress[] = "support@zendry.example";
 
 }  // namespace lyr

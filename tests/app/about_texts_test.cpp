@@ -60,14 +60,14 @@ TEST(AboutTexts, OsReleaseValuesLoseTheirQuotes) {
     EXPECT_EQ(OsReleaseValue(text, "NAM"), std::nullopt);
 }
 
-TEST(AboutTexts, LinuxSystemNamesTheKernelAndTheDistribution) {
+TEST(AboutTexts, LinuxSystemNamesTheDistributionAndTheKernel) {
     SystemInformation system{"Linux", "6.1.0-18-amd64",
                              "NAME=\"Debian GNU/Linux\"\nVERSION=\"12 (bookworm)\"\n"
                              "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
                              0};
-    EXPECT_EQ(LinuxSystemText(system), "Linux 6.1.0-18-amd64, Debian GNU/Linux 12 (bookworm)");
+    EXPECT_EQ(LinuxSystemText(system), "Debian GNU/Linux 12 (bookworm), Linux 6.1.0-18-amd64");
     system.os_release = "NAME=Gentoo\nVERSION=2.15\n";
-    EXPECT_EQ(LinuxSystemText(system), "Linux 6.1.0-18-amd64, Gentoo 2.15");
+    EXPECT_EQ(LinuxSystemText(system), "Gentoo 2.15, Linux 6.1.0-18-amd64");
     system.os_release = "";
     EXPECT_EQ(LinuxSystemText(system), "Linux 6.1.0-18-amd64");
     EXPECT_EQ(LinuxSystemText({"", "", "PRETTY_NAME=Alpine", 0}), "Alpine");
