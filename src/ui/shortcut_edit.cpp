@@ -128,28 +128,6 @@ int NamedVirtualKey(int key, bool keypad) {
     }
 }
 
-// The main block of the keyboard by place: X keycodes (the evdev code + 8) of the US layout's
-// rows, each mapped to the virtual key printed there.
-int VirtualKeyAtKeycode(quint32 keycode) {
-    static constexpr struct {
-        quint32 first;
-        const char* keys;
-    } kRows[] = {
-        {10, "1234567890\xBD\xBB"},       // 1 ... 0 - =
-        {24, "QWERTYUIOP\xDB\xDD"},       // Q ... P [ ]
-        {38, "ASDFGHJKL\xBA\xDE\xC0"},    // A ... L ; ' `
-        {51, "\xDCZXCVBNM\xBC\xBE\xBF"},  // \ Z ... M , . /
-        {94, "\xE2"},                     // the extra key beside the left Shift
-    };
-    for (const auto& row : kRows) {
-        const std::string_view keys(row.keys);
-        if (keycode >= row.first && keycode < row.first + keys.size()) {
-            return static_cast<unsigned char>(keys[keycode - row.first]);
-        }
-    }
-    return 0;
-}
-
 // Letters, digits and punctuation by the character they give on the US layout, for platforms
 // that do not tell the key's place.
 int VirtualKeyOfCharacter(int key) {
@@ -208,6 +186,26 @@ bool ReportsKeyPlaces() {
 }
 
 }  // namespace
+
+int VirtualKeyAtKeycode(quint32 keycode) {
+    static constexpr struct {
+        quint32 first;
+        const char* keys;
+    } kRows[] = {
+        {10, "1234567890\xBD\xBB"},       // 1 ... 0 - =
+        {24, "QWERTYUIOP\xDB\xDD"},       // Q ... P [ ]
+        {38, "ASDFGHJKL\xBA\xDE\xC0"},    // A ... L ; ' `
+        {51, "\xDCZXCVBNM\xBC\xBE\xBF"},  // \ Z ... M , . /
+        {94, "\xE2"},                     // the extra key beside the left Shift
+    };
+    for (const auto& row : kRows) {
+        const std::string_view keys(row.keys);
+        if (keycode >= row.first && keycode < row.first + keys.size()) {
+            return static_cast<unsigned char>(keys[keycode - row.first]);
+        }
+    }
+    return 0;
+}
 
 int VirtualKeyOf(const QKeyEvent& event) {
     const int key = event.key();

@@ -13,7 +13,7 @@ void RecordingSetupHost::ShowSkin() {
                  (options_ ? QString::fromStdString(options_->SkinDir()) : QString());
 }
 
-SetupFixture::SetupFixture(const QStringList& values) {
+SetupFixture::SetupFixture(const QStringList& values, bool startupEntry) {
     QDir root(scratch_.path());
     root.mkpath(QStringLiteral("data"));
     root.mkpath(QStringLiteral("program"));
@@ -30,6 +30,12 @@ SetupFixture::SetupFixture(const QStringList& values) {
         out.write(kOptionsKey);
         out.write("]\n");
         out.write(values.join('\n').toUtf8() + "\n\n");
+    }
+    if (startupEntry) {
+        std::filesystem::create_directories(folders_.autostart);
+        QFile entry(QString::fromStdString(StartupEntryPath(folders_).string()));
+        entry.open(QIODevice::WriteOnly);
+        entry.write("[Desktop Entry]\nType=Application\nName=LyrMessenger\nExec=/old/place\n");
     }
     key_ = std::make_unique<RegistryFile>(file, std::string("HKEY_CURRENT_USER\\") + kOptionsKey);
     options_ = std::make_unique<TOptions>(*key_, folders_);

@@ -51,13 +51,15 @@ private:
 class SetupFixture {
 public:
     // `values` are registry-export lines ("\"WindowType\"=dword:00000003") stored before the
-    // options are read.
-    explicit SetupFixture(const QStringList& values = {});
+    // options are read; with `startupEntry` an autostart entry of an older place is there too.
+    explicit SetupFixture(const QStringList& values = {}, bool startupEntry = false);
 
     TOptions& Options() { return *options_; }
     RegistryFile& Key() { return *key_; }
     SetupFormFiles Files() const;
     QString Path(const QString& name) const { return scratch_.filePath(name); }
+    // The program's own directory, which lists the skins while SkinDir is "<default>".
+    QString ProgramDirectory() const { return Path(QStringLiteral("program")); }
     std::filesystem::path StartupEntry() const;
     // Creates TSetupForm with `host` (which gets the options and ten placeholder icons).
     std::unique_ptr<TSetupForm> MakeForm(RecordingSetupHost& host);
