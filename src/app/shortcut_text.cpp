@@ -1,0 +1,98 @@
+#include "app/shortcut_text.h"
+
+#include <array>
+
+namespace lyr {
+namespace {
+
+constexpr std::array<const char*, 9> kNavigationNames = {"Space", "PgUp", "PgDn",  "End", "Home",
+                                                         "Left",  "Up",   "Right", "Down"};
+
+// The punctuation keys carry no letter in their code; they are named by what they show on the
+// keyboard, taken as the US layout, which is also how key presses become codes here.
+const char* PunctuationName(int virtual_key) {
+    switch (virtual_key) {
+        case 0xBA:
+            return ";";
+        case 0xBB:
+            return "=";
+        case 0xBC:
+            return ",";
+        case 0xBD:
+            return "-";
+        case 0xBE:
+            return ".";
+        case 0xBF:
+            return "/";
+        case 0xC0:
+            return "`";
+        case 0xDB:
+            return "[";
+        case 0xDC:
+            return "\\";
+        case 0xDD:
+            return "]";
+        case 0xDE:
+            return "'";
+        case 0xE2:
+            return "\\";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+std::string VirtualKeyName(int virtual_key) {
+    if (virtual_key == 0x08) {
+        return "BkSp";
+    }
+    if (virtual_key == 0x09) {
+        return "Tab";
+    }
+    if (virtual_key == 0x0D) {
+        return "Enter";
+    }
+    if (virtual_key == 0x1B) {
+        return "Esc";
+    }
+    if (virtual_key >= 0x20 && virtual_key <= 0x28) {
+        return kNavigationNames[virtual_key - 0x20];
+    }
+    if (virtual_key == 0x2D) {
+        return "Ins";
+    }
+    if (virtual_key == 0x2E) {
+        return "Del";
+    }
+    if ((virtual_key >= '0' && virtual_key <= '9') || (virtual_key >= 'A' && virtual_key <= 'Z')) {
+        return std::string(1, static_cast<char>(virtual_key));
+    }
+    if (virtual_key >= 0x60 && virtual_key <= 0x69) {  // the number pad's digits
+        return std::string(1, static_cast<char>('0' + virtual_key - 0x60));
+    }
+    if (virtual_key >= 0x70 && virtual_key <= 0x87) {
+        return "F" + std::to_string(virtual_key - 0x6F);
+    }
+    return PunctuationName(virtual_key);
+}
+
+std::string ShortCutText(std::int32_t code) {
+    const std::string name = VirtualKeyName(code & 0xFF);
+    if (name.empty()) {
+        return {};
+    }
+    std::string text;
+    if (code & kShortCutShift) {
+        text += "Shift+";
+    }
+    if (code & kShortCutCtrl) {
+        text += "Ctrl+";
+    }
+    if (code & kShortCutAlt) {
+        text += "Alt+";
+    }
+    return text + name;
+}
+
+}  // namespace lyr

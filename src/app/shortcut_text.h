@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lyr {
+
+// A shortcut code is a 16-bit value: the key's virtual-key code in the low byte plus these bits
+// for the modifiers held with it; 0 means no shortcut.
+inline constexpr std::int32_t kShortCutShift = 0x2000;
+inline constexpr std::int32_t kShortCutCtrl = 0x4000;
+inline constexpr std::int32_t kShortCutAlt = 0x8000;
+
+constexpr std::int32_t MakeShortCut(int virtual_key, bool shift, bool ctrl, bool alt) {
+    return (virtual_key & 0xFF) | (shift ? kShortCutShift : 0) | (ctrl ? kShortCutCtrl : 0) |
+           (alt ? kShortCutAlt : 0);
+}
+
+// The name of a virtual key as a shortcut's text shows it ("BkSp", "PgUp", "F5", "M", ";"), or
+// empty for a key without a one-character name (a modifier key alone, for example).
+std::string VirtualKeyName(int virtual_key);
+
+// The text form of a shortcut code: "Shift+", "Ctrl+", "Alt+" for the modifier bits, in that
+// order, then the key's name ("Ctrl+Alt+M"). Empty when the key has no name, so also for 0.
+std::string ShortCutText(std::int32_t code);
+
+}  // namespace lyr
