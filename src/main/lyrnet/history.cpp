@@ -2,7 +2,6 @@
 // for scripts.
 #include <cstdio>
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/data_dir.h"
@@ -42,8 +41,7 @@ void PrintRecordAsJson(const TMsgData& record) {
     object["from"] = AnsiToUtf8(record.FromName.Text());
     object["to"] = AnsiToUtf8(record.ToName.Text());
     object["text"] = AnsiToUtf8(record.Text);
-    const std::string line = object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    std::printf("%s\n", line.c_str());
+    PrintJsonLine(object);
 }
 
 }  // namespace

@@ -7,56 +7,35 @@
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/mailslot_setup.h"
 #include "main/lyrnet/subcommands.h"
+#include "main/lyrnet/terminal_text.h"
 #include "netbios/interfaces.h"
 #include "platform/call_loop.h"
 #include "platform/codepage.h"
+#include "platform/text_lines.h"
 #include "transport/md_winpopup.h"
 
 namespace lyr::cli {
 namespace {
 
-std::string JsonString(const std::string& utf8) {
-    std::string result = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-            case '"':
-                result += "\\\"";
-                break;
-            case '\\':
-                result += "\\\\";
-                break;
-            case '\n':
-                result += "\\n";
-                break;
-            case '\r':
-                result += "\\r";
-                break;
-            case '\t':
-                result += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
-                    result += escaped;
-                } else {
-                    result.push_back(static_cast<char>(c));
-                }
-        }
-    }
-    return result + "\"";
-}
-
 void PrintMessage(const std::string& sender, const std::string& receiver,
                   const std::string& oem_text, bool json) {
     std::string text = OemToAnsi(oem_text);
     if (json) {
-        std::printf("{\"from\":%s,\"to\":%s,\"text\":%s}\n", JsonString(AnsiToUtf8(sender)).c_str(),
-                    JsonString(AnsiToUtf8(receiver)).c_str(), JsonString(AnsiToUtf8(text)).c_str());
-    } else {
-        std::printf("%s -> %s: %s\n", AnsiToLocale(sender).c_str(), AnsiToLocale(receiver).c_str(),
-                    AnsiToLocale(text).c_str());
+        nlohmann::ordered_json object;
+        object["from"] = AnsiToUtf8(sender);
+        object["to"] = AnsiToUtf8(receiver);
+        object["text"] = AnsiToUtf8(text);
+        PrintJsonLine(object);
+        return;
     }
+    // Names and texts come from anybody on the network: no control character reaches the
+    // terminal, but line breaks of the text stay line breaks.
+    std::string shown;
+    for (std::string_view line : SplitLines(text)) {
+        shown += (shown.empty() ? "" : "\n    ") + ForTerminal(line);
+    }
+    std::printf("%s -> %s: %s\n", ForTerminal(sender).c_str(), ForTerminal(receiver).c_str(),
+                shown.c_str());
     std::fflush(stdout);
 }
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -69,9 +68,7 @@ void PrintEntry(const TUserData& entry, bool json) {
         object["kind"] = group ? "group" : "computer";
         object["name"] = AnsiToUtf8(entry.Name);
         object["group"] = AnsiToUtf8(entry.Group);
-        const std::string line =
-            object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        std::printf("%s\n", line.c_str());
+        PrintJsonLine(object);
     } else {
         std::printf("%s%s\n", group ? "" : "    ", ForTerminal(entry.Name).c_str());
     }

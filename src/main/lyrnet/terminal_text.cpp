@@ -1,5 +1,7 @@
 #include "main/lyrnet/terminal_text.h"
 
+#include <cstdio>
+
 #include "platform/codepage.h"
 
 namespace lyr::cli {
@@ -13,6 +15,12 @@ std::string ForTerminal(std::string_view ansi) {
         }
     }
     return text;
+}
+
+void PrintJsonLine(const nlohmann::ordered_json& object) {
+    const std::string line = object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 }  // namespace lyr::cli

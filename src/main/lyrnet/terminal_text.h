@@ -1,5 +1,6 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
@@ -9,5 +10,9 @@ namespace lyr::cli {
 // characters other than the tab would move the cursor or recolour the terminal, so they are
 // shown as '?'.
 std::string ForTerminal(std::string_view ansi);
+
+// Prints one JSON object on a line of its own and flushes it, so a reader sees each at once.
+// Invalid UTF-8 is replaced rather than refused.
+void PrintJsonLine(const nlohmann::ordered_json& object);
 
 }  // namespace lyr::cli
