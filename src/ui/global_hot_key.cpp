@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "ui/x11_connection.h"
 #include "ui/x11_hot_key_keys.h"
 
 namespace lyr {
@@ -89,11 +90,7 @@ std::vector<xcb_window_t> RootWindows(xcb_connection_t* connection) {
 
 }  // namespace
 
-GlobalHotKey::GlobalHotKey(QObject* parent) : QObject(parent) {
-    if (auto* x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        connection_ = x11->connection();
-    }
+GlobalHotKey::GlobalHotKey(QObject* parent) : QObject(parent), connection_(X11Connection()) {
     if (connection_ != nullptr) {
         QCoreApplication::instance()->installNativeEventFilter(this);
     }

@@ -71,6 +71,7 @@ TMsgForm::TMsgForm(QWidget* parent)
 
     SetColor(ToColorRef(background_));
     resize(kClientSize);
+    PlaceControls();
 }
 
 void TMsgForm::SetColor(ColorRef color) {
@@ -118,6 +119,10 @@ void TMsgForm::showEvent(QShowEvent* event) {
 
 void TMsgForm::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    PlaceControls();
+}
+
+void TMsgForm::PlaceControls() {
     // The pane keeps its distance to all four sides; the picture stays where it is.
     const int rightMargin = kClientSize.width() - kMsgTextGeometry.right() - 1;
     const int bottomMargin = kClientSize.height() - kMsgTextGeometry.bottom() - 1;

@@ -58,6 +58,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void PlaceControls();
+
     LinkTextPane* msgText_;
     QWidget* paintBox_;
     QStatusBar* statusBar_;

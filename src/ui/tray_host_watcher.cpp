@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/x11_connection.h"
+
 namespace lyr {
 namespace {
 
@@ -30,9 +32,8 @@ std::uint32_t InternAtom(xcb_connection_t* connection, const std::string& name) 
 }  // namespace
 
 TrayHostWatcher::TrayHostWatcher(QObject* parent) : QObject(parent) {
-    if (auto* x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        WatchX11(x11->connection());
+    if (xcb_connection_t* connection = X11Connection()) {
+        WatchX11(connection);
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {

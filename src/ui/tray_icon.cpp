@@ -36,7 +36,9 @@ void TrayIcon::SetMenu(QMenu* TrayMenu) {
 }
 
 void TrayIcon::SetActive(bool active) {
-    icon_.setVisible(active);
+    active_ = active;
+    // Without a tray host there is nowhere to show it; TaskbarCreated adds it once one comes.
+    icon_.setVisible(active && QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 void TrayIcon::SetImageIndex(int index) {
@@ -72,7 +74,7 @@ void TrayIcon::StopAnimation() {
 
 void TrayIcon::TaskbarCreated() {
     icon_.hide();
-    icon_.show();
+    SetActive(true);
 }
 
 void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {

@@ -31,7 +31,7 @@ public:
 
     // Present in the tray or not (the option UseSysIcon decides, through RefreshMenus).
     void SetActive(bool active);
-    bool Active() const { return icon_.isVisible(); }
+    bool Active() const { return active_; }
 
     // The static image, 0..4; other numbers are ignored. Shown at once unless the animation
     // runs, in which case it shows when the animation stops.
@@ -68,6 +68,7 @@ private:
     QTimer animation_;
     QPointer<QMenu> menu_;
     TrayHostWatcher* hostWatcher_;
+    bool active_ = false;
     int imageIndex_ = 0;
     int frame_ = 0;
 };
