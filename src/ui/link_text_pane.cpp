@@ -5,7 +5,18 @@
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
 
+#include "ui/skin.h"
+
 namespace lyr {
+namespace {
+
+// Links are blue, a light blue on the dark backgrounds skins give the panes.
+QColor LinkColorOn(const QColor& background) {
+    return ContrastColor(ToColorRef(background)) == kWhite ? QColor(120, 176, 255)
+                                                           : QColor(0, 0, 224);
+}
+
+}  // namespace
 
 // Underlines the links of each line; it formats the layout only, never the text itself.
 class LinkTextPane::LinkHighlighter : public QSyntaxHighlighter {
@@ -32,7 +43,8 @@ private:
 
 LinkTextPane::LinkTextPane(QWidget* parent)
     : QPlainTextEdit(parent),
-      highlighter_(new LinkHighlighter(document(), palette().color(QPalette::Link))) {
+      linkColor_(LinkColorOn(palette().color(QPalette::Base))),
+      highlighter_(new LinkHighlighter(document(), linkColor_)) {
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 }
@@ -168,8 +180,12 @@ void LinkTextPane::contextMenuEvent(QContextMenuEvent* event) {
 
 void LinkTextPane::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) {
-        highlighter_->SetColor(palette().color(QPalette::Link));
-        highlighter_->rehighlight();
+        const QColor color = LinkColorOn(palette().color(QPalette::Base));
+        if (color != linkColor_) {
+            linkColor_ = color;
+            highlighter_->SetColor(color);
+            highlighter_->rehighlight();
+        }
     }
     QPlainTextEdit::changeEvent(event);
 }

@@ -11,9 +11,9 @@
 namespace lyr {
 
 // A text pane for texts that come from anybody on the network: it shows plain text only,
-// never markup, with the links that FindLinks finds underlined in the palette's link colour
-// and clickable. A press and release of the left or right button on the same link reports
-// UrlClicked (the right button then opens no context menu). Serves as RecText, SendText
+// never markup, with the links that FindLinks finds underlined in blue (a light blue on a dark
+// background) and clickable. A press and release of the left or right button on the same link
+// reports UrlClicked (the right button then opens no context menu). Serves as RecText, SendText
 // (editable) and the message window's MsgText.
 class LinkTextPane : public QPlainTextEdit {
     Q_OBJECT
@@ -58,6 +58,7 @@ private:
     int CharacterAt(QPoint position) const;
 
     class LinkHighlighter;
+    QColor linkColor_;
     LinkHighlighter* highlighter_;
     QPointer<QMenu> contextMenu_;
     std::optional<LinkPlace> pressedLink_;

@@ -88,11 +88,11 @@ QSize TrayMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
     if (type != CT_MenuItem || item == nullptr) {
         return QProxyStyle::sizeFromContents(type, option, size, widget);
     }
-    if (item->menuItemType == QStyleOptionMenuItem::Separator) {
-        return TrayMenuItemSize(item->fontMetrics, QStringLiteral("-"), QString());
-    }
-    const auto [caption, shortcut] = CaptionAndShortcut(*item);
-    return TrayMenuItemSize(item->fontMetrics, caption, shortcut);
+    const bool separator = item->menuItemType == QStyleOptionMenuItem::Separator;
+    const auto [caption, shortcut] =
+        separator ? std::pair(QStringLiteral("-"), QString()) : CaptionAndShortcut(*item);
+    return TrayMenuItemSize(item->fontMetrics, caption, shortcut) +
+           QSize(kTrayMenuCheckColumnWidth, 0);
 }
 
 void TrayMenuStyle::drawControl(ControlElement element, const QStyleOption* option,

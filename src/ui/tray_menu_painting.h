@@ -19,6 +19,10 @@ inline constexpr int kTrayMenuItemHeight = 18;
 inline constexpr int kTrayMenuSideBandWidth = 19;
 inline constexpr int kTrayMenuCaptionLeft = 22;
 inline constexpr int kTrayMenuShortcutGap = 5;
+// The menu gives every owner-drawn item this much more than its measured width, the column a
+// check mark takes in other menus, as the Windows menus did; without it a shortcut text would
+// run into its caption.
+inline constexpr int kTrayMenuCheckColumnWidth = 12;
 inline constexpr ColorRef kTrayMenuSideBandColor = 0xE0D0C0;  // RGB(192, 208, 224)
 inline constexpr ColorRef kTrayMenuSelectionColor = 0x808080;
 inline constexpr ColorRef kTrayMenuBackgroundColor = 0xF0F0F0;

@@ -191,6 +191,15 @@ private slots:
         QCOMPARE(formats[0].start, 2);
         QCOMPARE(formats[0].length, 11);
         QVERIFY(formats[0].format.fontUnderline());
+        const QColor onLight = formats[0].format.foreground().color();
+        // On a skin's dark pane the links turn light.
+        QPalette dark = pane.palette();
+        dark.setColor(QPalette::Base, QColor(16, 16, 24));
+        pane.setPalette(dark);
+        const QColor onDark =
+            pane.document()->firstBlock().layout()->formats()[0].format.foreground().color();
+        QVERIFY(onDark.lightness() > 150);
+        QVERIFY(onLight.lightness() < 120);
     }
 
     void clicksOnLinksReportTheLinkAndButton() {

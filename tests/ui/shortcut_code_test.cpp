@@ -2,6 +2,7 @@
 
 #include <X11/keysym.h>
 
+#include "ui/global_hot_key.h"
 #include "ui/shortcut_code.h"
 #include "ui/virtual_keys.h"
 #include "ui/x11_hot_key_keys.h"
@@ -176,6 +177,19 @@ private slots:
         QCOMPARE(ShortCutForX11Key(XK_KP_Insert, 0), 0x2D);
         QCOMPARE(ShortCutForX11Key(XK_KP_Enter, 0), 0x0D);
         QCOMPARE(ShortCutForX11Key(XK_Cyrillic_a, 0), 0);
+    }
+
+    void hotKeyIsSilentlyUnavailableWithoutX11() {
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+            QSKIP("runs on a display that is not X11");
+        }
+        GlobalHotKey hotKey;
+        QVERIFY(!hotKey.Available());
+        hotKey.UpdateHotKey(0xC04D);
+        QVERIFY(!hotKey.Registered());
+        hotKey.UpdateHotKey(0);
+        hotKey.UnregisterHotKey();
+        QVERIFY(!hotKey.Registered());
     }
 };
 

@@ -253,10 +253,10 @@ private slots:
         QCOMPARE(menu.actionGeometry(open).height(), 18);
         QCOMPARE(menu.actionGeometry(separator).height(), 10);
         QCOMPARE(menu.actionGeometry(state->menuAction()).height(), 18);
-        // Every item is as wide as the widest: "Настройки" with "Ctrl+P", plus 25; and the
-        // menu adds its three-pixel frame around them.
+        // Every item is as wide as the widest as measured ("Настройки" with "Ctrl+P", plus 25)
+        // and the check mark's column of 12 pixels; the menu adds its three-pixel frame.
         const int widest =
-            metrics.horizontalAdvance("Настройки") + metrics.horizontalAdvance("Ctrl+P") + 25;
+            metrics.horizontalAdvance("Настройки") + metrics.horizontalAdvance("Ctrl+P") + 25 + 12;
         for (QAction* action : menu.actions()) {
             QCOMPARE(menu.actionGeometry(action).width(), widest);
             QCOMPARE(menu.actionGeometry(action).left(), 3);
@@ -300,7 +300,7 @@ private slots:
         menu.setFont(MenuFont());
         QAction* item = menu.addAction("A && B");
         const QFontMetrics metrics(MenuFont());
-        QCOMPARE(menu.actionGeometry(item).width(), metrics.horizontalAdvance("A && B") + 25);
+        QCOMPARE(menu.actionGeometry(item).width(), metrics.horizontalAdvance("A && B") + 25 + 12);
     }
 };
 
