@@ -27,6 +27,7 @@
 #include "ui/tray_host_watcher.h"
 #include "ui/tray_icon.h"
 #include "ui/url_links.h"
+#include "ui/window_showing.h"
 
 namespace {
 
@@ -87,12 +88,6 @@ int main(int argc, char** argv) {
     QObject::connect(RecText, &lyr::LinkTextPane::UrlClicked, &links,
                      &lyr::UrlLinks::SendTextURLClick);
 
-    const auto bringToFront = [&] {
-        window.hide();
-        window.show();
-        window.raise();
-        window.activateWindow();
-    };
     lyr::TrayHostWatcher hostWatcher;
     QObject::connect(&hostWatcher, &lyr::TrayHostWatcher::TrayHostAppeared,
                      [] { Report("tray-host-appeared"); });
@@ -100,15 +95,15 @@ int main(int argc, char** argv) {
     hotKey.UpdateHotKey(shortCut);
     QObject::connect(&hotKey, &lyr::GlobalHotKey::HotKeyPressed, [&](int id) {
         Report(QStringLiteral("hotkey %1").arg(id));
-        bringToFront();
+        lyr::BringToFront(window);
     });
     QObject::connect(&tray, &lyr::TrayIcon::TrayIconClick, [&] {
         Report("tray-click");
-        bringToFront();
+        lyr::ShowAndActivate(window);
     });
     QObject::connect(&menus, &lyr::MainWindowMenus::N1Click, [&] {
         Report("N1Click");
-        bringToFront();
+        lyr::BringToFront(window);
     });
     QObject::connect(&menus, &lyr::MainWindowMenus::N3Click, [&] {
         Report("N3Click");

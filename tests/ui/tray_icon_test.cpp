@@ -5,6 +5,7 @@
 
 #include "ui/artwork.h"
 #include "ui/tray_icon.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 namespace {
@@ -154,6 +155,21 @@ private slots:
         emit tray.SystemTrayIcon().activated(QSystemTrayIcon::DoubleClick);
         QCOMPARE(opened.size(), 1);
         QCOMPARE(exited.size(), 0);
+    }
+
+    void windowsComeToTheFrontWithTheKeyboard() {
+        QWidget window;
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        BringToFront(window);
+        QVERIFY(window.isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.hide();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        ShowAndActivate(window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
     }
 
     void aTrayHostArrivingShowsTheIconWhateverItWas() {
