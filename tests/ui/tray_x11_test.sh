@@ -183,6 +183,17 @@ if kill -0 "$demo_pid" 2>/dev/null; then
 fi
 wait "$demo_pid" || fail "the demo ended with an error"
 
+# Its hot key went with it: another program can take the combination now.
+"$demo" "$work/third" 0xC04D </dev/null >"$work/third.out" 2>&1 &
+third_pid=$!
+pids+=($third_pid)
+for _ in $(seq 100); do
+    grep -q "^ready" "$work/third.out" && break
+    sleep 0.1
+done
+grep -qx "ready hotkey-available=1 registered=1" "$work/third.out" ||
+    fail "the hot key was not released at exit: $(cat "$work/third.out")"
+
 mkdir -p "$shots"
 cp "$work/tray-menu.png" "$work/message-window.png" "$shots/"
 echo "tray, menus, hot key and message window work; pictures in $shots"
