@@ -54,14 +54,9 @@ std::string ComputeDataDir(const SpecialFolders& folders) {
     if (IsDirectory(data_dir)) {
         return data_dir;
     }
-    std::string executable_directory = folders.executable_directory.string();
-    if (executable_directory.empty()) {
-        executable_directory = ".";
-    }
-    if (executable_directory.back() != '/') {
-        executable_directory += '/';
-    }
-    return executable_directory;
+    const std::filesystem::path executable_directory =
+        folders.executable_directory.empty() ? std::filesystem::path(".") : folders.executable_directory;
+    return (executable_directory / "").string();
 }
 
 std::string DefaultDataDir() {
