@@ -138,6 +138,14 @@ TEST_F(BrowsingTest, DeletingTheOnlyMessageLeavesNothingShown) {
     EXPECT_EQ(StoredFile("outbox.dat"), "");
 }
 
+TEST_F(BrowsingTest, DeletingInAnEmptyEntryPaneLeavesTheReceivedMessages) {
+    StartWithStores(2, 0);
+    Focus(Pane::SendText);
+    Controller().miDelMsgClick();
+    EXPECT_EQ(Controller().Inbox().Count(), 2u);
+    EXPECT_EQ(Controller().InboxPos(), 2);
+}
+
 TEST_F(BrowsingTest, TheClearButtonEmptiesTheEntryPaneAndNeverDeletes) {
     StartWithStores();
     Focus(Pane::SendText);
