@@ -75,10 +75,45 @@ public:
                          const std::string& AMsg);
 
     // Sends SendText. Without a control, the reply path: to LastSender, silently. With a
-    // control, the list path, which comes with the sending commands (until then it throws).
+    // control, the list path: to every ticked entry of the user list, recorded in Outbox, an
+    // error box when the last send failed or nothing was ticked.
     void SendMsg(const Control* control);
     // SendText := RecText quoted line by line; with a control SendText gets the focus.
     void ReplyMsg(const Control* control);
+
+    // The keys and commands that send.
+    static constexpr int kVirtualKeyEnter = 13;
+    static constexpr int kVirtualKeyDelete = 46;
+    // A key released in SendText; Enter with Ctrl held sends (list path).
+    void SendTextKeyUp(const Control& Sender, int Key, bool ctrl_held);
+    void SendTextEnter();
+    // "Послать сообщение" of SendText's pop-up menu.
+    void N28Click(const Control& Sender);
+    // Quick replies qr1..qr5 (tags 0..4): the quoted message and the reply line to LastSender.
+    void qr1Click(const Control& Sender);
+    // Macros mcr1..mcr5 (tags 0..4): the line typed into SendText at the caret; nothing is sent.
+    void mcr1Click(const Control& Sender);
+
+    // Browsing, deleting and exporting the stored messages. Each acts on Outbox and SendText when
+    // SendText has the focus, otherwise on Inbox and RecText.
+    void NextMsg();
+    void PrevMsg();
+    // With a control (the clear button) only SendText is emptied; without one the shown message
+    // is deleted from its store.
+    void DeleteMsg(const Control* control);
+    void miDelMsgClick() { DeleteMsg(nullptr); }
+    // A key pressed in RecText; Del deletes the shown received message.
+    void RecTextKeyDown(int Key);
+    void RecTextEnter();
+    void ExportMenuItemClick();
+    // The clipboard commands on the focused pane (RecText unless SendText has the focus).
+    void miCopyToClick();
+    void miPasteClick();
+    void miClearClick();
+    void miSelectAllClick();
+    // The FromPanel button and "Панель заголовка": tag 1 shows or hides FromPanel.
+    void ToggleFromPanel(const Control& control);
+    void N22Click(const Control& Sender) { ToggleFromPanel(Sender); }
 
     // Presence: tag 0 Active, tag 1 Busy.
     void miActiveClick(const Control& Sender);
@@ -137,7 +172,15 @@ private:
     void Notify(const TMsgData& record);
 
     bool SendToLastSender(const std::string& text);
-    bool SendToUserList(const std::string& text);
+    bool SendToUserList(const std::string& wire_text, const std::string& pane_text);
+
+    // Browsing: the store and position of the pane a command acts on.
+    bool OutboxFocused() const { return panes_.FocusedPane() == Pane::SendText; }
+    Pane ClipboardPane() const { return OutboxFocused() ? Pane::SendText : Pane::RecText; }
+    void ShowInboxMessage();
+    void ShowOutboxMessage();
+    void Page(int step);
+    void DeleteShown(KeptMsgList& store, std::int32_t& position);
 
     // Appends a record, and with SaveUserBoxes writes it to the store's file at once; a failing
     // file goes to the default error report, once until a write succeeds again. Deletions go

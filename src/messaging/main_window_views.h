@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 namespace lyr {
@@ -80,6 +82,9 @@ public:
     virtual void RestoreForegroundWindow() = 0;
 };
 
+// The message panes, as the one with the keyboard focus and as the target of a command.
+enum class Pane { None, RecText, SendText };
+
 // The panes and labels of the main window: RecText, SendText, FromPanel and InfoText.
 class MessagePanesView {
 public:
@@ -94,9 +99,22 @@ public:
     virtual std::string SendText() const = 0;
     virtual void SetSendText(const std::string& text) = 0;
     virtual void FocusSendText() = 0;
+    // Posts the characters (ANSI bytes) to SendText as typed keys: they arrive at the caret after
+    // the current handler has returned, as if the user had typed them.
+    virtual void PostCharsToSendText(const std::string& chars) = 0;
+
+    // The pane that has the keyboard focus; None when it is elsewhere.
+    virtual Pane FocusedPane() const = 0;
+    // The clipboard commands on a pane (RecText or SendText). Pasting switches the pane to plain
+    // text first, so the clipboard's formatting is dropped.
+    virtual void CutSelection(Pane pane) = 0;
+    virtual void CopySelection(Pane pane) = 0;
+    virtual void PastePlainText(Pane pane) = 0;
+    virtual void SelectAll(Pane pane) = 0;
 
     virtual void SetFromPanelCaption(const std::string& caption) = 0;
     virtual bool FromPanelVisible() const = 0;
+    virtual void SetFromPanelVisible(bool visible) = 0;
 
     virtual void SetInfoText(const std::string& text) = 0;
 };
@@ -142,6 +160,10 @@ public:
 
     virtual void ShowMessageBox(const MessageBoxRequest& box) = 0;
     virtual void ShowMessageWindow(const MessageWindowRequest& window) = 0;
+    // The save-file dialog dlgExport: default extension "txt", filter
+    // "текстовые файлы|*.txt|все файлы|*.*", asks before overwriting, the directory must exist,
+    // no read-only choice. The chosen file, or nothing when the user cancels.
+    virtual std::optional<std::filesystem::path> RunExportDialog() = 0;
     // What the framework does with an error nobody caught: a box titled "Zendry Messenger"
     // with the error's text; the program runs on.
     virtual void ReportError(const std::string& text) = 0;

@@ -1,7 +1,8 @@
-// SendMsg's common part and its reply path, and ReplyMsg.
+// SendMsg with its list and reply paths, the keys and commands that send, ReplyMsg.
 #include "messaging/main_window_controller.h"
 #include "messaging/pane_text.h"
 #include "platform/codepage.h"
+#include "platform/date_time.h"
 #include "platform/error.h"
 #include "transport/mailslot_write.h"
 #include "transport/messenger_datagram.h"
@@ -10,33 +11,88 @@ namespace lyr {
 namespace {
 
 constexpr size_t kMaxSenderName = 255;
+constexpr char kProgramTitle[] = "Zendry Messenger";
+
+std::string SenderName(const std::string& nik, const std::string& computer) {
+    return (nik + " (" + computer + ")").substr(0, kMaxSenderName);
+}
 
 }  // namespace
 
 void MainWindowController::SendMsg(const Control* control) {
-    std::string text = AnsiToOem(panes_.SendText());
+    const std::string pane_text = panes_.SendText();
+    std::string text = AnsiToOem(pane_text);
     if (text.size() > kLongestSentText) {
         text.resize(kLongestSentText);
     }
-    const bool ok = control != nullptr ? SendToUserList(text) : SendToLastSender(text);
+    const bool ok = control != nullptr ? SendToUserList(text, pane_text) : SendToLastSender(text);
     if (ok && options_.ClearMsg()) {
         panes_.SetSendText("");
     }
 }
 
-// The list path: the ticked entries of the user list, the record in Outbox, the error boxes.
-// It is built with the sending commands of the main window; until then a user's send is
-// refused with an error the user sees.
-bool MainWindowController::SendToUserList(const std::string&) {
-    throw Exception("Sending to the user list is not built yet");
+// The list path: one datagram per ticked entry, "*" ending the walk and a group's computers left
+// to the group's datagram; the message counts as sent when the last datagram was written.
+bool MainWindowController::SendToUserList(const std::string& wire_text,
+                                          const std::string& pane_text) {
+    const std::string from =
+        identity_.Nik == CompName_ ? identity_.Nik : SenderName(identity_.Nik, CompName_);
+    bool ok = false;
+    std::string group;
+    std::string to;
+    std::string names;
+    for (const TUserData& entry : user_list_.Entries()) {
+        if (!entry.Checked) {
+            continue;
+        }
+        const bool everyone = entry.Kind == TUserData::kWholeNetwork;
+        to = everyone ? "*" : entry.Name;
+        if (entry.Kind == TUserData::kGroup) {
+            group = entry.Name;
+        }
+        // A computer without a group is no member of any group addressed before it.
+        if (entry.Kind == TUserData::kComputer && !entry.Group.empty() && entry.Group == group) {
+            continue;
+        }
+        ok = SendDatagram(mailslots_, to, to, from, wire_text);
+        if (!names.empty()) {
+            names += ' ';
+        }
+        names += to;
+        if (everyone) {
+            break;
+        }
+    }
+
+    if (!ok) {
+        const std::string message =
+            to.empty()
+                ? Utf8ToAnsi("Не выбран ни один адресат.")
+                : Utf8ToAnsi("Не могу доставить сообщение адресату \"") + names + Utf8ToAnsi("\".");
+        dialogs_.ShowMessageBox({message, kProgramTitle, BoxIcon::Error, false});
+        return false;
+    }
+    TMsgData record;
+    record.Time = CurrentDateTime();
+    record.FromName = CompName_;
+    record.ToName = names;
+    record.Text = pane_text;
+    AddToStore(outbox_, std::move(record));
+    if (options_.HideASend()) {
+        window_.HideMainWindow();
+    }
+    if (options_.SendBeep()) {
+        shell_.MessageBeep(kSimpleBeep);
+    }
+    return true;
 }
 
 // The reply path: one datagram to the sender of the last received message, without a record and
 // without an error box.
 bool MainWindowController::SendToLastSender(const std::string& text) {
     LastSender_ = ReplyAddress(LastSender_);
-    const std::string from = (identity_.Nik + " (" + CompName_ + ")").substr(0, kMaxSenderName);
-    const bool ok = SendDatagram(mailslots_, LastSender_, LastSender_, from, text);
+    const bool ok = SendDatagram(mailslots_, LastSender_, LastSender_,
+                                 SenderName(identity_.Nik, CompName_), text);
     if (options_.SendBeep()) {
         shell_.MessageBeep(kSimpleBeep);
     }
@@ -48,6 +104,40 @@ void MainWindowController::ReplyMsg(const Control* control) {
     if (control != nullptr) {
         panes_.FocusSendText();
     }
+}
+
+void MainWindowController::SendTextKeyUp(const Control& Sender, int Key, bool ctrl_held) {
+    if (Key == kVirtualKeyEnter && ctrl_held) {
+        SendMsg(&Sender);
+    }
+}
+
+void MainWindowController::SendTextEnter() {
+    panes_.SetInfoText(Utf8ToAnsi("Ввод сообщения..."));
+}
+
+void MainWindowController::N28Click(const Control& Sender) {
+    SendMsg(&Sender);
+}
+
+void MainWindowController::qr1Click(const Control& Sender) {
+    if (Sender.Tag < 0 || static_cast<size_t>(Sender.Tag) >= ReplyList_.size()) {
+        return;
+    }
+    const std::string& reply = ReplyList_[Sender.Tag];
+    if (reply.empty()) {
+        return;
+    }
+    ReplyMsg(nullptr);
+    panes_.SetSendText(AddLine(panes_.SendText(), reply));
+    SendMsg(nullptr);
+}
+
+void MainWindowController::mcr1Click(const Control& Sender) {
+    if (Sender.Tag < 0 || static_cast<size_t>(Sender.Tag) >= MacroList_.size()) {
+        return;
+    }
+    panes_.PostCharsToSendText(MacroList_[Sender.Tag]);
 }
 
 }  // namespace lyr

@@ -56,8 +56,19 @@ public:
         }
         return std::make_unique<IdleReceiver>();
     }
+    // A computer that is not there: its mailslot cannot be opened.
+    std::unique_ptr<MailslotWriteHandle> OpenForWrite(const std::string& name) override {
+        for (const std::string& server : unreachable) {
+            if (name == MakeMailslotPath(server, "messngr")) {
+                opened.push_back(name);
+                return nullptr;
+            }
+        }
+        return FakeMailslots::OpenForWrite(name);
+    }
 
     bool another_receiver = false;
+    std::vector<std::string> unreachable;
 };
 
 inline std::string Ansi(const std::string& utf8) {

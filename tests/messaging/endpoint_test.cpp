@@ -106,6 +106,21 @@ TEST_F(MessengerEndpointTest, AMessageFromAnotherProcessIsStoredShownAndAnswered
     EXPECT_EQ(network_.Targets(), std::vector<std::string>{"PEER\\messngr"});
 }
 
+TEST_F(MessengerEndpointTest, AMessageSentFromTheListReachesAListeningPeer) {
+    ui_.Run([&] {
+        program_.Start();
+        program_.user_list_.Replace(
+            {WholeNetworkEntry(), {"PEER", "WG1", 0, TUserData::kComputer, true}});
+        program_.View().panes.send_text = Ansi("Привет, сосед");
+        const Control send_button{0};
+        program_.Controller().SendMsg(&send_button);
+        EXPECT_EQ(program_.Controller().Outbox().Count(), 1u);
+        EXPECT_TRUE(program_.View().dialogs.boxes.empty());
+    });
+    EXPECT_EQ(peer_.Read(10s), BuildDatagram("Anna (TESTPC)", "PEER", Oem("Привет, сосед")));
+    EXPECT_EQ(network_.Targets(), std::vector<std::string>{"PEER\\messngr"});
+}
+
 TEST_F(MessengerEndpointTest, AnotherProgramHoldingTheMailslotMakesItSendOnly) {
     test::ChildProcess holder({test::BinaryDir() + "/tests/mailslot_peer", "hold", "messngr"});
     ASSERT_EQ(holder.ReadLine(), "held");

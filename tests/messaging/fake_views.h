@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -109,12 +110,22 @@ public:
     }
     std::string SendText() const override { return send_text; }
     void SetSendText(const std::string& text) override { send_text = text; }
-    void FocusSendText() override { log_.Add("FocusSendText"); }
+    void FocusSendText() override {
+        log_.Add("FocusSendText");
+        focused = Pane::SendText;
+    }
+    void PostCharsToSendText(const std::string& chars) override { posted_chars += chars; }
+    Pane FocusedPane() const override { return focused; }
+    void CutSelection(Pane pane) override { Clipboard("Cut", pane); }
+    void CopySelection(Pane pane) override { Clipboard("Copy", pane); }
+    void PastePlainText(Pane pane) override { Clipboard("PastePlainText", pane); }
+    void SelectAll(Pane pane) override { Clipboard("SelectAll", pane); }
     void SetFromPanelCaption(const std::string& caption) override {
         log_.Add("SetFromPanelCaption");
         from_panel_caption = caption;
     }
     bool FromPanelVisible() const override { return from_panel_visible; }
+    void SetFromPanelVisible(bool visible) override { from_panel_visible = visible; }
     void SetInfoText(const std::string& text) override { info_text = text; }
 
     std::string rec_text;
@@ -124,8 +135,18 @@ public:
     std::string from_panel_caption;
     bool from_panel_visible = true;
     std::string info_text;
+    // Typed into SendText after the handler returned (not part of send_text).
+    std::string posted_chars;
+    Pane focused = Pane::None;
+    std::vector<std::string> clipboard_calls;
 
 private:
+    void Clipboard(const std::string& command, Pane pane) {
+        clipboard_calls.push_back(command + (pane == Pane::SendText  ? " SendText"
+                                             : pane == Pane::RecText ? " RecText"
+                                                                     : " None"));
+    }
+
     CallLog& log_;
 };
 
@@ -182,6 +203,10 @@ public:
         log_.Add("ShowMessageWindow");
         message_windows.push_back(window);
     }
+    std::optional<std::filesystem::path> RunExportDialog() override {
+        ++export_dialogs;
+        return export_choice;
+    }
     void ReportError(const std::string& text) override {
         log_.Add("ReportError");
         errors.push_back(text);
@@ -190,6 +215,8 @@ public:
     std::vector<MessageBoxRequest> boxes;
     std::vector<MessageWindowRequest> message_windows;
     std::vector<std::string> errors;
+    int export_dialogs = 0;
+    std::optional<std::filesystem::path> export_choice;  // nothing: the user cancels
     // Runs inside a box's modal loop, as a window system would deliver other events there.
     std::function<void(const MessageBoxRequest&)> while_box_open;
 
