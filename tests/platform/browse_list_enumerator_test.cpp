@@ -1,5 +1,6 @@
 #include "platform/linux/browse_list_enumerator.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,7 +32,7 @@ public:
         snapshot.computers.push_back({workgroup, computer, 0x1001, comment, 0});
     }
 
-    int refreshes = 0;
+    std::atomic<int> refreshes{0};  // several scans may ask at once
     netbios::BrowseSnapshot snapshot;
 };
 
