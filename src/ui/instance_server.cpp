@@ -7,7 +7,9 @@ namespace lyr {
 
 InstanceServer::InstanceServer(Answer answer, QObject* parent)
     : QObject(parent), answer_(std::move(answer)), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // No access options: with them Qt binds elsewhere and renames the socket over the path,
+    // taking it from a live copy. Without write permission for others (the usual umask) only
+    // this user can connect, and XDG_RUNTIME_DIR is the user's own anyway.
     connect(server_, &QLocalServer::newConnection, this, &InstanceServer::AnswerClient);
 }
 
