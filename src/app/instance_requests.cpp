@@ -16,7 +16,8 @@ class SocketHandle {
 public:
     explicit SocketHandle(int descriptor) : descriptor_(descriptor) {}
     ~SocketHandle() {
-        if (descriptor_ >= 0) ::close(descriptor_);
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
     }
     SocketHandle(const SocketHandle&) = delete;
     SocketHandle& operator=(const SocketHandle&) = delete;
@@ -56,11 +57,15 @@ std::string FormatInstanceRequest(const InstanceRequest& request) {
 }
 
 std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    if (line == "version") return InstanceRequest{InstanceRequestKind::Version, 0};
-    if (line == "state") return InstanceRequest{InstanceRequestKind::State, 0};
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    if (line == "version")
+        return InstanceRequest{InstanceRequestKind::Version, 0};
+    if (line == "state")
+        return InstanceRequest{InstanceRequestKind::State, 0};
     constexpr std::string_view kShow = "show ";
-    if (line.substr(0, kShow.size()) != kShow) return std::nullopt;
+    if (line.substr(0, kShow.size()) != kShow)
+        return std::nullopt;
     line.remove_prefix(kShow.size());
     std::uintptr_t parameter = 0;
     auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), parameter);
@@ -75,10 +80,12 @@ std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
                                            int timeout_milliseconds) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socket_path.size() >= sizeof(address.sun_path)) return std::nullopt;
+    if (socket_path.size() >= sizeof(address.sun_path))
+        return std::nullopt;
     std::memcpy(address.sun_path, socket_path.data(), socket_path.size());
     SocketHandle socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (socket.get() < 0) return std::nullopt;
+    if (socket.get() < 0)
+        return std::nullopt;
     if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
         0) {
         return std::nullopt;
@@ -92,14 +99,17 @@ std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
     std::string answer;
     char buffer[32];
     while (answer.find('\n') == std::string::npos && answer.size() < sizeof(buffer)) {
-        if (!WaitFor(socket.get(), POLLIN, timeout_milliseconds)) return std::nullopt;
+        if (!WaitFor(socket.get(), POLLIN, timeout_milliseconds))
+            return std::nullopt;
         ssize_t got = ::recv(socket.get(), buffer, sizeof(buffer), 0);
-        if (got <= 0) return std::nullopt;
+        if (got <= 0)
+            return std::nullopt;
         answer.append(buffer, static_cast<size_t>(got));
     }
     std::int32_t value = 0;
     auto [end, error] = std::from_chars(answer.data(), answer.data() + answer.size(), value);
-    if (error != std::errc{} || end == answer.data() || *end != '\n') return std::nullopt;
+    if (error != std::errc{} || end == answer.data() || *end != '\n')
+        return std::nullopt;
     return value;
 }
 

@@ -12,7 +12,8 @@ namespace lyr {
 // requests a second start or lyrnet sends. The protocol is one line each way:
 //   "show 1\n" (show the window) or "show 0\n" (hide it)  ->  "1\n"
 //   "version\n"                                           ->  "65537\n"
-//   "state\n"                                             ->  "0\n" active, "1\n" busy, "2\n" auto-reply
+//   "state\n"                                             ->  "0\n" active, "1\n" busy, "2\n"
+//   auto-reply
 // A line the running copy does not understand gets "error\n".
 inline constexpr char kInstanceTokenName[] = "zendrylyrmgrrun";
 

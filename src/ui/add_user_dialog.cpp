@@ -13,7 +13,9 @@
 namespace lyr {
 
 TAddUserDlg::TAddUserDlg(QWidget* parent)
-    : QDialog(parent, Qt::Tool), NewCompName_(new QLineEdit(this)), DomainBox_(new QComboBox(this)) {
+    : QDialog(parent, Qt::Tool),
+      NewCompName_(new QLineEdit(this)),
+      DomainBox_(new QComboBox(this)) {
     setObjectName("AddUserDlg");
     setWindowTitle(QStringLiteral("Ввод нового пользователя"));
     setFixedSize(301, 117);
@@ -45,7 +47,8 @@ TAddUserDlg::TAddUserDlg(QWidget* parent)
 void TAddUserDlg::Fill(const std::vector<std::string>& groups) {
     NewCompName_->clear();
     DomainBox_->clear();
-    for (const auto& group : groups) DomainBox_->addItem(FromAnsi(group));
+    for (const auto& group : groups)
+        DomainBox_->addItem(FromAnsi(group));
     DomainBox_->setCurrentIndex(groups.empty() ? -1 : 0);
 }
 
@@ -60,7 +63,8 @@ std::optional<NewUser> TAddUserDlg::ShowModal(const std::vector<std::string>& gr
         move(screen->availableGeometry().center() - rect().center());
     }
     NewCompName_->setFocus();
-    if (exec() != QDialog::Accepted) return std::nullopt;
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
     return Result();
 }
 

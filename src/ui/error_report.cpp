@@ -8,7 +8,8 @@
 namespace lyr {
 
 QString ErrorReportText(const QString& message) {
-    if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
+    if (!message.isEmpty() && message.back() > QChar(u'.'))
+        return message + u'.';
     return message;
 }
 

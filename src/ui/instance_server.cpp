@@ -16,11 +16,14 @@ InstanceServer::InstanceServer(Answer answer, QObject* parent)
 InstanceServer::~InstanceServer() = default;
 
 bool InstanceServer::Listen(const QString& socket_path) {
-    if (server_->listen(socket_path)) return true;
-    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
+    if (server_->listen(socket_path))
+        return true;
+    if (server_->serverError() != QAbstractSocket::AddressInUseError)
+        return false;
     QLocalSocket probe;
     probe.connectToServer(socket_path);
-    if (probe.waitForConnected(1000)) return false;  // a live copy holds it
+    if (probe.waitForConnected(1000))
+        return false;  // a live copy holds it
     QLocalServer::removeServer(socket_path);
     return server_->listen(socket_path);
 }
@@ -38,7 +41,8 @@ void InstanceServer::AnswerClient() {
                     request ? std::to_string(answer_(*request)) + "\n" : std::string("error\n");
                 client->write(reply.data(), static_cast<qint64>(reply.size()));
             }
-            if (client->bytesAvailable() > 64) client->disconnectFromServer();
+            if (client->bytesAvailable() > 64)
+                client->disconnectFromServer();
         });
     }
 }

@@ -1,10 +1,10 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "contacts/network_scan.h"
@@ -102,7 +102,9 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
     panel5Layout->addWidget(RecText_);
 
     SendText_->setObjectName("SendText");
-    SendText_->on_control_return = [this] { RunCommand([this] { controller_->SendMsg(nullptr); }); };
+    SendText_->on_control_return = [this] {
+        RunCommand([this] { controller_->SendMsg(nullptr); });
+    };
     Splitter2_->addWidget(Panel5_);
     Splitter2_->addWidget(SendText_);
     Splitter2_->setStretchFactor(0, 0);
@@ -130,13 +132,13 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
     fromLayout->setContentsMargins(0, 1, 1, 0);
     fromLayout->addStretch(1);
     fromLayout->addWidget(FromPanelButton_, 0, Qt::AlignTop);
-    connect(FromPanelButton_, &QAbstractButton::clicked, this, [this] {
-        FromPanel_->setVisible(!FromPanel_->isVisible());
-    });
+    connect(FromPanelButton_, &QAbstractButton::clicked, this,
+            [this] { FromPanel_->setVisible(!FromPanel_->isVisible()); });
     WireCaptionButtons();
     connect(this, &SkinnedFrame::CornerMenuRequested, this, &TMainmgrForm::MainMenuRequested);
     connect(&RescanServers_, &QTimer::timeout, this, [this] {
-        if (scanner_ != nullptr) scanner_->RescanServersTimer();
+        if (scanner_ != nullptr)
+            scanner_->RescanServersTimer();
     });
 }
 
@@ -156,7 +158,8 @@ void TMainmgrForm::WireCaptionButtons() {
 }
 
 void TMainmgrForm::RunCommand(const std::function<void()>& command) {
-    if (controller_ != nullptr) command();
+    if (controller_ != nullptr)
+        command();
 }
 
 void TMainmgrForm::showEvent(QShowEvent* event) {
@@ -169,7 +172,9 @@ void TMainmgrForm::SetUserList(UserList* list) {
     UserList_->SetList(list);
 }
 
-void TMainmgrForm::SetCaption(const std::string& caption) { setWindowTitle(FromAnsi(caption)); }
+void TMainmgrForm::SetCaption(const std::string& caption) {
+    setWindowTitle(FromAnsi(caption));
+}
 
 WindowBounds TMainmgrForm::Bounds() const {
     const QRect r = geometry();
@@ -180,7 +185,9 @@ void TMainmgrForm::SetBounds(const WindowBounds& bounds) {
     SetFrameGeometry(QRect(bounds.Left, bounds.Top, bounds.Width, bounds.Height));
 }
 
-ClientSize TMainmgrForm::GetClientSize() const { return {width(), height()}; }
+ClientSize TMainmgrForm::GetClientSize() const {
+    return {width(), height()};
+}
 
 void TMainmgrForm::SetClientSize(const ClientSize& size) {
     SetFrameGeometry(QRect(pos(), QSize(size.Width, size.Height)));
@@ -195,8 +202,12 @@ void TMainmgrForm::PlaceControls(const MainWindowLayout& layout) {
         {layout.Panel5Height, std::max(0, panel.Height - layout.Panel5Height - 3)});
 }
 
-std::int32_t TMainmgrForm::Panel2Width() const { return Splitter1_->sizes().value(0); }
-std::int32_t TMainmgrForm::Panel5Height() const { return Splitter2_->sizes().value(0); }
+std::int32_t TMainmgrForm::Panel2Width() const {
+    return Splitter1_->sizes().value(0);
+}
+std::int32_t TMainmgrForm::Panel5Height() const {
+    return Splitter2_->sizes().value(0);
+}
 
 void TMainmgrForm::LoadSkin() {
     SetSkin(lyr::LoadSkin(QString::fromStdString(options_.SkinDir())));
@@ -213,9 +224,9 @@ void TMainmgrForm::ApplySkinColorsAndFonts() {
                      .FromPanel = FromPanel_,
                      .Splitter1 = Splitter1_,
                      .Splitter2 = Splitter2_});
-    ApplyFonts({QString::fromStdString(options_.FontName()), options_.FontSize(),
-                options_.FontSet()},
-               RecText_, SendText_);
+    ApplyFonts(
+        {QString::fromStdString(options_.FontName()), options_.FontSize(), options_.FontSet()},
+        RecText_, SendText_);
     update();
 }
 
@@ -230,7 +241,9 @@ void TMainmgrForm::FocusMainWindow() {
     setFocus();
 }
 
-std::string TMainmgrForm::RecText() const { return PaneTextToCore(RecText_->toPlainText()); }
+std::string TMainmgrForm::RecText() const {
+    return PaneTextToCore(RecText_->toPlainText());
+}
 
 void TMainmgrForm::SetRecText(const std::string& text) {
     RecText_->setPlainText(PaneTextFromCore(text));
@@ -249,21 +262,29 @@ void TMainmgrForm::SetRecTextWordWrap(bool wrap) {
     RecText_->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
-std::string TMainmgrForm::SendText() const { return PaneTextToCore(SendText_->toPlainText()); }
+std::string TMainmgrForm::SendText() const {
+    return PaneTextToCore(SendText_->toPlainText());
+}
 
 void TMainmgrForm::SetSendText(const std::string& text) {
     SendText_->setPlainText(PaneTextFromCore(text));
 }
 
-void TMainmgrForm::FocusSendText() { SendText_->setFocus(); }
+void TMainmgrForm::FocusSendText() {
+    SendText_->setFocus();
+}
 
 void TMainmgrForm::SetFromPanelCaption(const std::string& caption) {
     FromPanel_->setText(FromAnsi(caption));
 }
 
-bool TMainmgrForm::FromPanelVisible() const { return !FromPanel_->isHidden(); }
+bool TMainmgrForm::FromPanelVisible() const {
+    return !FromPanel_->isHidden();
+}
 
-void TMainmgrForm::SetInfoText(const std::string& text) { InfoText_->setText(FromAnsi(text)); }
+void TMainmgrForm::SetInfoText(const std::string& text) {
+    InfoText_->setText(FromAnsi(text));
+}
 
 void TMainmgrForm::ShowMessageBox(const MessageBoxRequest& box) {
     lyr::ShowMessageBox(ToQtIcon(box.Icon), FromAnsi(box.Title), FromAnsi(box.Text));
@@ -279,20 +300,29 @@ void TMainmgrForm::ReportError(const std::string& text) {
     ReportErrorInBox(QString::fromUtf8(text));
 }
 
-void TMainmgrForm::UserListContentsChanged() { UserList_->Model().Reload(); }
-void TMainmgrForm::RepaintUserList() { UserList_->viewport()->update(); }
-void TMainmgrForm::SetUserListEnabled(bool enabled) { UserList_->setEnabled(enabled); }
+void TMainmgrForm::UserListContentsChanged() {
+    UserList_->Model().Reload();
+}
+void TMainmgrForm::RepaintUserList() {
+    UserList_->viewport()->update();
+}
+void TMainmgrForm::SetUserListEnabled(bool enabled) {
+    UserList_->setEnabled(enabled);
+}
 
 void TMainmgrForm::SetTrayIcon(int image) {
-    if (tray != nullptr) tray->SetTrayIcon(image);
+    if (tray != nullptr)
+        tray->SetTrayIcon(image);
 }
 
 void TMainmgrForm::SetTrayHint(const std::string& hint) {
-    if (tray != nullptr) tray->SetTrayHint(hint);
+    if (tray != nullptr)
+        tray->SetTrayHint(hint);
 }
 
 void TMainmgrForm::RestorePresenceTray() {
-    if (controller_ != nullptr) controller_->RestorePresenceTray();
+    if (controller_ != nullptr)
+        controller_->RestorePresenceTray();
 }
 
 void TMainmgrForm::Enable(std::int32_t interval_milliseconds) {

@@ -61,7 +61,7 @@ public:
     void PlaceControls(const MainWindowLayout& layout) override;
     std::int32_t Panel2Width() const override;
     std::int32_t Panel5Height() const override;
-    void CreateSkinTiles() override {}  // the frame holds its tiles from its creation on
+    void CreateSkinTiles() override {}       // the frame holds its tiles from its creation on
     void CreateCaptionButtons() override {}  // made with the frame, wired in the constructor
     void LoadSkin() override;
     void ApplySkinColorsAndFonts() override;

@@ -64,7 +64,8 @@ public:
         joined_.store(source_.get(), std::memory_order_release);
     }
     void Refresh() override {
-        if (auto* source = joined_.load(std::memory_order_acquire)) source->Refresh();
+        if (auto* source = joined_.load(std::memory_order_acquire))
+            source->Refresh();
     }
     netbios::BrowseSnapshot Snapshot() override {
         auto* source = joined_.load(std::memory_order_acquire);
@@ -78,7 +79,8 @@ private:
 
 // Another copy holds the token: it is asked to show its window, and this one ends.
 bool HandOverToRunningCopy(const std::string& socket_path) {
-    if (!AskRunningCopy(socket_path, {InstanceRequestKind::Show, 1})) return false;
+    if (!AskRunningCopy(socket_path, {InstanceRequestKind::Show, 1}))
+        return false;
     ShowMessageBox(QMessageBox::Information, QStringLiteral("Zendry Lyr Messenger"),
                    QStringLiteral("Другая копия программы уже запущена!"));
     return true;
@@ -86,8 +88,10 @@ bool HandOverToRunningCopy(const std::string& socket_path) {
 
 void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood) {
     const netbios::NetworkStatus status = mailslots.JoinNetwork(netbios::ServiceMode::Owner);
-    if (mailslots.Network() != nullptr) neighbourhood.Join(mailslots.Network()->Service());
-    if (status.network_owner) return;
+    if (mailslots.Network() != nullptr)
+        neighbourhood.Join(mailslots.Network()->Service());
+    if (status.network_owner)
+        return;
     std::fprintf(stderr, "lyrmessenger: %s\n", status.problem.c_str());
     // Said once and without waiting: the program goes on with this computer's messages.
     auto* box = new QMessageBox(
@@ -111,7 +115,8 @@ int RunMessenger(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::string socket_path = InstanceSocketPath();
-    if (HandOverToRunningCopy(socket_path)) return 0;
+    if (HandOverToRunningCopy(socket_path))
+        return 0;
 
     const SpecialFolders folders = CurrentSpecialFolders();
     const std::string data_dir = ComputeDataDir(folders);
@@ -140,17 +145,16 @@ int RunMessenger(int argc, char** argv) {
 
     MainWindowController* controller_pointer = nullptr;
     PendingShell shell([&] { controller_pointer->SetTextOnStartTimer(); });
-    MainWindowController controller(
-        {window, window, tray, window, shell},
-        {.options = options,
-         .identity = identity,
-         .identity_file = identity_file,
-         .data_dir = data_dir,
-         .mailslots = mailslots,
-         .ui_thread = ui_thread,
-         .messenger_service = messenger_service,
-         .user_list = addressees,
-         .network_scan = scan_requests});
+    MainWindowController controller({window, window, tray, window, shell},
+                                    {.options = options,
+                                     .identity = identity,
+                                     .identity_file = identity_file,
+                                     .data_dir = data_dir,
+                                     .mailslots = mailslots,
+                                     .ui_thread = ui_thread,
+                                     .messenger_service = messenger_service,
+                                     .user_list = addressees,
+                                     .network_scan = scan_requests});
     controller_pointer = &controller;
     window.SetController(&controller);
 
@@ -176,7 +180,8 @@ int RunMessenger(int argc, char** argv) {
     });
     if (!instance_server.Listen(QString::fromStdString(socket_path))) {
         // A copy that started at the same moment holds it now.
-        if (HandOverToRunningCopy(socket_path)) return 0;
+        if (HandOverToRunningCopy(socket_path))
+            return 0;
         std::fprintf(stderr, "lyrmessenger: cannot listen on %s\n", socket_path.c_str());
     }
 
@@ -195,8 +200,10 @@ int RunMessenger(int argc, char** argv) {
     } catch (const std::exception& error) {
         ReportErrorInBox(QString::fromUtf8(error.what()));
     }
-    if (controller.MainSlotActive()) JoinNetwork(mailslots, neighbourhood);
-    if (window.ShowOnStart()) window.ShowMainWindow();
+    if (controller.MainSlotActive())
+        JoinNetwork(mailslots, neighbourhood);
+    if (window.ShowOnStart())
+        window.ShowMainWindow();
 
     const int code = QApplication::exec();
     // Nothing waits for the loop any more; the wait thread ends as the slot closes.

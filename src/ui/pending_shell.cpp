@@ -9,6 +9,8 @@ void PendingShell::EnableSetTextOnStartTimer() {
     QTimer::singleShot(100, qApp, [this] { start_timer_fired_(); });
 }
 
-void PendingShell::MessageBeep(std::uint32_t) { QApplication::beep(); }
+void PendingShell::MessageBeep(std::uint32_t) {
+    QApplication::beep();
+}
 
 }  // namespace lyr

@@ -15,7 +15,8 @@ bool QtUiThread::RunAndWait(const std::function<void()>& call) {
     auto done = std::make_shared<bool>(false);
     {
         std::lock_guard lock(mutex_);
-        if (stopped_) return false;
+        if (stopped_)
+            return false;
     }
     // The call runs on the UI thread, where Stop() runs too: a call that starts there has
     // not been given up by its caller.
@@ -24,7 +25,8 @@ bool QtUiThread::RunAndWait(const std::function<void()>& call) {
         [this, call, done] {
             {
                 std::lock_guard lock(mutex_);
-                if (stopped_) return;
+                if (stopped_)
+                    return;
             }
             call();
             std::lock_guard lock(mutex_);

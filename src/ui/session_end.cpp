@@ -24,7 +24,8 @@ extern "C" void WriteSignalToPipe(int number) {
 
 TerminationSignals::TerminationSignals(std::function<void()> ending, QObject* parent)
     : QObject(parent), ending_(std::move(ending)) {
-    if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
     notifier_ = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char bytes[16];

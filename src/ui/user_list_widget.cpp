@@ -37,10 +37,9 @@ QColor FromColorRef(ColorRef color) {
 }  // namespace
 
 const std::array<QImage, 4>& UserImages() {
-    static const std::array<QImage, 4> images = {DrawCheckBox(false, false),
-                                                 DrawCheckBox(false, true),
-                                                 DrawCheckBox(true, false),
-                                                 DrawCheckBox(true, true)};
+    static const std::array<QImage, 4> images = {
+        DrawCheckBox(false, false), DrawCheckBox(false, true), DrawCheckBox(true, false),
+        DrawCheckBox(true, true)};
     return images;
 }
 
@@ -56,30 +55,34 @@ void UserListModel::Reload() {
 }
 
 int UserListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || list_ == nullptr) return 0;
+    if (parent.isValid() || list_ == nullptr)
+        return 0;
     return static_cast<int>(list_->Entries().size());
 }
 
 QVariant UserListModel::data(const QModelIndex& index, int role) const {
-    if (list_ == nullptr || !index.isValid() || index.row() >= rowCount()) return {};
-    if (role == Qt::DisplayRole) return FromAnsi(list_->Entries()[index.row()].Name);
+    if (list_ == nullptr || !index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return FromAnsi(list_->Entries()[index.row()].Name);
     return {};
 }
 
 void UserRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
     auto* model = dynamic_cast<const UserListModel*>(index.model());
-    if (model == nullptr || model->List() == nullptr) return;
+    if (model == nullptr || model->List() == nullptr)
+        return;
     const auto& entries = model->List()->Entries();
-    if (index.row() < 0 || static_cast<size_t>(index.row()) >= entries.size()) return;
+    if (index.row() < 0 || static_cast<size_t>(index.row()) >= entries.size())
+        return;
     const TUserData& entry = entries[index.row()];
     const QRect& r = option.rect;
     const QPalette& palette = option.palette;
-    UserRowDrawing drawing =
-        DrawUserRow(entry, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()},
-                    (option.state & QStyle::State_HasFocus) != 0,
-                    ToColorRef(palette.color(QPalette::Base)),
-                    ToColorRef(palette.color(QPalette::Text)));
+    UserRowDrawing drawing = DrawUserRow(
+        entry, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()},
+        (option.state & QStyle::State_HasFocus) != 0, ToColorRef(palette.color(QPalette::Base)),
+        ToColorRef(palette.color(QPalette::Text)));
     painter->save();
     const RowRect& fill = drawing.FillRect;
     painter->fillRect(QRect(fill.Left, fill.Top, fill.Right - fill.Left, fill.Bottom - fill.Top),
@@ -119,7 +122,8 @@ void UserListWidget::SetList(UserList* list) {
 
 void UserListWidget::mousePressEvent(QMouseEvent* event) {
     QListView::mousePressEvent(event);
-    if (list_ == nullptr) return;
+    if (list_ == nullptr)
+        return;
     UserList::MouseButton button = UserList::MouseButton::Other;
     switch (event->button()) {
         case Qt::LeftButton:

@@ -6,11 +6,11 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include <atomic>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
+#include <atomic>
+#include <thread>
 
 #include "app/instance_requests.h"
 #include "app/options.h"
@@ -29,7 +29,9 @@
 namespace lyr {
 namespace {
 
-std::string Ansi(const char* utf8) { return Utf8ToAnsi(utf8); }
+std::string Ansi(const char* utf8) {
+    return Utf8ToAnsi(utf8);
+}
 
 TUserData Entry(const char* name, const char* group, std::uint8_t kind, bool checked = false) {
     TUserData entry;
@@ -51,8 +53,8 @@ class MainWindowTest : public QObject {
 
 private slots:
     void init() {
-        registry_ = std::make_unique<RegistryFile>(
-            (dir_.path() + "/1.0.reg").toStdString(), "HKEY_CURRENT_USER\\Software\\Test");
+        registry_ = std::make_unique<RegistryFile>((dir_.path() + "/1.0.reg").toStdString(),
+                                                   "HKEY_CURRENT_USER\\Software\\Test");
         options_ = std::make_unique<TOptions>(*registry_, SpecialFolders{});
         window_ = std::make_unique<TMainmgrForm>(*options_);
         users_ = std::make_unique<UserList>(*window_, *window_,
@@ -112,16 +114,20 @@ private slots:
         const QImage picture = window_->UserListControl()->viewport()->grab().toImage();
         const int x = picture.width() - 3;
         const ColorRef base = MakeColorRef(200, 220, 240);
-        const ColorRef ticked = DrawUserRow(users_->Entries()[2], {0, 32, 100, 48}, false, base,
-                                            kBlack).FillColor;
+        const ColorRef ticked =
+            DrawUserRow(users_->Entries()[2], {0, 32, 100, 48}, false, base, kBlack).FillColor;
         QVERIFY(ticked != base);
         QCOMPARE(picture.pixelColor(x, 3 * 16 + 8), QColor(200, 220, 240));
         QCOMPARE(picture.pixelColor(x, 2 * 16 + 8),
                  QColor(RedOf(ticked), GreenOf(ticked), BlueOf(ticked)));
-        QCOMPARE(window_->UserListControl()->visualRect(window_->UserListControl()->model()->index(3, 0)).height(), 16);
+        QCOMPARE(window_->UserListControl()
+                     ->visualRect(window_->UserListControl()->model()->index(3, 0))
+                     .height(),
+                 16);
         // The ticked computer's box is drawn at its indentation (two levels): dark ink there.
         bool ink = false;
-        for (int px = 32; px < 48; ++px) ink |= picture.pixelColor(px, 2 * 16 + 8).value() < 60;
+        for (int px = 32; px < 48; ++px)
+            ink |= picture.pixelColor(px, 2 * 16 + 8).value() < 60;
         QVERIFY(ink);
     }
 
@@ -141,10 +147,12 @@ private slots:
     }
 
     void theSplittersKeepTheirLimits() {
-        window_->PlaceControls({.Panel1 = {11, 20, 481, 242}, .Panel2Width = 188, .Panel5Height = 81, .InfoText = {}});
+        window_->PlaceControls(
+            {.Panel1 = {11, 20, 481, 242}, .Panel2Width = 188, .Panel5Height = 81, .InfoText = {}});
         QCOMPARE(window_->Panel2Width(), 188);
         QCOMPARE(window_->Panel5Height(), 81);
-        window_->PlaceControls({.Panel1 = {11, 20, 481, 242}, .Panel2Width = 5, .Panel5Height = 1, .InfoText = {}});
+        window_->PlaceControls(
+            {.Panel1 = {11, 20, 481, 242}, .Panel2Width = 5, .Panel5Height = 1, .InfoText = {}});
         QVERIFY(window_->Panel2Width() >= 80);
         QVERIFY(window_->Panel5Height() >= 10);
     }
@@ -201,8 +209,12 @@ private slots:
             std::optional<std::int32_t> answer;
             std::thread client([&] { answer = AskRunningCopy(path.toStdString(), request); });
             std::atomic<bool> done{false};
-            std::thread waiter([&] { client.join(); done = true; });
-            while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            std::thread waiter([&] {
+                client.join();
+                done = true;
+            });
+            while (!done)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             waiter.join();
             return answer;
         };
@@ -233,8 +245,9 @@ private slots:
         QVERIFY(!ParseInstanceRequest("show \n"));
         QVERIFY(!ParseInstanceRequest("show 1x\n"));
         QVERIFY(!ParseInstanceRequest("status\n"));
-        QVERIFY(ParseInstanceRequest(FormatInstanceRequest({InstanceRequestKind::Version, 0}))
-                    ->kind == InstanceRequestKind::Version);
+        QVERIFY(
+            ParseInstanceRequest(FormatInstanceRequest({InstanceRequestKind::Version, 0}))->kind ==
+            InstanceRequestKind::Version);
     }
 
     // A background thread is served while the loop runs and refused, not blocked, after it.
@@ -243,7 +256,8 @@ private slots:
         std::atomic<int> result{-1};
         bool ran = false;
         std::thread worker([&] { result = ui.RunAndWait([&] { ran = true; }) ? 1 : 0; });
-        while (result < 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        while (result < 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         worker.join();
         QCOMPARE(result.load(), 1);
         QVERIFY(ran);

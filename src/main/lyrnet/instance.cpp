@@ -32,15 +32,21 @@ int RunStatus(const std::vector<std::string>& words) {
         return 2;
     }
     auto version = Ask("status", {InstanceRequestKind::Version, 0});
-    if (!version) return 1;
+    if (!version)
+        return 1;
     auto state = Ask("status", {InstanceRequestKind::State, 0});
-    if (!state) return 1;
+    if (!state)
+        return 1;
     const char* name = *state == 0 ? "active" : *state == 1 ? "busy" : "auto-reply";
     std::printf("running version %d state %d %s\n", *version, *state, name);
     return 0;
 }
 
-int RunShow(const std::vector<std::string>& words) { return RunShowRequest("show", 1, words); }
-int RunHide(const std::vector<std::string>& words) { return RunShowRequest("hide", 0, words); }
+int RunShow(const std::vector<std::string>& words) {
+    return RunShowRequest("show", 1, words);
+}
+int RunHide(const std::vector<std::string>& words) {
+    return RunShowRequest("hide", 0, words);
+}
 
 }  // namespace lyr::cli
