@@ -158,8 +158,10 @@ int RunMessenger(int argc, char** argv) {
     controller_pointer = &controller;
     window.SetController(&controller);
 
-    // The main menu until the menus come: leaving the program.
+    // The main menu until the menus come: adding a user and leaving the program.
     QMenu main_menu;
+    main_menu.addAction(QStringLiteral("Добавить пользователя..."), &window,
+                        [&] { users.N13Click(add_user_dialog); });
     main_menu.addAction(QStringLiteral("Выход"), &app, &QApplication::quit);
     QObject::connect(&window, &TMainmgrForm::MainMenuRequested, &main_menu,
                      [&](QPoint at) { main_menu.popup(at); });
