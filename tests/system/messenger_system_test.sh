@@ -87,4 +87,11 @@ kill -KILL "$pid"; wait "$pid" 2>/dev/null
 pid=$!
 for _ in $(seq 100); do "$lyrnet" status >/dev/null 2>&1 && break; sleep 0.1; done
 "$lyrnet" status >/dev/null || fail "no start after a killed copy"
+
+# SIGINT ends it as SIGTERM does.
+kill -INT "$pid"
+wait "$pid"
+code=$?
+pid=
+[ "$code" = 0 ] || fail "ended with $code after SIGINT"
 echo "messenger system test passed"
