@@ -16,7 +16,7 @@
 namespace lyr {
 
 // The tray image shown while the program is busy with a scan.
-inline constexpr int kTrayImageWorking = 3;
+inline constexpr int kScanTrayImage = 3;
 
 // One scan on a thread of its own: `begin` is handed to the UI thread, then the network is
 // searched and sorted here, then `finish` gets the result on the UI thread. Both hand-overs

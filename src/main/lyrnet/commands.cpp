@@ -35,6 +35,14 @@ const std::vector<Command>& AllCommands() {
          "them, after asking our workgroup to announce itself and waiting SECONDS (2) for "
          "answers; --json: one JSON object a line",
          RunScan},
+        {"status", "status",
+         "ask this user's running messenger for its version and state (0 active, 1 busy, 2 "
+         "auto-reply). Exit 1: none runs",
+         RunStatus},
+        {"show", "show", "ask this user's running messenger to show its window. Exit 1: none runs",
+         RunShow},
+        {"hide", "hide", "ask this user's running messenger to hide its window. Exit 1: none runs",
+         RunHide},
     };
     return commands;
 }

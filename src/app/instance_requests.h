@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lyr {
+
+// The running copy of the messenger is found through a per-user local socket named after the
+// single-instance token. Holding the socket is holding the token; it also takes the three
+// requests a second start or lyrnet sends. The protocol is one line each way:
+//   "show 1\n" (show the window) or "show 0\n" (hide it)  ->  "1\n"
+//   "version\n"                                           ->  "65537\n"
+//   "state\n"                                             ->  "0\n" active, "1\n" busy, "2\n"
+//   auto-reply
+// A line the running copy does not understand gets "error\n".
+inline constexpr char kInstanceTokenName[] = "zendrylyrmgrrun";
+
+// $XDG_RUNTIME_DIR (else /tmp) + "/zendrylyrmgrrun-" + the user id.
+std::string InstanceSocketPath();
+
+enum class InstanceRequestKind { Show, Version, State };
+
+struct InstanceRequest {
+    InstanceRequestKind kind = InstanceRequestKind::State;
+    std::uintptr_t parameter = 0;  // Show: 1 show, anything else hide
+};
+
+std::string FormatInstanceRequest(const InstanceRequest& request);
+// Nothing for a line that is not a request (the trailing line break is optional).
+std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line);
+
+// Sends `request` to the copy listening at `socket_path` and returns its answer; nothing when
+// no copy listens there or it does not answer within `timeout_milliseconds`.
+std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
+                                           const InstanceRequest& request,
+                                           int timeout_milliseconds = 3000);
+
+}  // namespace lyr

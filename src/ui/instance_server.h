@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+#include "app/instance_requests.h"
+
+class QLocalServer;
+
+namespace lyr {
+
+// The running copy's end of the single-instance socket (see app/instance_requests.h): answers
+// each request line of any local client with what `answer` returns.
+class InstanceServer : public QObject {
+    Q_OBJECT
+
+public:
+    using Answer = std::function<std::int32_t(const InstanceRequest&)>;
+
+    explicit InstanceServer(Answer answer, QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    // Takes the socket at `socket_path`. A socket file left by a copy that is gone (nobody
+    // answers on it) is removed first. False when another copy listens there or the socket
+    // cannot be made.
+    bool Listen(const QString& socket_path);
+
+private:
+    void AnswerClient();
+
+    Answer answer_;
+    QLocalServer* server_;
+};
+
+}  // namespace lyr

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace lyr {
+
+// The desktop program: single instance, start-up, the message loop and the shutdown. Returns
+// the process's exit code.
+int RunMessenger(int argc, char** argv);
+
+}  // namespace lyr

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The desktop messenger as a user starts it: offscreen, with its own folders, in a network
+# namespace of its own. A message from lyrnet send is stored and answered for; the state and
+# show requests reach it; a second start hands over and ends; SIGTERM ends it cleanly with
+# its files written.
+#   messenger_system_test.sh LYRMESSENGER LYRNET
+set -uo pipefail
+messenger=$1
+lyrnet=$2
+if [ "${LYR_IN_NAMESPACE:-}" != 1 ]; then
+    unshare --net true 2>/dev/null || { echo "no network namespaces here: skipped"; exit 77; }
+    exec unshare --net env LYR_IN_NAMESPACE=1 bash "$0" "$@"
+fi
+ip link set lo up 2>/dev/null
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    echo "--- messenger output:"
+    cat "$work/messenger.log" 2>/dev/null
+    exit 1
+}
+
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export QT_QPA_PLATFORM=offscreen LYR_MESSAGE_BOXES=stderr
+mkdir -p "$work/run" && chmod 700 "$work/run"
+data="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
+
+"$lyrnet" status >/dev/null 2>&1 && fail "status answered before any messenger runs"
+
+"$messenger" >"$work/messenger.log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do
+    "$lyrnet" status >"$work/status" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q "running version 65537 state 0 active" "$work/status" || fail "state request: $(cat "$work/status")"
+
+# A second start asks the running copy to show itself and ends at once with exit code 0.
+timeout 20 "$messenger" >"$work/second.log" 2>&1
+code=$?
+[ "$code" = 0 ] || fail "second start ended with $code"
+grep -q "Zendry Lyr Messenger: Другая копия программы уже запущена!" "$work/second.log" ||
+    fail "second start said: $(cat "$work/second.log")"
+kill -0 "$pid" 2>/dev/null || fail "the first copy ended"
+
+"$lyrnet" hide || fail "hide request"
+"$lyrnet" show || fail "show request"
+
+"$lyrnet" send . "Привет <b>там</b>" --from FRIEND || fail "lyrnet send"
+for _ in $(seq 100); do
+    "$lyrnet" history --data-dir "$data" --json >"$work/inbox" 2>/dev/null
+    grep -q "Привет <b>там</b>" "$work/inbox" && break
+    sleep 0.1
+done
+grep -q '"FRIEND"' "$work/inbox" || fail "inbox: $(cat "$work/inbox")"
+
+kill -TERM "$pid"
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running 10 s after SIGTERM"
+wait "$pid"
+code=$?
+pid=
+[ "$code" = 0 ] || fail "ended with $code after SIGTERM"
+
+# The shutdown wrote the settings and the stores; the message is still there.
+[ -s "$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg" ] || fail "no settings file"
+grep -q '"SizeX"' "$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg" || fail "window bounds not saved"
+"$lyrnet" history --data-dir "$data" --json | grep -q "Привет <b>там</b>" || fail "inbox lost at exit"
+"$lyrnet" status >/dev/null 2>&1 && fail "status answered after the exit"
+
+# A socket file left behind by a killed copy does not stop the next start.
+"$messenger" >"$work/messenger.log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do "$lyrnet" status >/dev/null 2>&1 && break; sleep 0.1; done
+kill -KILL "$pid"; wait "$pid" 2>/dev/null
+"$messenger" >"$work/messenger.log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do "$lyrnet" status >/dev/null 2>&1 && break; sleep 0.1; done
+"$lyrnet" status >/dev/null || fail "no start after a killed copy"
+
+# SIGINT ends it as SIGTERM does.
+kill -INT "$pid"
+wait "$pid"
+code=$?
+pid=
+[ "$code" = 0 ] || fail "ended with $code after SIGINT"
+echo "messenger system test passed"
