@@ -9,26 +9,7 @@ host_program=$2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_hosts.sh"
 
-if ! hosts_available; then
-    echo "SKIP: cannot create network namespaces here (needs root or a user namespace)"
-    exit 77
-fi
-
-work=$(mktemp -d)
-trap 'hosts_destroy; rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
+system_test_begin
 
 export LYR_NETBIOS_NS_PORT=${LYR_TEST_NS_PORT:-137} LYR_NETBIOS_DGM_PORT=${LYR_TEST_DGM_PORT:-138}
 export LC_ALL=C.UTF-8

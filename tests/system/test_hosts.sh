@@ -84,3 +84,29 @@ hosts_destroy() {
     HOST_PIDS=()
     SWITCH_PID=
 }
+
+# The common start of a system test: skip (exit 77) where no namespaces can be made; $work, a
+# directory removed with the hosts at exit; and the counters of check.
+system_test_begin() {
+    if ! hosts_available; then
+        echo "SKIP: cannot create network namespaces here (needs root or a user namespace)"
+        exit 77
+    fi
+    work=$(mktemp -d)
+    trap 'hosts_destroy; rm -rf "$work"' EXIT
+    passed=0
+    failed=0
+}
+
+# check WHAT COMMAND...: runs the command, counts and prints its result.
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $what"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+    fi
+}
