@@ -139,6 +139,9 @@ public:
     bool TextOnStartPending() const { return TextOnStartPending_; }
     const std::vector<std::string>& ReplyList() const { return ReplyList_; }
     const std::vector<std::string>& MacroList() const { return MacroList_; }
+    // The settings dialog edits the quick replies and macros in place.
+    std::vector<std::string>& ReplyList() { return ReplyList_; }
+    std::vector<std::string>& MacroList() { return MacroList_; }
     bool MainSlotActive() const { return MainSlot.Active(); }
 
     // Messages kept waiting before the start-up is done, at most; later ones are dropped, as a

@@ -4,14 +4,13 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "contacts/network_scan.h"
 #include "messaging/main_window_controller.h"
 #include "ui/ansi_text.h"
 #include "ui/error_report.h"
+#include "ui/msg_form.h"
 #include "ui/skin_loader.h"
 #include "ui/skin_styling.h"
 
@@ -23,12 +22,6 @@ QString PaneTextFromCore(const std::string& text) {
     QString shown = FromAnsi(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return shown;
-}
-
-std::string PaneTextToCore(const QString& text) {
-    QString core = text;
-    core.replace(u'\n', QStringLiteral("\r\n"));
-    return ToAnsi(core);
 }
 
 QMessageBox::Icon ToQtIcon(BoxIcon icon) {
@@ -45,7 +38,7 @@ QMessageBox::Icon ToQtIcon(BoxIcon icon) {
 
 }  // namespace
 
-MessagePane::MessagePane(QWidget* parent) : QPlainTextEdit(parent) {
+MessagePane::MessagePane(QWidget* parent) : LinkTextPane(parent) {
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
 }
@@ -76,7 +69,7 @@ void MessagePane::keyPressEvent(QKeyEvent* event) {
     if (key == MainWindowController::kVirtualKeyEnter && ctrl && on_key_up) {
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    LinkTextPane::keyPressEvent(event);
 }
 
 void MessagePane::keyReleaseEvent(QKeyEvent* event) {
@@ -84,7 +77,7 @@ void MessagePane::keyReleaseEvent(QKeyEvent* event) {
     if (key != 0 && !event->isAutoRepeat() && on_key_up) {
         on_key_up(key, event->modifiers() & Qt::ControlModifier);
     }
-    QPlainTextEdit::keyReleaseEvent(event);
+    LinkTextPane::keyReleaseEvent(event);
 }
 
 TMainmgrForm::TMainmgrForm(TOptions& options)
@@ -178,7 +171,8 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
 TMainmgrForm::~TMainmgrForm() = default;
 
 void TMainmgrForm::WireCaptionButtons() {
-    connect(Button(CaptionButton::Close), &QAbstractButton::clicked, this, [this] { hide(); });
+    connect(Button(CaptionButton::Close), &QAbstractButton::clicked, this,
+            [this] { HideMainWindow(); });
     connect(Button(CaptionButton::Reply), &QAbstractButton::clicked, this, [this] {
         static const Control reply{};
         RunCommand([this] { controller_->ReplyMsg(&reply); });
@@ -205,6 +199,7 @@ void TMainmgrForm::RunCommand(const std::function<void()>& command) {
 void TMainmgrForm::showEvent(QShowEvent* event) {
     SkinnedFrame::showEvent(event);
     RunCommand([this] { controller_->FormShow(); });
+    emit Shown();
 }
 
 void TMainmgrForm::SetUserList(UserList* list) {
@@ -254,6 +249,17 @@ void TMainmgrForm::LoadSkin() {
 }
 
 void TMainmgrForm::ApplySkinColorsAndFonts() {
+    ShowSkinColors();
+    ApplyPaneFonts();
+}
+
+void TMainmgrForm::ShowSkin() {
+    LoadSkin();
+    ShowSkinColors();
+    repaint();
+}
+
+void TMainmgrForm::ShowSkinColors() {
     const Skin& skin = CurrentSkin();
     ApplySkinColors(skin.SkinColor, skin.SkinTextColor,
                     {.window = this,
@@ -264,10 +270,13 @@ void TMainmgrForm::ApplySkinColorsAndFonts() {
                      .FromPanel = FromPanel_,
                      .Splitter1 = Splitter1_,
                      .Splitter2 = Splitter2_});
+    update();
+}
+
+void TMainmgrForm::ApplyPaneFonts() {
     ApplyFonts(
         {QString::fromStdString(options_.FontName()), options_.FontSize(), options_.FontSet()},
         RecText_, SendText_);
-    update();
 }
 
 void TMainmgrForm::ShowMainWindow() {
@@ -282,32 +291,27 @@ void TMainmgrForm::FocusMainWindow() {
 }
 
 std::string TMainmgrForm::RecText() const {
-    return PaneTextToCore(RecText_->toPlainText());
+    return ToAnsi(RecText_->Text());
 }
 
 void TMainmgrForm::SetRecText(const std::string& text) {
-    RecText_->setPlainText(PaneTextFromCore(text));
+    RecText_->SetText(FromAnsi(text));
 }
 
 void TMainmgrForm::EmphasizeRecTextFirstLine() {
-    QTextCursor cursor(RecText_->document()->firstBlock());
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    QTextCharFormat format;
-    format.setFontWeight(QFont::Bold);
-    format.setFontItalic(true);
-    cursor.mergeCharFormat(format);
+    RecText_->EmphasizeFirstLine();
 }
 
 void TMainmgrForm::SetRecTextWordWrap(bool wrap) {
-    RecText_->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    RecText_->SetWordWrap(wrap);
 }
 
 std::string TMainmgrForm::SendText() const {
-    return PaneTextToCore(SendText_->toPlainText());
+    return ToAnsi(SendText_->Text());
 }
 
 void TMainmgrForm::SetSendText(const std::string& text) {
-    SendText_->setPlainText(PaneTextFromCore(text));
+    SendText_->SetText(FromAnsi(text));
 }
 
 void TMainmgrForm::FocusSendText() {
@@ -402,9 +406,14 @@ void TMainmgrForm::ShowMessageBox(const MessageBoxRequest& box) {
 }
 
 void TMainmgrForm::ShowMessageWindow(const MessageWindowRequest& window) {
-    // The message window TMsgForm takes this over; until then a box shows the message.
-    lyr::ShowMessageBox(QMessageBox::Information, QStringLiteral("Zendry Messenger"),
-                        PaneTextFromCore(window.Text));
+    if (messageWindow_ == nullptr) {
+        lyr::ShowMessageBox(QMessageBox::Information, QStringLiteral("Zendry Messenger"),
+                            PaneTextFromCore(window.Text));
+        return;
+    }
+    messageWindow_->SetContents(FromAnsi(window.Status), FromAnsi(window.Text), window.Color,
+                                options_.UserIcon());
+    messageWindow_->exec();
 }
 
 void TMainmgrForm::ReportError(const std::string& text) {
@@ -439,5 +448,23 @@ void TMainmgrForm::RestorePresenceTray() {
 void TMainmgrForm::Enable(std::int32_t interval_milliseconds) {
     RescanServers_.start(interval_milliseconds);
 }
+
+void TMainmgrForm::SetRescanInterval(int milliseconds) {
+    if (RescanServers_.isActive())
+        RescanServers_.start(milliseconds);
+    else
+        RescanServers_.setInterval(milliseconds);
+}
+
+void TMainmgrForm::SetRescanTimerEnabled(bool enabled) {
+    if (!enabled)
+        RescanServers_.stop();
+    else if (!RescanServers_.isActive())
+        RescanServers_.start();
+}
+
+void TMainmgrForm::ShowScanAnimation() {}
+
+void TMainmgrForm::HideScanAnimation() {}
 
 }  // namespace lyr

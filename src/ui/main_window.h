@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTimer>
 
@@ -11,6 +10,7 @@
 #include "contacts/user_list.h"
 #include "contacts/views.h"
 #include "messaging/main_window_views.h"
+#include "ui/link_text_pane.h"
 #include "ui/skinned_frame.h"
 #include "ui/user_list_widget.h"
 
@@ -18,10 +18,12 @@ namespace lyr {
 
 class MainWindowController;
 class NetworkScanner;
+class ScanAnimation;
+class TMsgForm;
 
-// The plain-text pane RecText or SendText. Whatever text arrives is shown as it is: nothing
-// in it is read as markup. (The link pane with clickable addresses replaces it.)
-class MessagePane final : public QPlainTextEdit {
+// The pane RecText or SendText: plain text with clickable links. Whatever text arrives is shown
+// as it is: nothing in it is read as markup.
+class MessagePane final : public LinkTextPane {
 public:
     explicit MessagePane(QWidget* parent = nullptr);
     // Keys as the controller knows them (virtual-key codes: Enter 13, Delete 46).
@@ -53,6 +55,8 @@ public:
     void SetController(MainWindowController* controller) { controller_ = controller; }
     void SetUserList(UserList* list);
     void SetScanner(NetworkScanner* scanner) { scanner_ = scanner; }
+    // The window that shows a message when WindowType is 2.
+    void SetMessageWindow(TMsgForm* window) { messageWindow_ = window; }
     bool ShowOnStart() const { return showOnStart_; }
 
     // MainWindowView
@@ -112,11 +116,21 @@ public:
     void SetTrayHint(const std::string& hint) override;
     void RestorePresenceTray() override;
     void RepaintMainWindow() override { repaint(); }
-    void ShowScanAnimation() override {}
-    void HideScanAnimation() override {}
+    void ShowScanAnimation() override;
+    void HideScanAnimation() override;
 
     // RescanTimer
     void Enable(std::int32_t interval_milliseconds) override;
+    // The period of RescanServers (a running timer starts it anew) and whether it runs.
+    void SetRescanInterval(int milliseconds);
+    void SetRescanTimerEnabled(bool enabled);
+    bool RescanTimerActive() const { return RescanServers_.isActive(); }
+    int RescanInterval() const { return RescanServers_.interval(); }
+
+    // The skin SkinDir names, with its colours, shown at once.
+    void ShowSkin();
+    // FontName and FontSize for both panes.
+    void ApplyPaneFonts();
 
     // Where the tray's images and hint go (the tray component).
     TrayView* tray = nullptr;
@@ -133,12 +147,15 @@ public:
 signals:
     // The corner of the frame asked for the main menu.
     void MainMenuRequested(QPoint globalPosition);
+    // The window has become visible.
+    void Shown();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void WireCaptionButtons();
+    void ShowSkinColors();
     void RunCommand(const std::function<void()>& command);
     MessagePane* PaneOf(Pane pane) const;
 
@@ -146,6 +163,8 @@ private:
     MainWindowController* controller_ = nullptr;
     UserList* userList_ = nullptr;
     NetworkScanner* scanner_ = nullptr;
+    TMsgForm* messageWindow_ = nullptr;
+    ScanAnimation* scanAnimation_ = nullptr;
     bool showOnStart_ = true;
 
     QWidget* Panel1_;

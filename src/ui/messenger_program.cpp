@@ -1,6 +1,5 @@
 #include "ui/messenger_program.h"
 
-#include <QMenu>
 #include <QSessionManager>
 
 #include <atomic>
@@ -19,11 +18,10 @@
 #include "platform/linux/network_mailslot_system.h"
 #include "platform/linux/no_messenger_service.h"
 #include "platform/linux/registry_file.h"
-#include "ui/add_user_dialog.h"
 #include "ui/error_report.h"
 #include "ui/instance_server.h"
 #include "ui/main_window.h"
-#include "ui/pending_shell.h"
+#include "ui/main_window_shell.h"
 #include "ui/qt_ui_thread.h"
 #include "ui/session_end.h"
 
@@ -130,22 +128,24 @@ int RunMessenger(int argc, char** argv) {
     JoinedNeighbourhood neighbourhood;
     BrowseListEnumerator enumerator(neighbourhood);
 
-    // The forms in their order: the main window, the message window (shown as a box until it
-    // comes), the add-user dialog; the settings dialog is made when it is opened.
+    // The main window first; the other windows follow its start-up (CreateForms below).
     TMainmgrForm window(options);
-    TAddUserDlg add_user_dialog;
-    PendingTray tray;
-    window.tray = &tray;
     UserList users(window, window, data_dir + "users.dat");
     window.SetUserList(&users);
     NetworkScanner scanner(users, window, window, window, enumerator, ui_thread);
     window.SetScanner(&scanner);
     UserListAddressees addressees(users);
     ScannerRequests scan_requests(scanner);
+    MainWindowShell shell({.window = window,
+                           .options = options,
+                           .identity = identity,
+                           .identity_file = identity_file,
+                           .data_dir = data_dir,
+                           .folders = folders,
+                           .users = users,
+                           .scanner = scanner});
 
-    MainWindowController* controller_pointer = nullptr;
-    PendingShell shell([&] { controller_pointer->SetTextOnStartTimer(); });
-    MainWindowController controller({window, window, tray, window, shell},
+    MainWindowController controller({window, window, shell, window, shell},
                                     {.options = options,
                                      .identity = identity,
                                      .identity_file = identity_file,
@@ -155,19 +155,8 @@ int RunMessenger(int argc, char** argv) {
                                      .messenger_service = messenger_service,
                                      .user_list = addressees,
                                      .network_scan = scan_requests});
-    controller_pointer = &controller;
     window.SetController(&controller);
-
-    // The main menu until the menus come: adding a user and leaving the program.
-    QMenu main_menu;
-    main_menu.addAction(QStringLiteral("Добавить пользователя..."), &window,
-                        [&] { users.N13Click(add_user_dialog); });
-    main_menu.addAction(QStringLiteral("Выход"), &app, &QApplication::quit);
-    QObject::connect(&window, &TMainmgrForm::MainMenuRequested, &main_menu,
-                     [&](QPoint at) { main_menu.popup(at); });
-    QObject::connect(&window, &TMainmgrForm::customContextMenuRequested, &main_menu,
-                     [&](QPoint at) { main_menu.popup(window.mapToGlobal(at)); });
-    window.setContextMenuPolicy(Qt::CustomContextMenu);
+    shell.SetController(&controller);
 
     InstanceServer instance_server([&](const InstanceRequest& request) -> std::int32_t {
         switch (request.kind) {
@@ -202,6 +191,7 @@ int RunMessenger(int argc, char** argv) {
     } catch (const std::exception& error) {
         ReportErrorInBox(QString::fromUtf8(error.what()));
     }
+    shell.CreateForms();
     if (controller.MainSlotActive())
         JoinNetwork(mailslots, neighbourhood);
     if (window.ShowOnStart())

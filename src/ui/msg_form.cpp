@@ -90,8 +90,13 @@ void TMsgForm::SetUserIcon(int index) {
 
 void TMsgForm::SetMessage(const QString& sender, const QString& timeText, const QString& text,
                           ColorRef color, int userIcon) {
+    SetContents(QStringLiteral("От: %1 (%2)").arg(sender, timeText), text, color, userIcon);
+}
+
+void TMsgForm::SetContents(const QString& status, const QString& text, ColorRef color,
+                           int userIcon) {
     SetColor(color);
-    panels_[1]->setText(QStringLiteral("От: %1 (%2)").arg(sender, timeText));
+    panels_[1]->setText(status);
     msgText_->clear();
     msgText_->SetText(text);
     SetUserIcon(userIcon);

@@ -29,6 +29,8 @@ public:
     // status panel "От: sender (timeText)", the text as the pane's one entry, the picture.
     void SetMessage(const QString& sender, const QString& timeText, const QString& text,
                     ColorRef color, int userIcon);
+    // The same with the second status panel's text made already.
+    void SetContents(const QString& status, const QString& text, ColorRef color, int userIcon);
     // SetMessage, then shows the window modally until it is closed; the modal result.
     int ShowMessage(const QString& sender, const QString& timeText, const QString& text,
                     ColorRef color, int userIcon);
