@@ -126,7 +126,7 @@ private:
     TMsgForm* msgForm_ = nullptr;
     TAddUserDlg* addUserDlg_ = nullptr;
     TSetupForm* setupForm_ = nullptr;
-    QPointer<TAboutForm> aboutBox_;  // set while the about box is open
+    QPointer<TAboutForm> aboutBox_;     // set while the about box is open
     std::vector<std::string> noLines_;  // the lists before there is a controller
 };
 

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/identity.h"
+#include "platform/special_folders.h"
+
+namespace lyr {
+
+class MainWindowController;
+class MainWindowShell;
+class TMainmgrForm;
+class TOptions;
+class UserList;
+
+// The running program's parts, wired together: the settings, the identity, the mailslots, the
+// main window with its controller, the user list and scan, and the shell around the window.
+// Made on the UI thread after the application object.
+class MessengerAssembly {
+public:
+    explicit MessengerAssembly(const SpecialFolders& folders);
+    ~MessengerAssembly();
+    MessengerAssembly(const MessengerAssembly&) = delete;
+    MessengerAssembly& operator=(const MessengerAssembly&) = delete;
+
+    // The start-up: the main window's, then the other windows, the network (once the messenger
+    // slot is ours, unless `join_network` is false) and the window shown unless MinOnStart.
+    void Start(bool join_network = true);
+    // The shutdown, after the message loop has ended.
+    void Finish();
+
+    TOptions& Options();
+    const std::string& DataDir() const;
+    Identity& IdentityValues();
+    TMainmgrForm& Window();
+    UserList& Users();
+    MainWindowShell& Shell();
+    MainWindowController& Controller();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace lyr

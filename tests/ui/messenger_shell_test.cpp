@@ -1,0 +1,238 @@
+// The whole program as it is assembled, driven through its menus, tray and dialogs: each item
+// reaches the part that owns its action and the user sees the result.
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/data_dir.h"
+#include "app/options.h"
+#include "messaging/main_window_controller.h"
+#include "platform/codepage.h"
+#include "platform/linux/linux_mailslot_system.h"
+#include "platform/registry.h"
+#include "transport/mailslot_write.h"
+#include "ui/about_form.h"
+#include "ui/main_window.h"
+#include "ui/main_window_shell.h"
+#include "ui/messenger_assembly.h"
+#include "ui/msg_form.h"
+#include "ui/setup_form.h"
+#include "ui/tray_icon.h"
+#include "ui/url_links.h"
+
+namespace lyr {
+namespace {
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// Runs `step` once the modal window that the next call opens is up.
+void WhenModalIsUp(std::function<void(QWidget*)> step) {
+    QTimer::singleShot(0, [step = std::move(step)] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        step(QApplication::activeModalWidget());
+    });
+}
+
+class MessengerShellTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    SpecialFolders folders_;
+    std::unique_ptr<MessengerAssembly> program_;
+
+    // A fresh profile with these settings stored before the start, and these quick replies.
+    void StartProgram(const std::function<void(TOptions&)>& settings = {},
+                      const std::string& replies = {}) {
+        dir_ = std::make_unique<QTemporaryDir>();
+        const std::filesystem::path root = dir_->path().toStdString();
+        folders_ = {root / "data", root / "config", root / "autostart", root / "program"};
+        if (settings) {
+            auto key = OpenCurrentUserKey(kOptionsKey, folders_);
+            TOptions options(*key, folders_);
+            settings(options);
+        }
+        if (!replies.empty()) {
+            const std::string data = ComputeDataDir(folders_);
+            std::ofstream(data + "reply.dat", std::ios::binary) << replies;
+        }
+        program_ = std::make_unique<MessengerAssembly>(folders_);
+        program_->Start(false);
+    }
+    MainWindowShell& Shell() { return program_->Shell(); }
+    QAction* Item(const char* name) { return Shell().Menus().Item(QString::fromLatin1(name)); }
+    std::string IdentityFile() const { return program_->DataDir() + "quidel.ini"; }
+
+private slots:
+    void init() { qputenv("LYR_MESSAGE_BOXES", "stderr"); }
+    void cleanup() {
+        if (program_)
+            program_->Finish();
+        program_.reset();
+        dir_.reset();
+    }
+
+    void startsInTheTrayOnlyWithMinOnStart() {
+        StartProgram([](TOptions& options) { options.SetMinOnStart(true); });
+        QVERIFY(!program_->Window().isVisible());
+        QVERIFY(Shell().Tray().Active());
+        Item("N1")->trigger();
+        QVERIFY(program_->Window().isVisible());
+        Item("N16")->trigger();
+        QVERIFY(!program_->Window().isVisible());
+    }
+
+    void presenceItemsChangeStateTrayAndMarks() {
+        StartProgram();
+        QVERIFY(program_->Window().isVisible());
+        MainWindowController& controller = program_->Controller();
+        QCOMPARE(controller.OnMgrState(), 0);
+        Item("smiBusy")->trigger();
+        QVERIFY(!controller.IsActive());
+        QCOMPARE(Shell().Tray().ImageIndex(), 2);
+        QVERIFY(Item("miBusy")->isChecked());
+        QVERIFY(!Item("miActive")->isChecked());
+        QVERIFY(Shell().Tray().Hint().contains(QStringLiteral("занят")));
+        Item("miActive")->trigger();
+        QVERIFY(controller.IsActive());
+        QVERIFY(Item("smiActive")->isChecked());
+        Item("miAutoReply")->trigger();
+        QVERIFY(program_->Options().AutoReply());
+        QVERIFY(Item("smiAutoReply")->isChecked());
+        QCOMPARE(Shell().Tray().ImageIndex(), 1);
+        QCOMPARE(controller.OnMgrState(), 2);
+    }
+
+    void quickRepliesAndMacrosFollowTheListsAndTheSettingsDialog() {
+        StartProgram({}, "Да\r\nНет\r\n");
+        QCOMPARE(Item("qr1")->text(), QStringLiteral("Да"));
+        QCOMPARE(Item("qr2")->text(), QStringLiteral("Нет"));
+        QCOMPARE(Item("qr3")->text(), QStringLiteral("<empty>"));
+        QCOMPARE(Item("mcr1")->text(), QStringLiteral("<empty>"));
+        QVERIFY(!std::filesystem::exists(IdentityFile()));
+
+        // Cancel (the frame's close button): captions, tray and identity file stay.
+        WhenModalIsUp([](QWidget* dialog) {
+            auto* replies = dialog->findChild<QTableWidget*>(QStringLiteral("ReplyGrid"));
+            replies->item(2, 1)->setText(QStringLiteral("Три"));
+            dialog->close();
+        });
+        Item("N4")->trigger();
+        QCOMPARE(Item("qr3")->text(), QStringLiteral("<empty>"));
+        QVERIFY(!std::filesystem::exists(IdentityFile()));
+
+        // OK: the menus show the new lines, the tray follows UseSysIcon, the identity is written.
+        WhenModalIsUp([](QWidget* dialog) {
+            auto* macros = dialog->findChild<QTableWidget*>(QStringLiteral("MacroGrid"));
+            macros->item(0, 1)->setText(QStringLiteral("С уважением"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("eUserNik"))
+                ->setText(QStringLiteral("Вася"));
+            dialog->findChild<QToolButton*>(QStringLiteral("SpeedButton1"))->click();
+        });
+        program_->Options().SetUseSysIcon(false);
+        Item("N8")->trigger();
+        QCOMPARE(Item("mcr1")->text(), QStringLiteral("С уважением"));
+        QVERIFY(!Shell().Tray().Active());
+        QVERIFY(FileText(IdentityFile()).find(Utf8ToAnsi("Вася")) != std::string::npos);
+        QCOMPARE(program_->Controller().MacroList().front(), Utf8ToAnsi("С уважением"));
+    }
+
+    // The skins viewer opens the dialog on its skins page; its OK neither refreshes the menus
+    // nor writes the identity file.
+    void theSkinsViewerOnlyShowsTheDialog() {
+        StartProgram();
+        QMenu* main = Shell().Menus().MainMenu();
+        emit main->aboutToShow();
+        QVERIFY(!Shell().Menus().SkinsMenuPending());
+        QVERIFY(Shell().Menus().SkinsMenu()->actions().size() >= 3);  // viewer, line, <default>
+        int page = -1;
+        WhenModalIsUp([&page](QWidget* dialog) {
+            page = static_cast<TSetupForm*>(dialog)->CurrentPage();
+            dialog->findChild<QToolButton*>(QStringLiteral("SpeedButton1"))->click();
+        });
+        program_->Options().SetUseSysIcon(false);
+        Item("miViewSkins")->trigger();
+        QCOMPARE(page, int(TSetupForm::kSkinsPage));
+        QVERIFY(Shell().Tray().Active());
+        QVERIFY(!std::filesystem::exists(IdentityFile()));
+    }
+
+    void wordWrapAndTheSenderPanelFollowTheirItems() {
+        StartProgram();
+        MessagePane* RecText = program_->Window().RecTextPane();
+        QVERIFY(RecText->WordWrap());
+        Item("miWordWrap")->trigger();
+        QVERIFY(!RecText->WordWrap());
+        QVERIFY(!program_->Options().WordWrap());
+        const bool shown = program_->Window().FromPanelVisible();
+        Item("N22")->trigger();
+        QCOMPARE(program_->Window().FromPanelVisible(), !shown);
+    }
+
+    // A left click on a link in a pane opens the link menu with the link kept.
+    void aLinkInThePaneOpensTheLinkMenu() {
+        StartProgram();
+        emit program_->Window().RecTextPane()->UrlClicked(QStringLiteral("http://example.com/"),
+                                                          Qt::LeftButton);
+        QCOMPARE(Shell().Links().CurrentUrl(), QStringLiteral("http://example.com/"));
+        QTRY_VERIFY(Shell().Menus().UrlPopupMenu()->isVisible());
+        Shell().Menus().UrlPopupMenu()->close();
+    }
+
+    // WindowType 2: a received message comes in the message window with the sender in the
+    // status bar and the chosen picture; it is stored before it is shown.
+    void aMessageComesInTheMessageWindow() {
+        StartProgram([](TOptions& options) {
+            options.SetWindowType(2);
+            options.SetUserIcon(3);
+        });
+        QVERIFY(program_->Controller().MainSlotActive());
+        LinuxMailslotSystem mailslots("TESTPC");
+        QString status, text;
+        int icon = -1;
+        WhenModalIsUp([&](QWidget* window) {
+            auto* form = qobject_cast<TMsgForm*>(window);
+            QVERIFY(form != nullptr);
+            status = form->StatusPanel(1)->text();
+            text = form->MsgText()->toPlainText();
+            icon = form->UserIcon();
+            QTest::keyClick(form->MsgText(), Qt::Key_Escape);
+        });
+        SendDatagram(mailslots, ".", "FRIEND", "<b>hi</b> www.example.com");
+        QTRY_COMPARE(program_->Controller().Inbox().Count(), 1);
+        QTRY_VERIFY(!text.isEmpty());
+        QVERIFY(status.startsWith(QStringLiteral("От: FRIEND (")));
+        QVERIFY(text.contains(QStringLiteral("<b>hi</b> www.example.com")));
+        QCOMPARE(icon, 3);
+        QVERIFY(!Shell().MessageWindow()->isVisible());
+        QVERIFY(!Shell().Tray().Animating());
+    }
+
+    void theAboutBoxIsSetOnlyWhileOpen() {
+        StartProgram();
+        bool wasSet = false;
+        WhenModalIsUp([&](QWidget* box) {
+            wasSet = Shell().AboutBox() == box;
+            static_cast<QDialog*>(box)->accept();
+        });
+        Item("N11")->trigger();
+        QVERIFY(wasSet);
+        QVERIFY(Shell().AboutBox() == nullptr);
+    }
+};
+
+}  // namespace
+}  // namespace lyr
+
+QTEST_MAIN(lyr::MessengerShellTest)
+#include "messenger_shell_test.moc"
