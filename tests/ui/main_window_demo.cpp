@@ -1,5 +1,6 @@
 // Shows the main window with a received message, a few users and a status line, and saves a
-// picture of it: main_window_demo OUTPUT.png [SKIN]. SKIN "test" stands for the tests' skin.
+// picture of it: main_window_demo OUTPUT.png [SKIN] [--scanning]. SKIN "test" stands for the
+// tests' skin; --scanning shows the empty, disabled list with the scan's animation over it.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -11,17 +12,20 @@
 #include "platform/codepage.h"
 #include "platform/linux/registry_file.h"
 #include "ui/main_window.h"
+#include "ui/scan_animation.h"
 #include "ui/skin_fixtures.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: main_window_demo OUTPUT.png [SKIN]\n");
+        std::fprintf(stderr, "usage: main_window_demo OUTPUT.png [SKIN] [--scanning]\n");
         return 2;
     }
     using namespace lyr;
-    const QString output = QString::fromLocal8Bit(argv[1]);
-    QString skinPath = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    QStringList arguments = application.arguments().mid(1);
+    const bool scanning = arguments.removeAll("--scanning") > 0;
+    const QString output = arguments.value(0);
+    QString skinPath = arguments.value(1);
     QTemporaryDir scratch;
     if (skinPath == "test") {
         skinPath = scratch.filePath("test.wsz");
@@ -61,6 +65,14 @@ int main(int argc, char** argv) {
     window.SetSendText(Utf8ToAnsi("Ответ\tс табуляцией"));
     window.SetInfoText(Utf8ToAnsi("Входящие: 1/1 "));
     window.ShowMainWindow();
+    if (scanning) {
+        users.Clear();
+        window.SetUserListEnabled(false);
+        window.SetInfoText(Utf8ToAnsi("Обновление списка пользователей..."));
+        // Started once the window is laid out, so that it centres on the list's final size.
+        auto* animation = new ScanAnimation(window.findChild<QWidget*>("UserList"));
+        QTimer::singleShot(100, animation, &ScanAnimation::Start);
+    }
     QTimer::singleShot(300, [&] {
         window.grab().save(output);
         application.quit();
