@@ -3,6 +3,7 @@
 //   SESSION_MANAGER=<addresses>   once it listens (the value for the client's environment)
 //   registered                    when a client has joined and saved its first state
 //   property Program <value>      the client's SmProgram property
+//   property RestartStyleHint <n> when to start it again with the next session (3: never)
 //   interact                      the client asked to talk to the user and was allowed to
 //   cancelled                     the user, asked by the client, called the session's end off
 //   save-done <0|1>               the client answered the save request of the session's end
@@ -123,10 +124,15 @@ void CloseConnection(SmsConn connection, SmPointer, int count, char** reasons) {
 void SetProperties(SmsConn, SmPointer, int count, SmProp** properties) {
     for (int i = 0; i < count; ++i) {
         SmProp* property = properties[i];
-        if (std::strcmp(property->name, SmProgram) == 0 && property->num_vals > 0) {
+        if (property->num_vals > 0) {
             const SmPropValue& value = property->vals[0];
-            Say("property Program " +
-                std::string(static_cast<const char*>(value.value), value.length));
+            const auto* bytes = static_cast<const char*>(value.value);
+            if (std::strcmp(property->name, SmProgram) == 0) {
+                Say("property Program " + std::string(bytes, value.length));
+            } else if (std::strcmp(property->name, SmRestartStyleHint) == 0 && value.length > 0) {
+                // One byte by the protocol; Qt sends its number in four (the first is it).
+                Say("property RestartStyleHint " + std::to_string(bytes[0]));
+            }
         }
         SmFreeProperty(property);
     }
