@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev locales
     clang libclang-rt-14-dev
     iproute2 util-linux tshark
-    xvfb xauth xdotool trayer openbox
+    xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -11,8 +11,10 @@
 #include "ui/ansi_text.h"
 #include "ui/error_report.h"
 #include "ui/msg_form.h"
+#include "ui/scan_animation.h"
 #include "ui/skin_loader.h"
 #include "ui/skin_styling.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 namespace {
@@ -197,6 +199,8 @@ void TMainmgrForm::RunCommand(const std::function<void()>& command) {
 }
 
 void TMainmgrForm::showEvent(QShowEvent* event) {
+    // The program has no taskbar button; it lives in the tray.
+    KeepOffTaskbar(*this);
     SkinnedFrame::showEvent(event);
     RunCommand([this] { controller_->FormShow(); });
     emit Shown();
@@ -463,8 +467,15 @@ void TMainmgrForm::SetRescanTimerEnabled(bool enabled) {
         RescanServers_.start();
 }
 
-void TMainmgrForm::ShowScanAnimation() {}
+void TMainmgrForm::ShowScanAnimation() {
+    if (scanAnimation_ == nullptr)
+        scanAnimation_ = new ScanAnimation(UserList_);
+    scanAnimation_->Start();
+}
 
-void TMainmgrForm::HideScanAnimation() {}
+void TMainmgrForm::HideScanAnimation() {
+    if (scanAnimation_ != nullptr)
+        scanAnimation_->Stop();
+}
 
 }  // namespace lyr

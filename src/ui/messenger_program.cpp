@@ -2,6 +2,9 @@
 
 #include <QSessionManager>
 
+#include <cstdio>
+#include <memory>
+
 #include "app/instance_requests.h"
 #include "messaging/main_window_controller.h"
 #include "ui/error_report.h"
@@ -32,8 +35,17 @@ int RunMessenger(int argc, char** argv) {
     if (HandOverToRunningCopy(socket_path))
         return 0;
 
-    MessengerAssembly program(CurrentSpecialFolders());
+    // Settings that cannot be read stop the start: nothing is overwritten with defaults.
+    std::unique_ptr<MessengerAssembly> assembly;
+    try {
+        assembly = std::make_unique<MessengerAssembly>(CurrentSpecialFolders());
+    } catch (const std::exception& error) {
+        ReportErrorInBox(QString::fromUtf8(error.what()));
+        return 1;
+    }
+    MessengerAssembly& program = *assembly;
     MainWindowController& controller = program.Controller();
+
     InstanceServer instance_server([&](const InstanceRequest& request) -> std::int32_t {
         switch (request.kind) {
             case InstanceRequestKind::Show:
@@ -58,8 +70,17 @@ int RunMessenger(int argc, char** argv) {
         controller.OnQueryEndSession();
         QApplication::quit();
     };
+    // The desktop's autostart entry starts the program; a session manager must not start a
+    // second copy from its saved session.
+    auto never_restart = [](QSessionManager& manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+    };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [&](QSessionManager&) { controller.OnQueryEndSession(); });
+                     [&](QSessionManager& manager) {
+                         never_restart(manager);
+                         controller.OnQueryEndSession();
+                     });
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &app, never_restart);
     TerminationSignals termination(end_session);
 
     program.Start();

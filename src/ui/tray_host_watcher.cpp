@@ -21,14 +21,6 @@ struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
 };
 
-std::uint32_t InternAtom(xcb_connection_t* connection, const std::string& name) {
-    const std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
-        nullptr));
-    return reply ? reply->atom : 0;
-}
-
 }  // namespace
 
 TrayHostWatcher::TrayHostWatcher(QObject* parent) : QObject(parent) {

@@ -12,4 +12,9 @@ void BringToFront(QWidget& window);
 // keyboard.
 void ShowAndActivate(QWidget& window);
 
+// Asks the window manager to leave `window` out of the taskbar and the pager: the program
+// lives in the tray. To be called each time before the window is mapped (a window manager
+// forgets the request when the window is hidden). Does nothing where the display is not X11.
+void KeepOffTaskbar(QWidget& window);
+
 }  // namespace lyr

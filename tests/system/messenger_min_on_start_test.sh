@@ -36,6 +36,8 @@ check "the show request brings the main window" wait_for_window 5
 check "in front" in_front
 check "the main window is the program's only visible window" \
     test "$(program_windows)" = "$(visible_windows)"
+check "it has no taskbar button" \
+    bash -c "xprop -id '$(visible_windows)' _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR"
 "$lyrnet" hide
 check "the hide request hides it again" hidden_for_a_second
 check "SIGTERM ends the program" end_program

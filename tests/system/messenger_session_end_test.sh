@@ -44,6 +44,8 @@ wait_for_inbox() {
 messenger_start
 check "the program joins the session" wait_for_said registered 1
 check "as itself" grep -q "^property Program .*lyrmessenger$" "$work/manager.log"
+check "not to be restarted by the session (autostart starts it)" \
+    grep -q "^property RestartStyleHint 3" "$work/manager.log"
 "$lyrnet" show
 check "the show request brings the window" wait_for_window 5
 window=$(visible_windows)

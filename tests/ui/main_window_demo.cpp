@@ -12,7 +12,6 @@
 #include "platform/codepage.h"
 #include "platform/linux/registry_file.h"
 #include "ui/main_window.h"
-#include "ui/scan_animation.h"
 #include "ui/skin_fixtures.h"
 
 int main(int argc, char** argv) {
@@ -70,8 +69,7 @@ int main(int argc, char** argv) {
         window.SetUserListEnabled(false);
         window.SetInfoText(Utf8ToAnsi("Обновление списка пользователей..."));
         // Started once the window is laid out, so that it centres on the list's final size.
-        auto* animation = new ScanAnimation(window.findChild<QWidget*>("UserList"));
-        QTimer::singleShot(100, animation, &ScanAnimation::Start);
+        QTimer::singleShot(100, &window, [&window] { window.ShowScanAnimation(); });
     }
     QTimer::singleShot(300, [&] {
         window.grab().save(output);

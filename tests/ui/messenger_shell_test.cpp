@@ -36,12 +36,19 @@ std::string FileText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// Runs `step` once the modal window that the next call opens is up.
+// Runs `step` once a modal window is up (it opens in a loop of its own, so this looks from
+// inside that loop).
 void WhenModalIsUp(std::function<void(QWidget*)> step) {
-    QTimer::singleShot(0, [step = std::move(step)] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        step(QApplication::activeModalWidget());
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, step = std::move(step)] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            step(modal);
+        }
     });
+    timer->start();
 }
 
 class MessengerShellTest : public QObject {
@@ -64,7 +71,7 @@ class MessengerShellTest : public QObject {
         }
         if (!replies.empty()) {
             const std::string data = ComputeDataDir(folders_);
-            std::ofstream(data + "reply.dat", std::ios::binary) << replies;
+            std::ofstream(data + "reply.dat", std::ios::binary) << Utf8ToAnsi(replies);
         }
         program_ = std::make_unique<MessengerAssembly>(folders_);
         program_->Start(false);
@@ -83,7 +90,8 @@ private slots:
     }
 
     void startsInTheTrayOnlyWithMinOnStart() {
-        StartProgram([](TOptions& options) { options.SetMinOnStart(true); });
+        StartProgram();  // a fresh profile starts in the tray
+        QVERIFY(program_->Options().MinOnStart());
         QVERIFY(!program_->Window().isVisible());
         QVERIFY(Shell().Tray().Active());
         Item("N1")->trigger();
@@ -93,7 +101,7 @@ private slots:
     }
 
     void presenceItemsChangeStateTrayAndMarks() {
-        StartProgram();
+        StartProgram([](TOptions& options) { options.SetMinOnStart(false); });
         QVERIFY(program_->Window().isVisible());
         MainWindowController& controller = program_->Controller();
         QCOMPARE(controller.OnMgrState(), 0);
@@ -208,7 +216,7 @@ private slots:
             icon = form->UserIcon();
             QTest::keyClick(form->MsgText(), Qt::Key_Escape);
         });
-        SendDatagram(mailslots, ".", "FRIEND", "<b>hi</b> www.example.com");
+        QVERIFY(SendDatagram(mailslots, ".", "TESTPC", "FRIEND", "<b>hi</b> www.example.com"));
         QTRY_COMPARE(program_->Controller().Inbox().Count(), 1);
         QTRY_VERIFY(!text.isEmpty());
         QVERIFY(status.startsWith(QStringLiteral("От: FRIEND (")));
