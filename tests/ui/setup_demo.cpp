@@ -13,6 +13,7 @@
 #include "platform/codepage.h"
 #include "platform/system_info.h"
 #include "ui/about_form.h"
+#include "ui/artwork.h"
 #include "ui/setup_fixtures.h"
 
 namespace {
@@ -55,6 +56,8 @@ int main(int argc, char** argv) {
                      Utf8ToAnsi("Занят, не беспокоить.")};
     host.replies = {Utf8ToAnsi("Сейчас буду"), Utf8ToAnsi("Перезвоню")};
     host.macros = {Utf8ToAnsi("С уважением, Иван")};
+    for (const QImage& icon : lyr::UserIcons())  // the pictures the program offers
+        host.icons << QPixmap::fromImage(icon);
     auto form = fixture.MakeForm(host);
     form->show();
     for (int page = 0; page < 4; ++page) {
