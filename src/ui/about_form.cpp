@@ -14,6 +14,7 @@
 #include "app/about_texts.h"
 #include "ui/scrolling_lines.h"
 #include "ui/setup_pictures.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 namespace {
@@ -45,6 +46,7 @@ TAboutForm::TAboutForm(const SystemInformation& system, QWidget* parent) : QDial
     formFont.setPointSize(8);
     setFont(formFont);
     setFixedSize(386, 200);
+    CentreOnDesktop(*this);
     FormCreate(system);
 }
 

@@ -1,14 +1,13 @@
 #include "ui/add_user_dialog.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 #include "ui/ansi_text.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 
@@ -59,9 +58,7 @@ NewUser TAddUserDlg::Result() const {
 
 std::optional<NewUser> TAddUserDlg::ShowModal(const std::vector<std::string>& groups) {
     Fill(groups);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CentreOnDesktop(*this);
     NewCompName_->setFocus();
     if (exec() != QDialog::Accepted)
         return std::nullopt;

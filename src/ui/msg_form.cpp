@@ -1,13 +1,12 @@
 #include "ui/msg_form.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QShortcut>
 
 #include "ui/artwork.h"
 #include "ui/skin.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 namespace {
@@ -112,11 +111,7 @@ void TMsgForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!placed_) {
         placed_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnDesktop(*this);
     }
     raise();
     activateWindow();

@@ -25,6 +25,7 @@
 #include "ui/icons_grid.h"
 #include "ui/setup_pictures.h"
 #include "ui/shortcut_edit.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 namespace {
@@ -68,6 +69,7 @@ TSetupForm::TSetupForm(TOptions& options, SetupFormHost& host, SetupFormFiles fi
     formFont.setPointSize(8);
     setFont(formFont);
     setFixedSize(526, 374);
+    CentreOnDesktop(*this);
 
     pages_ = new QStackedWidget(this);
     pages_->setGeometry(84, 0, 441, 345);

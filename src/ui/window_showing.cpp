@@ -1,5 +1,8 @@
 #include "ui/window_showing.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <xcb/xcb.h>
 
 #include "ui/x11_connection.h"
@@ -15,6 +18,11 @@ void ShowAndActivate(QWidget& window) {
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+void CentreOnDesktop(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
 void KeepOffTaskbar(QWidget& window) {

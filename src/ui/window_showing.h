@@ -17,4 +17,8 @@ void ShowAndActivate(QWidget& window);
 // forgets the request when the window is hidden). Does nothing where the display is not X11.
 void KeepOffTaskbar(QWidget& window);
 
+// Places `window` in the middle of the primary screen's work area (a window placed so keeps
+// its place when shown: nothing centres it on its parent instead).
+void CentreOnDesktop(QWidget& window);
+
 }  // namespace lyr

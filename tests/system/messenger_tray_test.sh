@@ -76,6 +76,14 @@ choose_item() {
 }
 settings_window() { xdotool search --onlyvisible --name "^$settings_title\$" 2>/dev/null; }
 settings_in_front() { active_is "$(settings_window)"; }
+# The dialog's middle lies in the middle of the 800 x 600 screen, give or take its frame and the
+# tray's dock.
+settings_centred() {
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$(settings_window)")"
+    [ $((X + WIDTH / 2 - 400)) -le 30 ] && [ $((400 - X - WIDTH / 2)) -le 30 ] &&
+        [ $((Y + HEIGHT / 2 - 300)) -le 60 ] && [ $((300 - Y - HEIGHT / 2)) -le 60 ]
+}
 settings_closed() { [ -z "$(settings_window)" ]; }
 message_window() { visible_windows | grep -vx "$main"; }
 message_in_front() { active_is "$(message_window)" && main_hidden; }
@@ -117,6 +125,7 @@ check "picture: the tray menu" shot tray-menu
 choose_item $((2 * item_height + separator_height))
 check "\"Настройки\" opens the settings dialog in front" eventually 5 settings_in_front
 check "the tray menu has gone" eventually 5 menu_gone
+check "the settings dialog is centred on the desktop" settings_centred
 check "picture: the main window with the settings dialog" shot settings-dialog
 xdotool key Escape
 check "Escape closes the settings dialog" eventually 5 settings_closed
