@@ -65,6 +65,7 @@ MainWindowShell::MainWindowShell(const MainWindowShellParts& parts)
     connect(&hotKey_, &GlobalHotKey::HotKeyPressed, this, &MainWindowShell::HotKeyPressed);
     // While the about box is open it stays above the main window whenever that is shown.
     connect(&parts_.window, &TMainmgrForm::Shown, this, [this] {
+        windowShown_ = true;
         if (aboutBox_ != nullptr)
             aboutBox_->KeepOnTop();
     });
@@ -150,6 +151,13 @@ void MainWindowShell::CreateForms() {
     setupForm_ =
         new TSetupForm(parts_.options, *this,
                        SetupFormFilesOfThisProgram(parts_.data_dir, parts_.folders), &window);
+}
+
+void MainWindowShell::ShowWindowUnlessTrayAppears(int milliseconds) {
+    QTimer::singleShot(milliseconds, this, [this] {
+        if (!windowShown_ && tray_.Active() && !QSystemTrayIcon::isSystemTrayAvailable())
+            ShowAndActivate(parts_.window);
+    });
 }
 
 void MainWindowShell::N1Click() {

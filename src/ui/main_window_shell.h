@@ -59,6 +59,10 @@ public:
     // The windows made after the main window's start-up, in this order: the message window, the
     // add-user dialog, the settings dialog (which reads the quick replies the start-up loaded).
     void CreateForms();
+    // A program started in the tray where no tray exists would be nowhere to be seen: when its
+    // icon is on but no tray host has come within `milliseconds`, the window is shown then,
+    // unless it has been shown already.
+    void ShowWindowUnlessTrayAppears(int milliseconds);
 
     MainWindowMenus& Menus() { return menus_; }
     TrayIcon& Tray() { return tray_; }
@@ -128,6 +132,7 @@ private:
     TSetupForm* setupForm_ = nullptr;
     QPointer<TAboutForm> aboutBox_;     // set while the about box is open
     std::vector<std::string> noLines_;  // the lists before there is a controller
+    bool windowShown_ = false;
 };
 
 }  // namespace lyr

@@ -92,6 +92,10 @@ void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbou
     box->open();
 }
 
+// How long a program started in the tray waits for a tray host (one that starts with the same
+// desktop session) before it shows its window instead.
+constexpr int kTrayWaitMs = 10000;
+
 }  // namespace
 
 // Everything of the running program, in the order it is made; it goes in the reverse order.
@@ -170,6 +174,8 @@ void MessengerAssembly::Start(bool join_network) {
         JoinNetwork(p.mailslots, p.neighbourhood);
     if (p.window.ShowOnStart())
         p.window.ShowMainWindow();
+    else
+        p.shell.ShowWindowUnlessTrayAppears(kTrayWaitMs);
 }
 
 void MessengerAssembly::Finish() {

@@ -61,6 +61,7 @@ class MessengerShellTest : public QObject {
     // A fresh profile with these settings stored before the start, and these quick replies.
     void StartProgram(const std::function<void(TOptions&)>& settings = {},
                       const std::string& replies = {}) {
+        cleanup();
         dir_ = std::make_unique<QTemporaryDir>();
         const std::filesystem::path root = dir_->path().toStdString();
         folders_ = {root / "data", root / "config", root / "autostart", root / "program"};
@@ -97,6 +98,27 @@ private slots:
         Item("N1")->trigger();
         QVERIFY(program_->Window().isVisible());
         Item("N16")->trigger();
+        QVERIFY(!program_->Window().isVisible());
+    }
+
+    // Without a tray host (as offscreen) the icon has nowhere to go: the window comes instead,
+    // unless the user has seen it already or wants no icon.
+    void withoutATrayTheWindowComesAfterAWhile() {
+        StartProgram();
+        Shell().ShowWindowUnlessTrayAppears(20);
+        QVERIFY(!program_->Window().isVisible());
+        QTRY_VERIFY(program_->Window().isVisible());
+
+        StartProgram();
+        Item("N1")->trigger();
+        Item("N16")->trigger();
+        Shell().ShowWindowUnlessTrayAppears(20);
+        QTest::qWait(100);
+        QVERIFY(!program_->Window().isVisible());
+
+        StartProgram([](TOptions& options) { options.SetUseSysIcon(false); });
+        Shell().ShowWindowUnlessTrayAppears(20);
+        QTest::qWait(100);
         QVERIFY(!program_->Window().isVisible());
     }
 
