@@ -251,12 +251,17 @@ private slots:
     void theAboutBoxIsSetOnlyWhileOpen() {
         StartProgram();
         bool wasSet = false;
+        bool keptOnTop = false;
         WhenModalIsUp([&](QWidget* box) {
             wasSet = Shell().AboutBox() == box;
+            // The main window coming up does not hide the box.
+            program_->Window().ShowMainWindow();
+            keptOnTop = box->isVisible() && (box->windowFlags() & Qt::WindowStaysOnTopHint);
             static_cast<QDialog*>(box)->accept();
         });
         Item("N11")->trigger();
         QVERIFY(wasSet);
+        QVERIFY(keptOnTop);
         QVERIFY(Shell().AboutBox() == nullptr);
     }
 };
