@@ -191,7 +191,11 @@ void MainWindowShell::N4Click() {
     if (ShowSetupForm() == TSetupForm::kModalResultCancel)
         return;
     RefreshMenus();
-    WriteIdentity(parts_.identity_file, parts_.identity);
+    try {
+        WriteIdentity(parts_.identity_file, parts_.identity);
+    } catch (const std::exception& error) {
+        ReportError(error);
+    }
 }
 
 void MainWindowShell::ViewSkinsClick() {
