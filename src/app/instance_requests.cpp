@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -39,9 +40,21 @@ bool WaitFor(int descriptor, short events, int timeout_milliseconds) {
 }  // namespace
 
 std::string InstanceSocketPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string directory = runtime != nullptr && runtime[0] == '/' ? runtime : "/tmp";
-    return directory + "/" + kInstanceTokenName + "-" + std::to_string(::getuid());
+    return InstanceSocketPathIn(std::getenv("XDG_RUNTIME_DIR"), "/tmp");
+}
+
+std::string InstanceSocketPathIn(const char* runtime_directory, const std::string& temp_directory) {
+    const std::string name = std::string(kInstanceTokenName) + "-" + std::to_string(::getuid());
+    if (runtime_directory != nullptr && runtime_directory[0] == '/')
+        return std::string(runtime_directory) + "/" + name;
+    const std::string directory = temp_directory + "/" + name;
+    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)
+        return {};
+    struct stat status {};
+    if (::lstat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
+        return {};
+    return directory + "/" + name;
 }
 
 std::string FormatInstanceRequest(const InstanceRequest& request) {

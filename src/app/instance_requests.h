@@ -17,8 +17,13 @@ namespace lyr {
 // A line the running copy does not understand gets "error\n".
 inline constexpr char kInstanceTokenName[] = "zendrylyrmgrrun";
 
-// $XDG_RUNTIME_DIR (else /tmp) + "/zendrylyrmgrrun-" + the user id.
+// $XDG_RUNTIME_DIR + "/zendrylyrmgrrun-" + the user id. Without a runtime directory the socket
+// goes into a directory of that name in /tmp, made with mode 0700: /tmp is every user's, and
+// another user must not take the name or talk to the socket. A directory there that is not this
+// user's own or is open to others is not used; the path is then empty (there is no safe place).
 std::string InstanceSocketPath();
+// The same for a given runtime directory (nullptr: none) and temporary directory.
+std::string InstanceSocketPathIn(const char* runtime_directory, const std::string& temp_directory);
 
 enum class InstanceRequestKind { Show, Version, State };
 

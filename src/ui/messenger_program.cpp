@@ -31,8 +31,13 @@ int RunMessenger(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Zendry Messenger"));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Without a safe place for the token this copy runs as the only one, unprotected.
     const std::string socket_path = InstanceSocketPath();
-    if (HandOverToRunningCopy(socket_path))
+    if (socket_path.empty())
+        std::fprintf(stderr,
+                     "lyrmessenger: no private place for the single-instance socket "
+                     "(set XDG_RUNTIME_DIR); running without it\n");
+    else if (HandOverToRunningCopy(socket_path))
         return 0;
 
     // Settings that cannot be read stop the start: nothing is overwritten with defaults.
@@ -57,7 +62,7 @@ int RunMessenger(int argc, char** argv) {
         }
         return controller.OnMgrState();
     });
-    if (!instance_server.Listen(QString::fromStdString(socket_path))) {
+    if (!socket_path.empty() && !instance_server.Listen(QString::fromStdString(socket_path))) {
         // A copy that started at the same moment holds it now.
         if (HandOverToRunningCopy(socket_path))
             return 0;

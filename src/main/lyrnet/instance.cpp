@@ -7,10 +7,18 @@ namespace lyr::cli {
 namespace {
 
 std::optional<std::int32_t> Ask(const char* command, const InstanceRequest& request) {
-    auto answer = AskRunningCopy(InstanceSocketPath(), request);
+    const std::string socket_path = InstanceSocketPath();
+    if (socket_path.empty()) {
+        std::fprintf(stderr,
+                     "lyrnet %s: no private place for the messenger's socket (set "
+                     "XDG_RUNTIME_DIR)\n",
+                     command);
+        return std::nullopt;
+    }
+    auto answer = AskRunningCopy(socket_path, request);
     if (!answer) {
         std::fprintf(stderr, "lyrnet %s: no messenger runs for this user (%s)\n", command,
-                     InstanceSocketPath().c_str());
+                     socket_path.c_str());
     }
     return answer;
 }
