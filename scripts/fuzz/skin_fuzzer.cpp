@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "ui/skin_loader.h"
+#include "ui/skin/skin_loader.h"
 
 // Qt's decoder warns about every damaged image; the fuzzer's own output is what counts.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

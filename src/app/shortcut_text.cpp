@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/ascii_case.h"
+
 namespace lyr {
 namespace {
 
@@ -78,7 +80,7 @@ std::string VirtualKeyName(int virtual_key) {
 }
 
 std::string ShortCutText(std::int32_t code) {
-    const std::string name = VirtualKeyName(code & 0xFF);
+    const std::string name = VirtualKeyName(ShortCutKey(code));
     if (name.empty()) {
         return {};
     }
@@ -93,6 +95,32 @@ std::string ShortCutText(std::int32_t code) {
         text += "Alt+";
     }
     return text + name;
+}
+
+std::int32_t ShortCutFromText(std::string_view text) {
+    static constexpr struct {
+        std::string_view prefix;
+        std::int32_t bit;
+    } kModifiers[] = {{"Shift+", kShortCutShift}, {"Ctrl+", kShortCutCtrl}, {"Alt+", kShortCutAlt}};
+    std::int32_t modifiers = 0;
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto& modifier : kModifiers) {
+            if (text.size() > modifier.prefix.size() &&
+                EqualsIgnoringCase(text.substr(0, modifier.prefix.size()), modifier.prefix)) {
+                modifiers |= modifier.bit;
+                text.remove_prefix(modifier.prefix.size());
+                found = true;
+            }
+        }
+    }
+    for (int key = 1; key <= 0xFF; ++key) {
+        const std::string name = VirtualKeyName(key);
+        if (!name.empty() && EqualsIgnoringCase(name, text)) {
+            return key | modifiers;
+        }
+    }
+    return 0;
 }
 
 }  // namespace lyr

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lyr {
 
@@ -10,6 +11,11 @@ namespace lyr {
 inline constexpr std::int32_t kShortCutShift = 0x2000;
 inline constexpr std::int32_t kShortCutCtrl = 0x4000;
 inline constexpr std::int32_t kShortCutAlt = 0x8000;
+
+// The virtual-key code of a shortcut code.
+constexpr int ShortCutKey(std::int32_t code) {
+    return code & 0xFF;
+}
 
 constexpr std::int32_t MakeShortCut(int virtual_key, bool shift, bool ctrl, bool alt) {
     return (virtual_key & 0xFF) | (shift ? kShortCutShift : 0) | (ctrl ? kShortCutCtrl : 0) |
@@ -23,5 +29,9 @@ std::string VirtualKeyName(int virtual_key);
 // The text form of a shortcut code: "Shift+", "Ctrl+", "Alt+" for the modifier bits, in that
 // order, then the key's name ("Ctrl+Alt+M"). Empty when the key has no name, so also for 0.
 std::string ShortCutText(std::int32_t code);
+
+// The code of a text form; the modifiers may come in any order and any letter case, and so
+// may the key's name. 0 when the text names no key.
+std::int32_t ShortCutFromText(std::string_view text);
 
 }  // namespace lyr

@@ -60,7 +60,7 @@ void NetworkScanner::StartNetworkScan() {
     // A finished scan's thread has nothing left to do but return.
     search_.reset();
     const std::string text = Utf8ToAnsi("Обновление списка пользователей...");
-    window_.SetTrayIcon(kScanTrayImage);
+    window_.SetTrayIcon(kTrayImageWorking);
     window_.SetTrayHint(text);
     status_.SetInfoText(text);
     window_.RepaintMainWindow();

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "contacts/addressee_list.h"
 #include "contacts/user_data.h"
 #include "contacts/user_list.h"
 #include "contacts/views.h"
@@ -14,9 +15,6 @@
 #include "platform/ui_thread.h"
 
 namespace lyr {
-
-// The tray image shown while the program is busy with a scan.
-inline constexpr int kScanTrayImage = 3;
 
 // One scan on a thread of its own: `begin` is handed to the UI thread, then the network is
 // searched and sorted here, then `finish` gets the result on the UI thread. Both hand-overs
@@ -51,7 +49,7 @@ private:
 // the window steps around each scan. At most one scan runs: a start while one runs is ignored,
 // since the running scan delivers what a second one would find (the list is disabled meanwhile,
 // so only the rescan timer can ask). Everything here runs on the UI thread.
-class NetworkScanner {
+class NetworkScanner final : public NetworkScanRequests {
 public:
     // Everything given must outlive the scanner.
     NetworkScanner(UserList& list, StatusLabel& status, ScanWindow& window, RescanTimer& timer,
@@ -65,12 +63,12 @@ public:
     // the status label, then starts a scan. While it runs the list is empty and disabled and
     // the animation plays; at its end the list holds the result, the status label is empty, the
     // tray shows the presence again and the list is enabled.
-    void StartNetworkScan();
+    void StartNetworkScan() override;
     bool Scanning() const { return scanning_; }
 
     // At start-up: a repeating rescan every `rescan_time` milliseconds when `auto_rescan` is on
     // and the time is above 0 (Options.AutoRescan(), Options.RescanTime()).
-    void ArmRescanTimer(bool auto_rescan, std::int32_t rescan_time);
+    void ArmRescanTimer(bool auto_rescan, std::int32_t rescan_time) override;
     // The rescan timer's tick.
     void RescanServersTimer() { StartNetworkScan(); }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "contacts/addressee_list.h"
 #include "contacts/user_data.h"
 #include "contacts/views.h"
 
@@ -15,7 +16,7 @@ namespace lyr {
 // on which ticking and sending rely: entry 0 is the whole network; a group's members are the
 // entries that follow it up to the next group. The sort keys (SortKey) follow from the entries.
 // Everything here runs on the UI thread.
-class UserList {
+class UserList final : public AddresseeList {
 public:
     static constexpr int kRowHeight = 16;
     static constexpr int kIndentPerKind = 16;
@@ -26,15 +27,15 @@ public:
     UserList(UserListView& view, StatusLabel& status, std::filesystem::path users_file);
 
     // The entries in list order, for the send routine and the drawing of the rows.
-    const std::vector<TUserData>& Entries() const { return entries_; }
-    bool Empty() const { return entries_.empty(); }
+    const std::vector<TUserData>& Entries() const override { return entries_; }
+    bool Empty() const override { return entries_.empty(); }
 
     // Replaces the whole list with the entries of users.dat and returns true; returns false and
     // keeps the list when the file is missing or does not start with its header. Throws
     // lyr::Exception when the file cannot be read, the list then unchanged.
-    bool ReadUsersFile();
+    bool ReadUsersFile() override;
     // Rewrites users.dat from the list, atomically. Throws lyr::Exception when it cannot.
-    void WriteUsersFile() const;
+    void WriteUsersFile() const override;
 
     // Replaces the whole list (a scan's result); the entries it held are dropped.
     void Replace(std::vector<TUserData> entries);

@@ -1,5 +1,7 @@
 #include "contacts/users_file.h"
 
+#include "contacts/addressee_list.h"
+
 #include <charconv>
 #include <cstdint>
 
@@ -88,6 +90,19 @@ std::string FormatUsersFile(const std::vector<TUserData>& entries) {
 
 void WriteUsersFile(const std::filesystem::path& path, const std::vector<TUserData>& entries) {
     WriteFileAtomically(path, FormatUsersFile(entries));
+}
+
+bool UsersFileList::ReadUsersFile() {
+    auto entries = lyr::ReadUsersFile(users_file_);
+    if (!entries) {
+        return false;
+    }
+    entries_ = std::move(*entries);
+    return true;
+}
+
+void UsersFileList::WriteUsersFile() const {
+    lyr::WriteUsersFile(users_file_, entries_);
 }
 
 }  // namespace lyr

@@ -10,6 +10,14 @@ namespace lyr {
 // What the user list and the network scan need of the main window. The window implements these;
 // every call comes on the UI thread. Texts are in the ANSI code page, like all core strings.
 
+// The images of the tray icon.
+enum TrayImage : int {
+    kTrayImageActive = 0,
+    kTrayImageAutoReply = 1,
+    kTrayImageBusy = 2,
+    kTrayImageWorking = 3,  // starting, closing, or busy with a scan or the service
+};
+
 // The one-line status label at the bottom of the main window (InfoText).
 class StatusLabel {
 public:

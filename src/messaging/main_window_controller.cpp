@@ -2,17 +2,14 @@
 
 #include <exception>
 
+#include "app/program_titles.h"
 #include "messaging/message_texts.h"
 #include "messaging/quick_texts.h"
 #include "messaging/window_layout.h"
 #include "platform/codepage.h"
 
 namespace lyr {
-namespace {
-
-constexpr char kProgramTitle[] = "Zendry Messenger";
-
-}  // namespace
+namespace {}  // namespace
 
 MainWindowController::MainWindowController(const MainWindowViews& views,
                                            const MainWindowServices& services)
@@ -58,15 +55,15 @@ void MainWindowController::FormCreate() {
 }
 
 void MainWindowController::RunStartUp() {
-    window_.SetCaption("Lyr Messenger");
+    window_.SetCaption(kMainWindowTitle);
     tray_.SetTrayIcon(kTrayImageWorking);
-    tray_.SetTrayHint(Utf8ToAnsi("Zendry Messenger - инициализация"));
+    tray_.SetTrayHint(Utf8ToAnsi(std::string(kProgramTitle) + " - инициализация"));
     if (options_.SizeY() != 0) {
         window_.SetBounds(
             {options_.PositionX(), options_.PositionY(), options_.SizeX(), options_.SizeY()});
     }
-    ReplyList_ = LoadQuickTexts(data_dir_ + "reply.dat");
-    MacroList_ = LoadQuickTexts(data_dir_ + "macro.dat");
+    ReplyList_ = LoadQuickTexts(data_dir_ + kReplyFileName);
+    MacroList_ = LoadQuickTexts(data_dir_ + kMacroFileName);
     identity_ = ReadIdentity(identity_file_);
     shell_.RefreshMenus();
     if (options_.NTService()) {
@@ -172,7 +169,7 @@ void MainWindowController::FormDestroy() {
 
 void MainWindowController::RunShutdown() {
     tray_.SetTrayIcon(kTrayImageWorking);
-    tray_.SetTrayHint(Utf8ToAnsi("Zendry Messenger - завершение работы"));
+    tray_.SetTrayHint(Utf8ToAnsi(std::string(kProgramTitle) + " - завершение работы"));
     shell_.UnregisterHotKey();
     const WindowBounds bounds = window_.Bounds();
     options_.SetWindowBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);

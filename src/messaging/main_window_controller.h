@@ -9,10 +9,10 @@
 
 #include "app/identity.h"
 #include "app/options.h"
+#include "contacts/addressee_list.h"
 #include "messaging/answers.h"
 #include "messaging/kept_msg_list.h"
 #include "messaging/main_window_views.h"
-#include "messaging/user_list_access.h"
 #include "platform/host_identity.h"
 #include "platform/mailslot.h"
 #include "platform/messenger_service.h"

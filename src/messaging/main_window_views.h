@@ -5,19 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "contacts/views.h"
+
 namespace lyr {
 
 // What the main window's controller needs of the screen. The Qt windows implement these; every
 // call comes on the UI thread. Texts are in the ANSI code page, like all core strings; pane texts
 // separate their lines with CR LF. Error reports carry the error's own text (UTF-8).
-
-// The images of the tray icon.
-enum TrayImage : int {
-    kTrayImageActive = 0,
-    kTrayImageAutoReply = 1,
-    kTrayImageBusy = 2,
-    kTrayImageWorking = 3,  // starting, closing, or busy with a scan or the service
-};
 
 // Menu items whose check mark the controller sets (names of the form resource).
 enum class MenuItem { miActive, smiActive, miBusy, smiBusy, miAutoReply, smiAutoReply, miWordWrap };

@@ -10,6 +10,10 @@ namespace lyr {
 // the ANSI code page, one entry per line.
 constexpr size_t kQuickTextCount = 5;
 
+// Their files in the data directory.
+inline constexpr char kReplyFileName[] = "reply.dat";
+inline constexpr char kMacroFileName[] = "macro.dat";
+
 // Every line the file holds (CR LF or LF endings), also beyond the fifth. A missing file gives no
 // lines; a file that exists but cannot be read throws lyr::Exception.
 std::vector<std::string> LoadQuickTexts(const std::filesystem::path& path);

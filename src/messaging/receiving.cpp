@@ -1,6 +1,7 @@
 // Receiving a message: storing it, the automatic answer, the notification.
 #include <exception>
 
+#include "app/program_titles.h"
 #include "messaging/main_window_controller.h"
 #include "messaging/message_texts.h"
 #include "messaging/pane_text.h"
@@ -144,7 +145,7 @@ void MainWindowController::Notify(const TMsgData& record) {
     switch (options_.WindowType()) {
         case 0:
             dialogs_.ShowMessageBox(
-                {NotificationText(record), "Lyr Messenger", BoxIcon::Information, true});
+                {NotificationText(record), kMainWindowTitle, BoxIcon::Information, true});
             window_.RestoreForegroundWindow();
             break;
         case 1:

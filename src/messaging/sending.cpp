@@ -1,4 +1,5 @@
 // SendMsg with its list and reply paths, the keys and commands that send, ReplyMsg.
+#include "app/program_titles.h"
 #include "messaging/main_window_controller.h"
 #include "messaging/pane_text.h"
 #include "platform/codepage.h"
@@ -11,7 +12,6 @@ namespace lyr {
 namespace {
 
 constexpr size_t kMaxSenderName = 255;
-constexpr char kProgramTitle[] = "Zendry Messenger";
 
 std::string SenderName(const std::string& nik, const std::string& computer) {
     return (nik + " (" + computer + ")").substr(0, kMaxSenderName);

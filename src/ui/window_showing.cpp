@@ -5,7 +5,7 @@
 
 #include <xcb/xcb.h>
 
-#include "ui/x11_connection.h"
+#include "ui/keys/x11/x11_connection.h"
 
 namespace lyr {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "contacts/addressee_list.h"
 #include "messaging/main_window_views.h"
-#include "messaging/user_list_access.h"
 #include "platform/error.h"
 #include "platform/messenger_service.h"
 

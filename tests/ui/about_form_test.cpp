@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QUrlQuery>
 
-#include "ui/about_form.h"
-#include "ui/scrolling_lines.h"
+#include "ui/dialogs/about_form.h"
+#include "ui/dialogs/scrolling_lines.h"
 
 namespace lyr {
 namespace {

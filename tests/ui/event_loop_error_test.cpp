@@ -4,17 +4,18 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
+#include <unistd.h>
 #include <cstdio>
 #include <stdexcept>
-#include <unistd.h>
 
-#include "ui/error_report.h"
+#include "ui/program/error_report.h"
 
 int main(int argc, char** argv) {
     ::setenv("LYR_MESSAGE_BOXES", "stderr", 1);
     lyr::MessengerApplication application(argc, argv);
     QTemporaryFile capture;
-    if (!capture.open()) return 2;
+    if (!capture.open())
+        return 2;
     const int saved = ::dup(2);
     ::dup2(capture.handle(), 2);
 

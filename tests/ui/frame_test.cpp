@@ -6,10 +6,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/frame_geometry.h"
-#include "ui/frame_painter.h"
+#include "ui/skin/frame_geometry.h"
+#include "ui/skin/frame_painter.h"
+#include "ui/skin/skinned_frame.h"
 #include "ui/skin_fixtures.h"
-#include "ui/skinned_frame.h"
 
 namespace lyr {
 namespace {

@@ -7,9 +7,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "ui/link_text_pane.h"
-#include "ui/links.h"
-#include "ui/url_links.h"
+#include "ui/panes/link_text_pane.h"
+#include "ui/panes/links.h"
+#include "ui/panes/url_links.h"
 
 namespace lyr {
 namespace {

@@ -4,10 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/main_menus.h"
-#include "ui/shortcut_code.h"
-#include "ui/tray_icon.h"
-#include "ui/tray_menu.h"
+#include "ui/keys/shortcut_code.h"
+#include "ui/main_window/main_menus.h"
+#include "ui/tray/tray_icon.h"
+#include "ui/tray/tray_menu.h"
 
 namespace lyr {
 namespace {

@@ -11,7 +11,7 @@
 #include "contacts/user_list.h"
 #include "platform/codepage.h"
 #include "platform/linux/registry_file.h"
-#include "ui/main_window.h"
+#include "ui/main_window/main_window.h"
 #include "ui/skin_fixtures.h"
 
 int main(int argc, char** argv) {

@@ -19,12 +19,12 @@
 #include "contacts/user_list_drawing.h"
 #include "platform/codepage.h"
 #include "platform/linux/registry_file.h"
-#include "ui/add_user_dialog.h"
 #include "ui/ansi_text.h"
-#include "ui/error_report.h"
-#include "ui/instance_server.h"
-#include "ui/main_window.h"
-#include "ui/qt_ui_thread.h"
+#include "ui/dialogs/add_user_dialog.h"
+#include "ui/main_window/main_window.h"
+#include "ui/program/error_report.h"
+#include "ui/program/instance_server.h"
+#include "ui/program/qt_ui_thread.h"
 
 namespace lyr {
 namespace {

@@ -14,19 +14,19 @@
 
 #include "app/data_dir.h"
 #include "app/options.h"
+#include "main/messenger/messenger_assembly.h"
 #include "messaging/main_window_controller.h"
 #include "platform/codepage.h"
 #include "platform/linux/linux_mailslot_system.h"
 #include "platform/registry.h"
 #include "transport/mailslot_write.h"
-#include "ui/about_form.h"
-#include "ui/main_window.h"
-#include "ui/main_window_shell.h"
-#include "ui/messenger_assembly.h"
-#include "ui/msg_form.h"
-#include "ui/setup_form.h"
-#include "ui/tray_icon.h"
-#include "ui/url_links.h"
+#include "ui/dialogs/about_form.h"
+#include "ui/dialogs/msg_form.h"
+#include "ui/main_window/main_window.h"
+#include "ui/main_window/main_window_shell.h"
+#include "ui/panes/url_links.h"
+#include "ui/setup/setup_form.h"
+#include "ui/tray/tray_icon.h"
 
 namespace lyr {
 namespace {

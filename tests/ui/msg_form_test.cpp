@@ -5,9 +5,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/artwork.h"
-#include "ui/msg_form.h"
-#include "ui/url_links.h"
+#include "ui/dialogs/msg_form.h"
+#include "ui/panes/url_links.h"
+#include "ui/tray/artwork.h"
 
 namespace lyr {
 namespace {

@@ -1,8 +1,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/scan_animation.h"
-#include "ui/user_list_widget.h"
+#include "ui/main_window/scan_animation.h"
+#include "ui/main_window/user_list_widget.h"
 
 namespace lyr {
 namespace {

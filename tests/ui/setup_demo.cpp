@@ -12,9 +12,9 @@
 
 #include "platform/codepage.h"
 #include "platform/system_info.h"
-#include "ui/about_form.h"
-#include "ui/artwork.h"
+#include "ui/dialogs/about_form.h"
 #include "ui/setup_fixtures.h"
+#include "ui/tray/artwork.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "app/options.h"
 #include "platform/linux/registry_file.h"
-#include "ui/setup_form.h"
-#include "ui/setup_form_host.h"
+#include "ui/setup/setup_form.h"
+#include "ui/setup/setup_form_host.h"
 
 namespace lyr::test {
 

@@ -19,11 +19,11 @@
 #include <sstream>
 
 #include "platform/codepage.h"
-#include "ui/colour_box.h"
-#include "ui/context_help.h"
-#include "ui/icons_grid.h"
+#include "ui/setup/colour_box.h"
+#include "ui/setup/context_help.h"
+#include "ui/setup/icons_grid.h"
+#include "ui/setup/setup_pictures.h"
 #include "ui/setup_fixtures.h"
-#include "ui/setup_pictures.h"
 
 namespace lyr {
 namespace {

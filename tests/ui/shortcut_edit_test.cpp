@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "ui/shortcut_edit.h"
+#include "ui/setup/shortcut_edit.h"
 
 namespace lyr {
 

@@ -15,10 +15,10 @@
 
 #include <cstdio>
 
+#include "ui/skin/skin_loader.h"
+#include "ui/skin/skin_styling.h"
+#include "ui/skin/skinned_frame.h"
 #include "ui/skin_fixtures.h"
-#include "ui/skin_loader.h"
-#include "ui/skin_styling.h"
-#include "ui/skinned_frame.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

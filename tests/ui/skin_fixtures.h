@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/skin.h"
+#include "ui/skin/skin.h"
 
 namespace lyr::test {
 

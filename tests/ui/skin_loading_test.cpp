@@ -7,9 +7,9 @@
 
 #include <sys/stat.h>
 
-#include "ui/skin_archive.h"
+#include "ui/skin/skin_archive.h"
+#include "ui/skin/skin_loader.h"
 #include "ui/skin_fixtures.h"
-#include "ui/skin_loader.h"
 
 Q_DECLARE_METATYPE(std::vector<lyr::test::ZipEntry>)
 

@@ -3,8 +3,8 @@
 
 #include <set>
 
+#include "ui/skin/skin_loader.h"
 #include "ui/skin_fixtures.h"
-#include "ui/skin_loader.h"
 
 namespace lyr {
 namespace {

@@ -4,8 +4,8 @@
 #include <QSplitter>
 #include <QTest>
 
-#include "ui/skin_styling.h"
-#include "ui/skinned_buttons.h"
+#include "ui/skin/skin_styling.h"
+#include "ui/skin/skinned_buttons.h"
 
 namespace lyr {
 namespace {

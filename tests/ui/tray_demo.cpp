@@ -20,13 +20,13 @@
 
 #include <cstdio>
 
-#include "ui/global_hot_key.h"
-#include "ui/link_text_pane.h"
-#include "ui/main_menus.h"
-#include "ui/msg_form.h"
-#include "ui/tray_host_watcher.h"
-#include "ui/tray_icon.h"
-#include "ui/url_links.h"
+#include "ui/dialogs/msg_form.h"
+#include "ui/keys/x11/global_hot_key.h"
+#include "ui/main_window/main_menus.h"
+#include "ui/panes/link_text_pane.h"
+#include "ui/panes/url_links.h"
+#include "ui/tray/tray_host_watcher.h"
+#include "ui/tray/tray_icon.h"
 #include "ui/window_showing.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/artwork.h"
-#include "ui/tray_icon.h"
+#include "ui/tray/artwork.h"
+#include "ui/tray/tray_icon.h"
 #include "ui/window_showing.h"
 
 namespace lyr {

@@ -2,11 +2,11 @@
 #include <QPainter>
 #include <QTest>
 
-#include "ui/artwork.h"
-#include "ui/shortcut_code.h"
-#include "ui/skin.h"
-#include "ui/tray_menu.h"
-#include "ui/tray_menu_painting.h"
+#include "ui/keys/shortcut_code.h"
+#include "ui/skin/skin.h"
+#include "ui/tray/artwork.h"
+#include "ui/tray/tray_menu.h"
+#include "ui/tray/tray_menu_painting.h"
 
 namespace lyr {
 namespace {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
@@ -16,17 +17,9 @@ constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 constexpr std::uint32_t kExpandableStringType = 2;
 constexpr std::uint32_t kDwordType = 4;
 
-bool SameName(std::string_view left, std::string_view right) {
-    return std::equal(left.begin(), left.end(), right.begin(), right.end(), [](char a, char b) {
-        auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return lower(a) == lower(b);
-    });
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool IsBlank(char c) {
@@ -104,7 +97,7 @@ std::string Escape(std::string_view text) {
 // name), or appends a new one.
 void PutValue(std::vector<RegistryValue>& values, RegistryValue value) {
     auto same = std::find_if(values.begin(), values.end(), [&](const RegistryValue& known) {
-        return SameName(known.name, value.name);
+        return EqualsIgnoringCase(known.name, value.name);
     });
     if (same == values.end()) {
         values.push_back(std::move(value));
@@ -138,7 +131,8 @@ public:
                 }
                 header_seen = true;
             } else if (line.front() == '[') {
-                if (line.back() != ']' || !SameName(line.substr(1, line.size() - 2), key_path_)) {
+                if (line.back() != ']' ||
+                    !EqualsIgnoringCase(line.substr(1, line.size() - 2), key_path_)) {
                     Fail("expected the key [" + std::string(key_path_) + "]");
                 }
                 in_key = true;
@@ -378,7 +372,7 @@ std::vector<RegistryValue> RegistryFile::Load() const {
 RegistryValue RegistryFile::Find(const std::string& name) const {
     std::vector<RegistryValue> values = Load();
     auto found = std::find_if(values.begin(), values.end(), [&](const RegistryValue& value) {
-        return SameName(value.name, name);
+        return EqualsIgnoringCase(value.name, name);
     });
     if (found == values.end()) {
         throw Exception(FormatMessage1(kFailedToGetData, name));
@@ -388,8 +382,9 @@ RegistryValue RegistryFile::Find(const std::string& name) const {
 
 bool RegistryFile::ValueExists(const std::string& name) const {
     std::vector<RegistryValue> values = Load();
-    return std::any_of(values.begin(), values.end(),
-                       [&](const RegistryValue& value) { return SameName(value.name, name); });
+    return std::any_of(values.begin(), values.end(), [&](const RegistryValue& value) {
+        return EqualsIgnoringCase(value.name, name);
+    });
 }
 
 std::string RegistryFile::ReadString(const std::string& name) const {

@@ -1,0 +1,193 @@
+#include "main/messenger/messenger_assembly.h"
+
+#include <QMessageBox>
+
+#include <atomic>
+#include <cstdio>
+
+#include "app/data_dir.h"
+#include "app/identity.h"
+#include "app/options.h"
+#include "app/program_titles.h"
+#include "contacts/network_scan.h"
+#include "contacts/user_list.h"
+#include "messaging/main_window_controller.h"
+#include "platform/linux/browse_list_enumerator.h"
+#include "platform/linux/ini_profile.h"
+#include "platform/linux/network_mailslot_system.h"
+#include "platform/linux/no_messenger_service.h"
+#include "platform/linux/registry_file.h"
+#include "ui/main_window/main_window.h"
+#include "ui/main_window/main_window_shell.h"
+#include "ui/main_window/scan_views.h"
+#include "ui/program/error_report.h"
+#include "ui/program/qt_ui_thread.h"
+
+namespace lyr {
+namespace {
+
+// The browse list of our NetBIOS service, which exists only once the network is joined (after
+// the start-up took "messngr"); a scan before that finds nobody.
+class JoinedNeighbourhood final : public NeighbourhoodSource {
+public:
+    void Join(netbios::NetbiosService& service) {
+        source_ = std::make_unique<ServiceNeighbourhood>(service);
+        joined_.store(source_.get(), std::memory_order_release);
+    }
+    void Refresh() override {
+        if (auto* source = joined_.load(std::memory_order_acquire))
+            source->Refresh();
+    }
+    netbios::BrowseSnapshot Snapshot() override {
+        auto* source = joined_.load(std::memory_order_acquire);
+        return source != nullptr ? source->Snapshot() : netbios::BrowseSnapshot{};
+    }
+
+private:
+    std::unique_ptr<ServiceNeighbourhood> source_;
+    std::atomic<ServiceNeighbourhood*> joined_{nullptr};
+};
+
+void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood) {
+    const netbios::NetworkStatus status = mailslots.JoinNetwork(netbios::ServiceMode::Owner);
+    if (mailslots.Network() != nullptr)
+        neighbourhood.Join(mailslots.Network()->Service());
+    if (status.network_owner)
+        return;
+    std::fprintf(stderr, "lyrmessenger: %s\n", status.problem.c_str());
+    // Said once and without waiting: the program goes on with this computer's messages.
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QLatin1String(kProgramTitle),
+        QStringLiteral("Сеть недоступна: сообщения с других компьютеров не будут приходить."),
+        QMessageBox::Ok);
+    box->setDetailedText(QString::fromStdString(status.problem));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (MessageBoxesGoToStandardError()) {
+        delete box;
+        return;
+    }
+    box->open();
+}
+
+// How long a program started in the tray waits for a tray host (one that starts with the same
+// desktop session) before it shows its window instead.
+constexpr int kTrayWaitMs = 10000;
+
+}  // namespace
+
+// Everything of the running program, in the order it is made; it goes in the reverse order.
+struct MessengerAssembly::Parts {
+    explicit Parts(const SpecialFolders& special_folders)
+        : folders(special_folders),
+          data_dir(ComputeDataDir(folders)),
+          settings(OpenCurrentUserKey(kOptionsKey, folders)),
+          options(*settings, folders),
+          identity_file(data_dir + kIdentityFileName),
+          enumerator(neighbourhood),
+          window(options),
+          users(window, window, data_dir + "users.dat"),
+          rescan_timer([this] { scanner.RescanServersTimer(); }),
+          // The scan's view reaches the shell and the controller, made after it, only once a
+          // scan runs: none runs before Start.
+          scan_view(window, shell, controller),
+          scanner(users, window, scan_view, rescan_timer, enumerator, ui_thread),
+          shell({.window = window,
+                 .options = options,
+                 .identity = identity,
+                 .identity_file = identity_file,
+                 .data_dir = data_dir,
+                 .folders = folders,
+                 .users = users,
+                 .scanner = scanner,
+                 .rescan_timer = rescan_timer}),
+          controller({window, window, shell, window, shell},
+                     {.options = options,
+                      .identity = identity,
+                      .identity_file = identity_file,
+                      .data_dir = data_dir,
+                      .mailslots = mailslots,
+                      .ui_thread = ui_thread,
+                      .messenger_service = messenger_service,
+                      .user_list = users,
+                      .network_scan = scanner}) {
+        window.SetUserList(&users);
+        window.SetController(&controller);
+        shell.SetController(&controller);
+    }
+
+    SpecialFolders folders;
+    std::string data_dir;
+    std::unique_ptr<RegistryKey> settings;
+    TOptions options;
+    IniProfile identity_file;
+    Identity identity;
+    NetworkMailslotSystem mailslots;
+    NoMessengerService messenger_service;
+    QtUiThread ui_thread;
+    JoinedNeighbourhood neighbourhood;
+    BrowseListEnumerator enumerator;
+    // The main window first; the other windows follow its start-up (Start).
+    TMainmgrForm window;
+    UserList users;
+    RescanServersTimer rescan_timer;
+    MainWindowScanView scan_view;
+    NetworkScanner scanner;
+    MainWindowShell shell;
+    MainWindowController controller;
+};
+
+MessengerAssembly::MessengerAssembly(const SpecialFolders& folders)
+    : parts_(std::make_unique<Parts>(folders)) {}
+
+MessengerAssembly::~MessengerAssembly() = default;
+
+void MessengerAssembly::Start(bool join_network) {
+    Parts& p = *parts_;
+    try {
+        p.controller.FormCreate();
+    } catch (const std::exception& error) {
+        ReportErrorInBox(QString::fromUtf8(error.what()));
+    }
+    p.shell.CreateForms();
+    if (join_network && p.controller.MainSlotActive())
+        JoinNetwork(p.mailslots, p.neighbourhood);
+    if (p.window.ShowOnStart())
+        p.window.ShowMainWindow();
+    else
+        p.shell.ShowWindowUnlessTrayAppears(kTrayWaitMs);
+}
+
+void MessengerAssembly::Finish() {
+    Parts& p = *parts_;
+    // Nothing waits for the loop any more; the wait thread ends as the slot closes.
+    p.ui_thread.Stop();
+    try {
+        p.controller.FormDestroy();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "lyrmessenger: %s\n", error.what());
+    }
+}
+
+TOptions& MessengerAssembly::Options() {
+    return parts_->options;
+}
+const std::string& MessengerAssembly::DataDir() const {
+    return parts_->data_dir;
+}
+Identity& MessengerAssembly::IdentityValues() {
+    return parts_->identity;
+}
+TMainmgrForm& MessengerAssembly::Window() {
+    return parts_->window;
+}
+UserList& MessengerAssembly::Users() {
+    return parts_->users;
+}
+MainWindowShell& MessengerAssembly::Shell() {
+    return parts_->shell;
+}
+MainWindowController& MessengerAssembly::Controller() {
+    return parts_->controller;
+}
+
+}  // namespace lyr

@@ -1,0 +1,98 @@
+#include "main/messenger/messenger_program.h"
+
+#include <QSessionManager>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/instance_requests.h"
+#include "app/program_titles.h"
+#include "main/messenger/messenger_assembly.h"
+#include "messaging/main_window_controller.h"
+#include "ui/program/error_report.h"
+#include "ui/program/instance_server.h"
+#include "ui/program/session_end.h"
+
+namespace lyr {
+namespace {
+
+// Another copy holds the token: it is asked to show its window, and this one ends.
+bool HandOverToRunningCopy(const std::string& socket_path) {
+    if (!AskRunningCopy(socket_path, {InstanceRequestKind::Show, 1}))
+        return false;
+    ShowMessageBox(QMessageBox::Information, QLatin1String(kSecondStartTitle),
+                   QStringLiteral("Другая копия программы уже запущена!"));
+    return true;
+}
+
+}  // namespace
+
+int RunMessenger(int argc, char** argv) {
+    MessengerApplication app(argc, argv);
+    QApplication::setApplicationName(QLatin1String(kProgramTitle));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Without a safe place for the token this copy runs as the only one, unprotected.
+    const std::string socket_path = InstanceSocketPath();
+    if (socket_path.empty())
+        std::fprintf(stderr,
+                     "lyrmessenger: no private place for the single-instance socket "
+                     "(set XDG_RUNTIME_DIR); running without it\n");
+    else if (HandOverToRunningCopy(socket_path))
+        return 0;
+
+    // Settings that cannot be read stop the start: nothing is overwritten with defaults.
+    std::unique_ptr<MessengerAssembly> assembly;
+    try {
+        assembly = std::make_unique<MessengerAssembly>(CurrentSpecialFolders());
+    } catch (const std::exception& error) {
+        ReportErrorInBox(QString::fromUtf8(error.what()));
+        return 1;
+    }
+    MessengerAssembly& program = *assembly;
+    MainWindowController& controller = program.Controller();
+
+    InstanceServer instance_server([&](const InstanceRequest& request) -> std::int32_t {
+        switch (request.kind) {
+            case InstanceRequestKind::Show:
+                return controller.OnMgrShow(request.parameter);
+            case InstanceRequestKind::Version:
+                return controller.OnMgrVersion();
+            case InstanceRequestKind::State:
+                break;
+        }
+        return controller.OnMgrState();
+    });
+    if (!socket_path.empty() && !instance_server.Listen(QString::fromStdString(socket_path))) {
+        // A copy that started at the same moment holds it now.
+        if (HandOverToRunningCopy(socket_path))
+            return 0;
+        std::fprintf(stderr, "lyrmessenger: cannot listen on %s\n", socket_path.c_str());
+    }
+
+    // The session's end and the termination signals end the program as a log-off does: the
+    // messenger service is not to be started again, then the shutdown writes everything.
+    auto end_session = [&] {
+        controller.OnQueryEndSession();
+        QApplication::quit();
+    };
+    // The desktop's autostart entry starts the program; a session manager must not start a
+    // second copy from its saved session.
+    auto never_restart = [](QSessionManager& manager) {
+        manager.setRestartHint(QSessionManager::RestartNever);
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&](QSessionManager& manager) {
+                         never_restart(manager);
+                         controller.OnQueryEndSession();
+                     });
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &app, never_restart);
+    TerminationSignals termination(end_session);
+
+    program.Start();
+    const int code = QApplication::exec();
+    program.Finish();
+    return code;
+}
+
+}  // namespace lyr

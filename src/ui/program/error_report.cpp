@@ -1,0 +1,44 @@
+#include "ui/program/error_report.h"
+#include "app/program_titles.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace lyr {
+
+QString ErrorReportText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QChar(u'.'))
+        return message + u'.';
+    return message;
+}
+
+bool MessageBoxesGoToStandardError() {
+    return qEnvironmentVariable("LYR_MESSAGE_BOXES") == QStringLiteral("stderr");
+}
+
+void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text) {
+    if (MessageBoxesGoToStandardError()) {
+        std::fprintf(stderr, "%s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
+        std::fflush(stderr);
+        return;
+    }
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void ReportErrorInBox(const QString& message) {
+    ShowMessageBox(QMessageBox::Critical, QLatin1String(kProgramTitle), ErrorReportText(message));
+}
+
+bool MessengerApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ReportErrorInBox(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ReportErrorInBox(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+}  // namespace lyr

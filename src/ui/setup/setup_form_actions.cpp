@@ -1,0 +1,231 @@
+// What the settings dialog's controls do when they change.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <cmath>
+
+#include "app/setup_values.h"
+#include "app/shortcut_text.h"
+#include "app/startup_entry.h"
+#include "ui/setup/setup_form.h"
+#include "ui/setup/setup_pictures.h"
+#include "ui/setup/shortcut_edit.h"
+
+namespace lyr {
+namespace {
+
+// The list keeps itself sorted without regard to case, as the order of adding must not show.
+class SkinEntry : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+
+    bool operator<(const QListWidgetItem& other) const override {
+        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
+    }
+};
+
+bool IsSkinFile(const QString& name) {
+    for (const char* extension : {".bmp", ".zip", ".wsz"}) {
+        if (name.endsWith(QLatin1String(extension), Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void TSetupForm::cbRunOnWinStartClick(bool checked) {
+    // No setting is kept: whether the entry exists is the setting.
+    Guarded([&] {
+        if (checked) {
+            CreateShortcut(files_.autostart, files_.executable, {}, {}, {}, kStartupEntryName);
+        } else {
+            DeleteShortcut(files_.autostart, kStartupEntryName);
+        }
+    });
+}
+
+void TSetupForm::cbAutoRescanClick(bool checked) {
+    Guarded([&] {
+        if (options_.AutoRescan() != checked) {
+            options_.SetAutoRescan(checked);
+        }
+        if (checked && eRescanTime->value() > 0) {
+            host_.SetRescanInterval(eRescanTime->value() * kMillisecondsPerMinute);
+            host_.SetRescanTimerEnabled(true);
+        } else if (!checked) {
+            // Unticked, the rescans stop at once rather than at the next start.
+            host_.SetRescanTimerEnabled(false);
+        }
+    });
+}
+
+void TSetupForm::eRescanTimeChange(const QString& text) {
+    const std::int32_t interval =
+        RescanMinutesFromText(text.trimmed().toStdString()) * kMillisecondsPerMinute;
+    Guarded([&] {
+        host_.SetRescanInterval(interval);
+        if (options_.RescanTime() != interval) {
+            options_.SetRescanTime(interval);
+        }
+    });
+}
+
+void TSetupForm::eShortCutKeyDown(std::int32_t code) {
+    // Registered as the hot key only on OK.
+    Guarded([&] { options_.SetShortCutKey(code); });
+    eShortCut->setText(QString::fromStdString(ShortCutText(code)));
+}
+
+void TSetupForm::Button1Click() {
+    Guarded([&] { options_.SetShortCutKey(0); });
+    eShortCut->setText(QString::fromStdString(ShortCutText(0)));
+}
+
+void TSetupForm::FontButtonClick() {
+    QFontDialog dialog(QFont(QString::fromStdString(options_.FontName()), options_.FontSize()),
+                       this);
+    dialog.setObjectName(QStringLiteral("FontDialog"));
+    if (dialog.exec() == QDialog::Accepted) {
+        // Colour and styles chosen in the dialog are not kept; nor is a character set, as Qt
+        // chooses glyphs by Unicode and offers none.
+        const QFont chosen = dialog.selectedFont();
+        Guarded([&] {
+            options_.SetFontName(chosen.family().toStdString());
+            options_.SetFontSize(chosen.pointSize());
+        });
+    }
+    Guarded([&] { host_.ApplyFonts(); });
+}
+
+void TSetupForm::CheckBox1Click(bool checked) {
+    if (options_.ShowMsg() != checked) {
+        Guarded([&] { options_.SetShowMsg(checked); });
+    }
+    EnableNotificationGroup(checked);
+    if (checked) {
+        windowTypeButtons_[3]->setEnabled(false);
+    } else {
+        CheckBox1->setEnabled(true);
+    }
+}
+
+void TSetupForm::EnableNotificationGroup(bool enabled) {
+    // Each control of the group, not the group, so that the check box can stay enabled.
+    for (QWidget* control : GroupBox1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        control->setEnabled(enabled);
+    }
+}
+
+void TSetupForm::RB1Click(QRadioButton* button, bool checked) {
+    if (checked) {
+        const int tag = button->property("tag").toInt();
+        if (options_.WindowType() != tag) {
+            Guarded([&] { options_.SetWindowType(tag); });
+        }
+    }
+    UserWindowPreview->update();
+}
+
+void TSetupForm::PaintPreview(QPainter& painter) {
+    const int windowType = options_.WindowType();
+    if (windowType >= 0 && windowType < kPreviewPictureCount) {
+        painter.drawPixmap(0, 0, PreviewPicture(windowType));
+    }
+}
+
+void TSetupForm::FillSkinsList(const QString& dir) {
+    const QSignalBlocker quiet(SkinsList);
+    SkinsList->clear();
+    SkinsList->addItem(new SkinEntry(QString::fromLatin1(kDefaultSkin)));
+    listedSkinDirectory_ = dir;
+    const QDir directory(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QFileInfoList entries = directory.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir()) {
+            SkinsList->addItem(new SkinEntry(entry.fileName().toUpper()));
+        }
+    }
+    for (const QFileInfo& entry : entries) {
+        if (!entry.isDir() && IsSkinFile(entry.fileName())) {
+            SkinsList->addItem(new SkinEntry(entry.fileName()));
+        }
+    }
+    SkinsList->sortItems();
+}
+
+QStringList TSetupForm::SkinEntries() const {
+    QStringList entries;
+    for (int row = 0; row < SkinsList->count(); ++row) {
+        entries.append(SkinsList->item(row)->text());
+    }
+    return entries;
+}
+
+int TSetupForm::SelectedSkinEntry() const {
+    return SkinsList->currentRow();
+}
+
+QString TSetupForm::SkinDirText() const {
+    return SkinDir->text();
+}
+
+void TSetupForm::SkinsListClick() {
+    PickSkinEntry(SkinsList->currentRow());
+}
+
+void TSetupForm::SkinsListMouseUp(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && SkinsList->itemAt(event->position().toPoint())) {
+        PickSkinEntry(SkinsList->currentRow());
+    }
+}
+
+void TSetupForm::PickSkinEntry(int index) {
+    if (index < 0 || index >= SkinsList->count()) {
+        return;
+    }
+    const QString entry = SkinsList->item(index)->text();
+    QString directory = SkinDir->text();
+    if (!directory.isEmpty() && !directory.endsWith('/')) {
+        directory += '/';
+        SkinDir->setText(directory);
+    }
+    // With the field empty the list shows the program's own directory, so an entry other than
+    // the built-in skin is taken from there, not from wherever the program was started.
+    if (directory.isEmpty() && entry != QLatin1String(kDefaultSkin) &&
+        !listedSkinDirectory_.isEmpty()) {
+        directory =
+            listedSkinDirectory_.endsWith('/') ? listedSkinDirectory_ : listedSkinDirectory_ + '/';
+    }
+    Guarded([&] { options_.SetSkinDir((directory + entry).toStdString()); });
+    Guarded([&] { host_.ShowSkin(); });
+}
+
+void TSetupForm::BrowseSkinDir() {
+    const QString directory =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Каталог видов"), SkinDir->text());
+    if (!directory.isEmpty()) {
+        SkinDirAfterDialog(directory);
+    }
+}
+
+void TSetupForm::SkinDirAfterDialog(const QString& directory) {
+    SkinDir->setText(directory);
+    Guarded([&] { options_.SetSkinDir(directory.toStdString()); });
+    FillSkinsList(directory);
+    Guarded([&] { host_.BuildSkinsMenu(); });
+}
+
+}  // namespace lyr

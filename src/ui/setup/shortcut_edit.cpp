@@ -1,0 +1,92 @@
+#include "ui/setup/shortcut_edit.h"
+
+#include <QGuiApplication>
+
+#include "app/shortcut_text.h"
+#include "ui/keys/virtual_keys.h"
+
+namespace lyr {
+namespace {
+
+// The keys of the main block whose face depends on the layout: letters, digits, punctuation.
+bool IsLayoutKey(int virtualKey) {
+    return (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z') ||
+           (virtualKey >= 0xBA && virtualKey <= 0xC0) ||
+           (virtualKey >= 0xDB && virtualKey <= 0xDE) || virtualKey == 0xE2;
+}
+
+bool ReportsKeyPlaces() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+}
+
+}  // namespace
+
+int VirtualKeyAtKeycode(quint32 keycode) {
+    static constexpr struct {
+        quint32 first;
+        const char* keys;
+    } kRows[] = {
+        {10, "1234567890\xBD\xBB"},       // 1 ... 0 - =
+        {24, "QWERTYUIOP\xDB\xDD"},       // Q ... P [ ]
+        {38, "ASDFGHJKL\xBA\xDE\xC0"},    // A ... L ; ' `
+        {51, "\xDCZXCVBNM\xBC\xBE\xBF"},  // \ Z ... M , . /
+        {94, "\xE2"},                     // the extra key beside the left Shift
+    };
+    for (const auto& row : kRows) {
+        const std::string_view keys(row.keys);
+        if (keycode >= row.first && keycode < row.first + keys.size()) {
+            return static_cast<unsigned char>(keys[keycode - row.first]);
+        }
+    }
+    return 0;
+}
+
+int VirtualKeyOf(const QKeyEvent& event) {
+    const int byFace =
+        VirtualKeyFromQtKey(event.key(), event.modifiers().testFlag(Qt::KeypadModifier));
+    if (byFace != 0 && !IsLayoutKey(byFace)) {
+        return byFace;  // the same key whatever the layout
+    }
+    if (ReportsKeyPlaces()) {
+        if (const int placed = VirtualKeyAtKeycode(event.nativeScanCode())) {
+            return placed;
+        }
+    }
+    return byFace;
+}
+
+std::int32_t ShortCutOf(const QKeyEvent& event) {
+    const int virtualKey = VirtualKeyOf(event);
+    if (virtualKey == 0) {
+        return 0;
+    }
+    // A modifier key pressed alone is held itself, as the platforms do not all say.
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    return MakeShortCut(virtualKey, modifiers & Qt::ShiftModifier || virtualKey == 0x10,
+                        modifiers & Qt::ControlModifier || virtualKey == 0x11,
+                        modifiers & Qt::AltModifier || virtualKey == 0x12);
+}
+
+ShortCutEdit::ShortCutEdit(QWidget* parent) : QLineEdit(parent) {
+    setReadOnly(true);
+}
+
+bool ShortCutEdit::event(QEvent* event) {
+    // Before QWidget::event, which would take Tab for moving the focus.
+    if (event->type() == QEvent::KeyPress) {
+        if (const std::int32_t code = ShortCutOf(*static_cast<QKeyEvent*>(event))) {
+            emit ShortCutPressed(code);
+        }
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Every key is ours while the field has the focus, none a shortcut's.
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+}  // namespace lyr
