@@ -10,23 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/unique_fd.h"
+
 namespace lyr {
 namespace {
-
-class SocketHandle {
-public:
-    explicit SocketHandle(int descriptor) : descriptor_(descriptor) {}
-    ~SocketHandle() {
-        if (descriptor_ >= 0)
-            ::close(descriptor_);
-    }
-    SocketHandle(const SocketHandle&) = delete;
-    SocketHandle& operator=(const SocketHandle&) = delete;
-    int get() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
 
 bool WaitFor(int descriptor, short events, int timeout_milliseconds) {
     pollfd entry{descriptor, events, 0};
@@ -96,8 +83,8 @@ std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
     if (socket_path.size() >= sizeof(address.sun_path))
         return std::nullopt;
     std::memcpy(address.sun_path, socket_path.data(), socket_path.size());
-    SocketHandle socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (socket.get() < 0)
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket)
         return std::nullopt;
     if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
         0) {

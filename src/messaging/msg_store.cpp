@@ -13,6 +13,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "platform/linux/unique_fd.h"
 
 namespace lyr {
 namespace {
@@ -252,27 +253,24 @@ void TMsgList::SaveToFile(const std::filesystem::path& path) {
 }
 
 LoadReport TMsgList::LoadFromFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         throw Exception("Cannot open " + path.string() + ": " + std::strerror(errno));
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
-        ::close(fd);
         throw Exception("Cannot read " + path.string() + ": " + std::strerror(error));
     }
     const size_t count_before = items_.size();
     LoadReport report;
     try {
-        FileSource source(fd, static_cast<uint64_t>(status.st_size));
+        FileSource source(fd.get(), static_cast<uint64_t>(status.st_size));
         report = ReadEntries(source, items_);
     } catch (...) {
-        ::close(fd);
         items_.resize(count_before);
         throw;
     }
-    ::close(fd);
     if (!report.complete) {
         auto key = SameFileKey(path);
         if (std::find(damaged_sources_.begin(), damaged_sources_.end(), key) ==

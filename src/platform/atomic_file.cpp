@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/linux/unique_fd.h"
 
 namespace lyr {
 namespace {
@@ -19,11 +20,10 @@ namespace {
 }
 
 void SyncDirectory(const std::filesystem::path& directory) {
-    int fd =
-        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    UniqueFd fd(
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd) {
+        ::fsync(fd.get());
     }
 }
 
@@ -38,20 +38,20 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
         (directory / ("." + path.filename().string() + ".tmp." + std::to_string(::getpid()) + "." +
                       std::to_string(counter.fetch_add(1))))
             .string();
-    int fd = ::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    UniqueFd fd(::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd) {
         Fail("Cannot create", path, errno);
     }
     auto abandon = [&](const char* what) {
         int error = errno;
-        ::close(fd);
+        fd.reset();
         ::unlink(pattern.c_str());
         Fail(what, path, error);
     };
     const char* data = contents.data();
     size_t left = contents.size();
     while (left > 0) {
-        ssize_t written = ::write(fd, data, left);
+        ssize_t written = ::write(fd.get(), data, left);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -61,10 +61,10 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
         data += written;
         left -= static_cast<size_t>(written);
     }
-    if (::fsync(fd) != 0) {
+    if (::fsync(fd.get()) != 0) {
         abandon("Cannot write");
     }
-    if (::close(fd) != 0) {
+    if (fd.close() != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
         Fail("Cannot write", path, error);
