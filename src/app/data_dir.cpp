@@ -1,8 +1,8 @@
 #include "app/data_dir.h"
 
-#include <sys/stat.h>
-
 #include <vector>
+
+#include "platform/user_directories.h"
 
 namespace lyr {
 namespace {
@@ -34,7 +34,7 @@ void CreateLevels(std::string directory) {
     }
     for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
         // Private to the user, as the base directories of user data are.
-        ::mkdir(level->c_str(), 0700);
+        MakeUserDirectory(*level);
     }
 }
 
@@ -54,8 +54,9 @@ std::string ComputeDataDir(const SpecialFolders& folders) {
     if (IsDirectory(data_dir)) {
         return data_dir;
     }
-    const std::filesystem::path executable_directory =
-        folders.executable_directory.empty() ? std::filesystem::path(".") : folders.executable_directory;
+    const std::filesystem::path executable_directory = folders.executable_directory.empty()
+                                                           ? std::filesystem::path(".")
+                                                           : folders.executable_directory;
     return (executable_directory / "").string();
 }
 

@@ -1,58 +1,23 @@
 #include "app/instance_requests.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
+
+#include "platform/local_socket.h"
+#include "platform/user_directories.h"
 
 namespace lyr {
-namespace {
-
-class SocketHandle {
-public:
-    explicit SocketHandle(int descriptor) : descriptor_(descriptor) {}
-    ~SocketHandle() {
-        if (descriptor_ >= 0)
-            ::close(descriptor_);
-    }
-    SocketHandle(const SocketHandle&) = delete;
-    SocketHandle& operator=(const SocketHandle&) = delete;
-    int get() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
-
-bool WaitFor(int descriptor, short events, int timeout_milliseconds) {
-    pollfd entry{descriptor, events, 0};
-    int result;
-    do {
-        result = ::poll(&entry, 1, timeout_milliseconds);
-    } while (result < 0 && errno == EINTR);
-    return result > 0;
-}
-
-}  // namespace
 
 std::string InstanceSocketPath() {
     return InstanceSocketPathIn(std::getenv("XDG_RUNTIME_DIR"), "/tmp");
 }
 
 std::string InstanceSocketPathIn(const char* runtime_directory, const std::string& temp_directory) {
-    const std::string name = std::string(kInstanceTokenName) + "-" + std::to_string(::getuid());
+    const std::string name = std::string(kInstanceTokenName) + "-" + CurrentUserId();
     if (runtime_directory != nullptr && runtime_directory[0] == '/')
         return std::string(runtime_directory) + "/" + name;
     const std::string directory = temp_directory + "/" + name;
-    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)
-        return {};
-    struct stat status {};
-    if (::lstat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-        status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
+    if (!MakeUserDirectory(directory) || !IsPrivateDirectory(directory))
         return {};
     return directory + "/" + name;
 }
@@ -91,37 +56,15 @@ std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line) {
 std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
                                            const InstanceRequest& request,
                                            int timeout_milliseconds) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socket_path.size() >= sizeof(address.sun_path))
-        return std::nullopt;
-    std::memcpy(address.sun_path, socket_path.data(), socket_path.size());
-    SocketHandle socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (socket.get() < 0)
-        return std::nullopt;
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
-        0) {
-        return std::nullopt;
-    }
-    const std::string line = FormatInstanceRequest(request);
-    if (::send(socket.get(), line.data(), line.size(), MSG_NOSIGNAL) !=
-        static_cast<ssize_t>(line.size())) {
-        return std::nullopt;
-    }
     // The answer is one short line; anything longer is not an answer.
-    std::string answer;
-    char buffer[32];
-    while (answer.find('\n') == std::string::npos && answer.size() < sizeof(buffer)) {
-        if (!WaitFor(socket.get(), POLLIN, timeout_milliseconds))
-            return std::nullopt;
-        ssize_t got = ::recv(socket.get(), buffer, sizeof(buffer), 0);
-        if (got <= 0)
-            return std::nullopt;
-        answer.append(buffer, static_cast<size_t>(got));
-    }
+    constexpr size_t kLongestAnswer = 32;
+    std::optional<std::string> answer = AskLocalSocket(socket_path, FormatInstanceRequest(request),
+                                                       kLongestAnswer, timeout_milliseconds);
+    if (!answer)
+        return std::nullopt;
     std::int32_t value = 0;
-    auto [end, error] = std::from_chars(answer.data(), answer.data() + answer.size(), value);
-    if (error != std::errc{} || end == answer.data() || *end != '\n')
+    auto [end, error] = std::from_chars(answer->data(), answer->data() + answer->size(), value);
+    if (error != std::errc{} || end == answer->data() || *end != '\n')
         return std::nullopt;
     return value;
 }

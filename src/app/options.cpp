@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "platform/log.h"
+
 namespace lyr {
 namespace {
 
@@ -76,7 +78,8 @@ TOptions::~TOptions() {
     try {
         key_.WriteString("AppData", "1000");
     } catch (...) {
-        // Nothing is left to report it at the end of the run.
+        // No window is left to show it in at the end of the run.
+        LogCaughtException(LogSeverity::Warning, "app", "The settings were not updated at exit");
     }
 }
 

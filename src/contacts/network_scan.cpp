@@ -4,6 +4,7 @@
 
 #include "contacts/network_search.h"
 #include "platform/codepage.h"
+#include "platform/log.h"
 
 namespace lyr {
 
@@ -30,6 +31,7 @@ void TSearchThread::Execute() {
         }
         found = SearchNetwork(enumerator_, stop_);
     } catch (...) {
+        LogCaughtException(LogSeverity::Error, "contacts", "The network scan failed");
         found = {WholeNetworkEntry()};
     }
     if (Stopped()) {
@@ -38,6 +40,8 @@ void TSearchThread::Execute() {
     try {
         ui_thread_.RunAndWait([this, &found] { finish_(std::move(found)); });
     } catch (...) {
+        LogCaughtException(LogSeverity::Error, "contacts",
+                           "The network scan's result could not be shown");
     }
 }
 
@@ -83,6 +87,7 @@ void NetworkScanner::BeginOnUiThread() {
     try {
         window_.ShowScanAnimation();
     } catch (...) {
+        LogCaughtException(LogSeverity::Warning, "contacts", "The scan animation failed");
     }
 }
 

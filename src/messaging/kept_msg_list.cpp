@@ -1,60 +1,11 @@
 #include "messaging/kept_msg_list.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/file_io.h"
 
 namespace lyr {
-namespace {
-
-// Writes `bytes` at the end of `path` in one append. On any failure the file is cut back to the
-// length it had, and the error is thrown.
-void AppendToFile(const std::filesystem::path& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        throw Exception("Cannot open " + path.string() + ": " + std::strerror(errno));
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        const int error = errno;
-        ::close(fd);
-        throw Exception("Cannot open " + path.string() + ": " + std::strerror(error));
-    }
-    const char* data = bytes.data();
-    size_t left = bytes.size();
-    int error = 0;
-    while (left > 0 && error == 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            error = errno == EINTR ? 0 : errno;
-            continue;
-        }
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    if (error == 0 && ::fdatasync(fd) != 0) {
-        error = errno;
-    }
-    if (error == 0) {
-        ::close(fd);
-        return;
-    }
-    const bool cut_back = ::ftruncate(fd, status.st_size) == 0;
-    ::close(fd);
-    if (!cut_back) {
-        throw Exception("Cannot write " + path.string() + ": " + std::strerror(error) +
-                        "; its last entry may be incomplete");
-    }
-    throw Exception("Cannot write " + path.string() + ": " + std::strerror(error));
-}
-
-}  // namespace
 
 LoadReport KeptMsgList::Load() {
     std::error_code error;

@@ -1,18 +1,14 @@
 #include "messaging/msg_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 
 namespace lyr {
 namespace {
@@ -69,7 +65,8 @@ private:
 // costs a few system calls, and no more memory than one block beside the records.
 class FileSource {
 public:
-    FileSource(int fd, uint64_t size) : fd_(fd), size_(size), buffer_(new char[kBlockSize]) {}
+    explicit FileSource(FileReader& file)
+        : file_(file), size_(file.Size()), buffer_(new char[kBlockSize]) {}
     uint64_t Size() const { return size_; }
     uint64_t Offset() const { return offset_; }
 
@@ -77,12 +74,12 @@ public:
         while (count > 0) {
             if (begin_ == end_) {
                 if (count >= kBlockSize) {  // a long text goes straight into its record
-                    const size_t got = ReadFromFile(destination, count);
+                    const size_t got = file_.Read(destination, count);
                     offset_ += got;
                     return got == count;
                 }
                 begin_ = 0;
-                end_ = ReadFromFile(buffer_.get(), kBlockSize);
+                end_ = file_.Read(buffer_.get(), kBlockSize);
                 if (end_ == 0) {
                     return false;
                 }
@@ -97,37 +94,17 @@ public:
         return true;
     }
     // The system's reason when a read failed rather than met the end of the file.
-    const std::string& Failure() const { return failure_; }
+    const std::string& Failure() const { return file_.Failure(); }
 
 private:
     static constexpr size_t kBlockSize = 1 << 20;
 
-    size_t ReadFromFile(char* destination, size_t count) {
-        size_t done = 0;
-        while (done < count) {
-            const ssize_t got = ::read(fd_, destination + done, count - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                failure_ = std::strerror(errno);
-                break;
-            }
-            if (got == 0) {
-                break;
-            }
-            done += static_cast<size_t>(got);
-        }
-        return done;
-    }
-
-    int fd_;
+    FileReader& file_;
     uint64_t size_;
     uint64_t offset_ = 0;
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0;
     size_t end_ = 0;
-    std::string failure_;
 };
 
 // Appends the entries of `source` to `items` until the end or the first entry that is not whole.
@@ -252,27 +229,16 @@ void TMsgList::SaveToFile(const std::filesystem::path& path) {
 }
 
 LoadReport TMsgList::LoadFromFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw Exception("Cannot open " + path.string() + ": " + std::strerror(errno));
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        throw Exception("Cannot read " + path.string() + ": " + std::strerror(error));
-    }
+    FileReader file(path);
     const size_t count_before = items_.size();
     LoadReport report;
     try {
-        FileSource source(fd, static_cast<uint64_t>(status.st_size));
+        FileSource source(file);
         report = ReadEntries(source, items_);
     } catch (...) {
-        ::close(fd);
         items_.resize(count_before);
         throw;
     }
-    ::close(fd);
     if (!report.complete) {
         auto key = SameFileKey(path);
         if (std::find(damaged_sources_.begin(), damaged_sources_.end(), key) ==

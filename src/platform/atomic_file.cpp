@@ -1,9 +1,5 @@
 #include "platform/atomic_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -18,64 +14,7 @@ namespace {
     throw Exception(what + " " + path.string() + ": " + std::strerror(error));
 }
 
-void SyncDirectory(const std::filesystem::path& directory) {
-    int fd =
-        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 }  // namespace
-
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents) {
-    const std::filesystem::path directory = path.parent_path();
-    // The temporary name is unique per process and call; O_EXCL refuses a stale leftover, and
-    // the mode 0666 lets the user's umask give the file the usual rights.
-    static std::atomic<unsigned> counter{0};
-    std::string pattern =
-        (directory / ("." + path.filename().string() + ".tmp." + std::to_string(::getpid()) + "." +
-                      std::to_string(counter.fetch_add(1))))
-            .string();
-    int fd = ::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        Fail("Cannot create", path, errno);
-    }
-    auto abandon = [&](const char* what) {
-        int error = errno;
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        Fail(what, path, error);
-    };
-    const char* data = contents.data();
-    size_t left = contents.size();
-    while (left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            abandon("Cannot write");
-        }
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    if (::fsync(fd) != 0) {
-        abandon("Cannot write");
-    }
-    if (::close(fd) != 0) {
-        int error = errno;
-        ::unlink(pattern.c_str());
-        Fail("Cannot write", path, error);
-    }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(pattern.c_str());
-        Fail("Cannot replace", path, error);
-    }
-    SyncDirectory(directory);
-}
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     std::error_code error;

@@ -1,11 +1,11 @@
 #include "platform/date_time.h"
 
-#include <langinfo.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+
+#include "platform/local_clock.h"
 
 namespace lyr {
 namespace {
@@ -70,19 +70,7 @@ double EncodeDateTime(const CivilDateTime& civil) {
 }
 
 double CurrentDateTime() {
-    std::timespec now{};
-    std::timespec_get(&now, TIME_UTC);
-    std::tm local{};
-    localtime_r(&now.tv_sec, &local);
-    CivilDateTime civil;
-    civil.year = local.tm_year + 1900;
-    civil.month = local.tm_mon + 1;
-    civil.day = local.tm_mday;
-    civil.hour = local.tm_hour;
-    civil.minute = local.tm_min;
-    civil.second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
-    civil.millisecond = static_cast<int>(now.tv_nsec / 1'000'000);
-    return EncodeDateTime(civil);
+    return EncodeDateTime(LocalCivilNow());
 }
 
 std::optional<CivilDateTime> DecodeDateTime(double value) {
@@ -112,11 +100,7 @@ std::optional<std::string> FormatLocalDateTime(double value) {
     if (!civil) {
         return std::nullopt;
     }
-    const std::tm tm = ToTm(*civil);
-    const std::string format = std::string(nl_langinfo(D_FMT)) + " " + nl_langinfo(T_FMT);
-    char text[256];
-    const size_t length = std::strftime(text, sizeof text, format.c_str(), &tm);
-    return std::string(text, length);
+    return FormatInLocale(ToTm(*civil));
 }
 
 std::optional<std::string> FormatIsoDateTime(double value) {

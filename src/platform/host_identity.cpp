@@ -1,10 +1,7 @@
 #include "platform/host_identity.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <fstream>
 
 namespace lyr {
@@ -42,11 +39,11 @@ std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name)
 }
 
 std::optional<std::string> ComputerName() {
-    char buffer[HOST_NAME_MAX + 1] = {};
-    if (::gethostname(buffer, sizeof buffer - 1) != 0) {
+    std::optional<std::string> host_name = HostName();
+    if (!host_name) {
         return std::nullopt;
     }
-    return NetbiosNameFromHostName(buffer);
+    return NetbiosNameFromHostName(*host_name);
 }
 
 std::string Workgroup(const std::filesystem::path& smb_conf) {

@@ -10,6 +10,8 @@ namespace lyr {
 // 15 characters. Nothing when the system has no usable host name.
 std::optional<std::string> ComputerName();
 std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name);
+// The host name as the operating system has it; nothing when it cannot say.
+std::optional<std::string> HostName();
 
 // The workgroup: "workgroup =" of the [global] section of smb.conf when present, else
 // "WORKGROUP"; upper-cased and cut to 15 characters like a computer name.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/ascii_case.h"
+#include "platform/log.h"
 #include "transport/md_mailslot_wait_thread.h"
 
 namespace lyr {
@@ -121,6 +122,8 @@ void TmdCustomMailSlot::ReadAndDispatch() {
         }
     } catch (...) {
         // Nothing is shown; the message is lost and the next one is delivered as usual.
+        LogCaughtException(LogSeverity::Error, "transport",
+                           "A message of mailslot " + FSlot + " is lost");
     }
     FreeMessage(buffer);
 }

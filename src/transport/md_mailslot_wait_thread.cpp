@@ -1,5 +1,6 @@
 #include "transport/md_mailslot_wait_thread.h"
 
+#include "platform/log.h"
 #include "transport/md_mailslot.h"
 
 namespace lyr {
@@ -54,6 +55,8 @@ void TmdMailSlotWaitThread::Execute() {
             delivered = ui_thread_.RunAndWait([this] { DispatchOnUiThread(); });
         } catch (...) {
             // The endpoint swallows its own errors; anything else must not end the process.
+            LogCaughtException(LogSeverity::Error, "transport",
+                               "Handing a mailslot message to the UI thread failed");
             delivered = true;
         }
         std::lock_guard lock(mutex_);

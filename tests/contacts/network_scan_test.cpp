@@ -7,6 +7,7 @@
 #include "contacts/fake_network.h"
 #include "contacts/recording_window.h"
 #include "platform/codepage.h"
+#include "platform/stderr_capture.h"
 #include "support/pumped_ui_thread.h"
 
 namespace lyr {
@@ -154,10 +155,13 @@ TEST_F(NetworkScanTest, AScanStartedAsTheLoopEndsNeverSearches) {
 TEST_F(NetworkScanTest, AFailedAnimationDoesNotStopTheScan) {
     AddTwoWorkgroups(network);
     window.animation_fails = true;
+    test::StderrCapture capture;
     scanner->StartNetworkScan();
     ASSERT_TRUE(FinishScan());
     EXPECT_EQ(list.Entries().size(), 6u);
     EXPECT_TRUE(list.Enabled());
+    const std::string trace = capture.Take();
+    EXPECT_EQ(test::LinesWith(trace, "The scan animation failed: no animation"), 1) << trace;
 }
 
 TEST_F(NetworkScanTest, TheRescanTimerRunsOnlyWhenOnWithATime) {

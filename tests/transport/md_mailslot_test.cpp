@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/linux/linux_mailslot_system.h"
+#include "platform/stderr_capture.h"
 #include "support/child_process.h"
 #include "support/ui_loop.h"
 #include "transport/fake_mailslots.h"
@@ -154,12 +155,16 @@ TEST_F(MailSlotTest, HandlerErrorLosesOnlyThatMessage) {
             log_.Add("text:" + text);
         };
     });
+    test::StderrCapture capture;
     for (const char* message : {"bad1", "good1", "bad2", "good2"}) {
         ASSERT_TRUE(Write(message));
     }
     ASSERT_TRUE(log_.WaitFor(5));
     Settle();
     EXPECT_EQ(Entries(), (Log{"open", "text:good1", "bin:good1", "text:good2", "bin:good2"}));
+    // Nobody is shown the loss, but it leaves a trace.
+    const std::string trace = capture.Take();
+    EXPECT_EQ(test::LinesWith(trace, "is lost: handler failed"), 2) << trace;
 }
 
 TEST_F(MailSlotTest, OversizedMessageIsDrainedWithoutAnyEvent) {

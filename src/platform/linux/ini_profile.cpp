@@ -12,6 +12,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {
@@ -70,6 +71,7 @@ std::string IniProfile::ReadString(const std::string& section, const std::string
         contents = ReadWholeFile(file_);
     } catch (const Exception&) {
         // An unreadable file reads like a missing one, as with the profile functions.
+        LogCaughtException(LogSeverity::Warning, "platform", "The profile reads as empty");
     }
     return ReadProfileText(contents.value_or(std::string()), section, key, default_value);
 }
@@ -82,6 +84,8 @@ void IniProfile::WriteString(const std::string& section, const std::string& key,
         WriteFileAtomically(
             file_, WriteProfileText(contents.value_or(std::string()), section, key, value));
     } catch (const Exception&) {
+        // The message shown names the file only; the reason goes here.
+        LogCaughtException(LogSeverity::Error, "platform", "The profile was not written");
         throw Exception(FormatMessage1(kUnableToWriteTo, file_.string()));
     }
 }

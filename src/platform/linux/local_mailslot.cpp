@@ -1,7 +1,5 @@
 #include "platform/linux/local_mailslot.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -46,11 +44,12 @@ std::optional<LocalMailslotConnection> LocalMailslotConnection::Open(std::string
     if (!IsUsableLocalSlotName(slot)) {
         return fail(LocalWriteResult::NoSuchSlot);
     }
-    int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    UniqueFd socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!socket) {
         return fail(LocalWriteResult::Failed);
     }
-    LocalMailslotConnection connection(fd);
+    const int fd = socket.get();
+    LocalMailslotConnection connection(std::move(socket));
     timeval timeout{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     auto target = MakeLocalMailslotAddress(slot);
@@ -62,20 +61,9 @@ std::optional<LocalMailslotConnection> LocalMailslotConnection::Open(std::string
     return connection;
 }
 
-LocalMailslotConnection::LocalMailslotConnection(LocalMailslotConnection&& other) noexcept
-    : socket_(other.socket_) {
-    other.socket_ = -1;
-}
-
-LocalMailslotConnection::~LocalMailslotConnection() {
-    if (socket_ >= 0) {
-        ::close(socket_);
-    }
-}
-
 LocalWriteResult LocalMailslotConnection::Send(std::string_view data) {
     for (;;) {
-        ssize_t sent = ::send(socket_, data.data(), data.size(), MSG_NOSIGNAL);
+        ssize_t sent = ::send(socket_.get(), data.data(), data.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) {
             continue;
         }

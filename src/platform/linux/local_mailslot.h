@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/unique_fd.h"
+
 namespace lyr {
 
 // A mailslot of this computer is a machine-wide datagram queue: a Unix datagram socket in the
@@ -36,15 +38,14 @@ public:
     // Nothing when nobody holds the slot or the name is unusable; `why` says which.
     static std::optional<LocalMailslotConnection> Open(std::string_view slot, int timeout_ms,
                                                        LocalWriteResult* why = nullptr);
-    LocalMailslotConnection(LocalMailslotConnection&& other) noexcept;
+    LocalMailslotConnection(LocalMailslotConnection&& other) noexcept = default;
     LocalMailslotConnection& operator=(LocalMailslotConnection&&) = delete;
-    ~LocalMailslotConnection();
 
     LocalWriteResult Send(std::string_view data);
 
 private:
-    explicit LocalMailslotConnection(int socket) : socket_(socket) {}
-    int socket_;
+    explicit LocalMailslotConnection(UniqueFd socket) : socket_(std::move(socket)) {}
+    UniqueFd socket_;
 };
 
 // Writes one whole message to the slot's queue. Waits at most `timeout_ms` for room in a full

@@ -33,27 +33,26 @@ std::unique_ptr<LocalMailslotReceiver> LocalMailslotReceiver::Create(std::string
         error = MailslotCreateError::BadName;
         return nullptr;
     }
-    int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (socket < 0) {
+    UniqueFd socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!socket) {
         error = MailslotCreateError::CannotOpen;
         return nullptr;
     }
     auto address = MakeLocalMailslotAddress(slot);
-    if (::bind(socket, reinterpret_cast<const sockaddr*>(&address.address), address.length) != 0) {
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address.address), address.length) !=
+        0) {
         error = errno == EADDRINUSE ? MailslotCreateError::AlreadyExists
                                     : MailslotCreateError::CannotOpen;
-        ::close(socket);
         return nullptr;
     }
-    RaiseReceiveBuffer(socket);
-    int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wake < 0) {
+    RaiseReceiveBuffer(socket.get());
+    UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wake) {
         error = MailslotCreateError::CannotOpen;
-        ::close(socket);
         return nullptr;
     }
     return std::unique_ptr<LocalMailslotReceiver>(
-        new LocalMailslotReceiver(socket, wake, max_size));
+        new LocalMailslotReceiver(std::move(socket), std::move(wake), max_size));
 }
 
 LocalMailslotReceiver::~LocalMailslotReceiver() {
@@ -71,7 +70,7 @@ std::optional<MailslotInfo> LocalMailslotReceiver::Info() {
     for (;;) {
         // A peek with MSG_TRUNC tells the next message's whole size, or that none waits, in one
         // call and without taking anything.
-        ssize_t next_size = ::recv(socket_, nullptr, 0, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
+        ssize_t next_size = ::recv(socket_.get(), nullptr, 0, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
         if (next_size < 0 && errno == EINTR) {
             continue;
         }
@@ -97,7 +96,8 @@ std::optional<size_t> LocalMailslotReceiver::Read(std::span<char> buffer) {
     }
     known_next_.reset();
     for (;;) {
-        ssize_t size = ::recv(socket_, buffer.data(), buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
+        ssize_t size =
+            ::recv(socket_.get(), buffer.data(), buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
         if (size < 0 && errno == EINTR) {
             continue;
         }
@@ -116,7 +116,7 @@ bool LocalMailslotReceiver::Wait() {
         }
         waiting_ = true;
     }
-    pollfd ready[2] = {{socket_, POLLIN, 0}, {wake_, POLLIN, 0}};
+    pollfd ready[2] = {{socket_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
     int result;
     do {
         result = ::poll(ready, 2, -1);
@@ -134,11 +134,11 @@ void LocalMailslotReceiver::Close() {
     }
     closed_ = true;
     uint64_t one = 1;
-    ssize_t ignored = ::write(wake_, &one, sizeof one);
+    ssize_t ignored = ::write(wake_.get(), &one, sizeof one);
     (void)ignored;
     wait_left_.wait(lock, [this] { return !waiting_; });
-    ::close(socket_);
-    ::close(wake_);
+    socket_.reset();
+    wake_.reset();
 }
 
 }  // namespace lyr

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "platform/linux/unique_fd.h"
 #include "platform/mailslot.h"
 
 namespace lyr {
@@ -23,11 +24,12 @@ public:
     void Close() override;
 
 private:
-    LocalMailslotReceiver(int socket, int wake, int32_t max_size)
-        : socket_(socket), wake_(wake), max_size_(max_size) {}
+    LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, int32_t max_size)
+        : socket_(std::move(socket)), wake_(std::move(wake)), max_size_(max_size) {}
 
-    const int socket_;
-    const int wake_;
+    // Released by Close, once no Wait polls them any more.
+    UniqueFd socket_;
+    UniqueFd wake_;
     const int32_t max_size_;
     std::optional<MailslotInfo> known_next_;  // the last Info that found a message waiting
 

@@ -8,6 +8,7 @@
 #include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {
@@ -443,6 +444,8 @@ void RegistryFile::Store(RegistryValue value) {
         std::filesystem::create_directories(file_.parent_path(), ignored);
         WriteFileAtomically(file_, FormatRegistryFile(values, key_path_));
     } catch (const Exception&) {
+        // The message shown names the value only; the reason goes here.
+        LogCaughtException(LogSeverity::Error, "platform", "The settings file was not written");
         throw Exception(FormatMessage1(kFailedToSetData, name));
     }
 }

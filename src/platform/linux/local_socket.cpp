@@ -1,0 +1,58 @@
+#include "platform/local_socket.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/linux/unique_fd.h"
+
+namespace lyr {
+namespace {
+
+bool WaitFor(int descriptor, short events, int timeout_milliseconds) {
+    pollfd entry{descriptor, events, 0};
+    int result;
+    do {
+        result = ::poll(&entry, 1, timeout_milliseconds);
+    } while (result < 0 && errno == EINTR);
+    return result > 0;
+}
+
+}  // namespace
+
+std::optional<std::string> AskLocalSocket(const std::string& path, std::string_view request,
+                                          size_t longest_answer, int timeout_milliseconds) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path))
+        return std::nullopt;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket)
+        return std::nullopt;
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
+        0) {
+        return std::nullopt;
+    }
+    if (::send(socket.get(), request.data(), request.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(request.size())) {
+        return std::nullopt;
+    }
+    std::string answer;
+    std::vector<char> buffer(longest_answer);
+    while (answer.find('\n') == std::string::npos && answer.size() < longest_answer) {
+        if (!WaitFor(socket.get(), POLLIN, timeout_milliseconds))
+            return std::nullopt;
+        ssize_t got = ::recv(socket.get(), buffer.data(), buffer.size(), 0);
+        if (got <= 0)
+            return std::nullopt;
+        answer.append(buffer.data(), static_cast<size_t>(got));
+    }
+    return answer;
+}
+
+}  // namespace lyr
