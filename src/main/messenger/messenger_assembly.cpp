@@ -22,6 +22,7 @@
 #include "ui/main_window/scan_views.h"
 #include "ui/program/error_report.h"
 #include "ui/program/qt_ui_thread.h"
+#include "ui/program/ui_log.h"
 
 namespace lyr {
 namespace {
@@ -54,7 +55,7 @@ void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbou
         neighbourhood.Join(mailslots.Network()->Service());
     if (status.network_owner)
         return;
-    std::fprintf(stderr, "lyrmessenger: %s\n", status.problem.c_str());
+    qCWarning(lcUi).noquote() << QString::fromStdString(status.problem);
     // Said once and without waiting: the program goes on with this computer's messages.
     auto* box = new QMessageBox(
         QMessageBox::Warning, QLatin1String(kProgramTitle),
@@ -164,7 +165,7 @@ void MessengerAssembly::Finish() {
     try {
         p.controller.FormDestroy();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "lyrmessenger: %s\n", error.what());
+        qCCritical(lcUi).noquote() << "shutdown:" << QString::fromUtf8(error.what());
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <QSessionManager>
 
-#include <cstdio>
 #include <memory>
 
 #include "app/instance_requests.h"
@@ -12,6 +11,7 @@
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
 #include "ui/program/session_end.h"
+#include "ui/program/ui_log.h"
 
 namespace lyr {
 namespace {
@@ -28,6 +28,7 @@ bool HandOverToRunningCopy(const std::string& socket_path) {
 }  // namespace
 
 int RunMessenger(int argc, char** argv) {
+    RouteQtMessagesToLog();
     MessengerApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(kProgramTitle));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -35,9 +36,8 @@ int RunMessenger(int argc, char** argv) {
     // Without a safe place for the token this copy runs as the only one, unprotected.
     const std::string socket_path = InstanceSocketPath();
     if (socket_path.empty())
-        std::fprintf(stderr,
-                     "lyrmessenger: no private place for the single-instance socket "
-                     "(set XDG_RUNTIME_DIR); running without it\n");
+        qCWarning(lcUi) << "no private place for the single-instance socket (set "
+                           "XDG_RUNTIME_DIR); running without it";
     else if (HandOverToRunningCopy(socket_path))
         return 0;
 
@@ -67,7 +67,7 @@ int RunMessenger(int argc, char** argv) {
         // A copy that started at the same moment holds it now.
         if (HandOverToRunningCopy(socket_path))
             return 0;
-        std::fprintf(stderr, "lyrmessenger: cannot listen on %s\n", socket_path.c_str());
+        qCWarning(lcUi).noquote() << "cannot listen on" << QString::fromStdString(socket_path);
     }
 
     // The session's end and the termination signals end the program as a log-off does: the

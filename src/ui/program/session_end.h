@@ -4,12 +4,13 @@
 
 #include <functional>
 
+#include "platform/termination_signals.h"
+
 class QSocketNotifier;
 
 namespace lyr {
 
-// SIGTERM and SIGINT as events of the UI thread: the handler writes the signal's number into a
-// pipe that the event loop watches, and `ending` runs there.
+// SIGTERM and SIGINT as events of the UI thread: `ending` runs there when one arrives.
 class TerminationSignals final : public QObject {
 public:
     explicit TerminationSignals(std::function<void()> ending, QObject* parent = nullptr);
@@ -17,6 +18,7 @@ public:
 
 private:
     std::function<void()> ending_;
+    TerminationSignalPipe signals_;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -1,0 +1,64 @@
+#include "platform/termination_signals.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/linux/unique_fd.h"
+
+namespace lyr {
+namespace {
+
+// The handler can reach only what is global; it writes the signal's number and nothing else.
+UniqueFd read_end;
+int write_end = -1;
+
+extern "C" void WriteSignalToPipe(int number) {
+    const int saved = errno;
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] ssize_t ignored = ::write(write_end, &byte, 1);
+    errno = saved;
+}
+
+void SetHandler(void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+TerminationSignalPipe::TerminationSignalPipe() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    read_end.reset(ends[0]);
+    write_end = ends[1];
+    SetHandler(WriteSignalToPipe);
+}
+
+TerminationSignalPipe::~TerminationSignalPipe() {
+    if (!read_end)
+        return;
+    SetHandler(SIG_DFL);
+    UniqueFd(std::exchange(write_end, -1)).reset();
+    read_end.reset();
+}
+
+int TerminationSignalPipe::ReadableFd() const {
+    return read_end.get();
+}
+
+void TerminationSignalPipe::Drain() {
+    char bytes[16];
+    while (::read(read_end.get(), bytes, sizeof(bytes)) > 0) {
+    }
+}
+
+}  // namespace lyr
