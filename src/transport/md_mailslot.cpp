@@ -9,21 +9,21 @@
 namespace lyr {
 
 TmdCustomMailSlot::TmdCustomMailSlot(MailslotSystem& system, UiThread& ui_thread)
-    : system_(system), ui_thread_(ui_thread), FServer("."), FSlot("mdMailSlot1") {
+    : system_(system), ui_thread_(ui_thread), server_("."), slot_("mdMailSlot1") {
     Close();
 }
 
 TmdCustomMailSlot::~TmdCustomMailSlot() {
     // No OnClose here: the handlers' owner may already be gone.
     StopWaitThread();
-    if (FHandle) {
-        FHandle->Close();
+    if (handle_) {
+        handle_->Close();
     }
 }
 
 void TmdCustomMailSlot::SetActive(bool Value) {
-    if (FLoading) {
-        FStreamedActive = Value;
+    if (loading_) {
+        streamed_active_ = Value;
     } else if (Value) {
         Open();
     } else {
@@ -32,77 +32,77 @@ void TmdCustomMailSlot::SetActive(bool Value) {
 }
 
 void TmdCustomMailSlot::Loaded() {
-    FLoading = false;
-    SetActive(FStreamedActive);
+    loading_ = false;
+    SetActive(streamed_active_);
 }
 
 void TmdCustomMailSlot::SetServer(const std::string& Value) {
-    if (EqualsIgnoringCase(Value, FServer)) {
+    if (EqualsIgnoringCase(Value, server_)) {
         return;
     }
-    FServer = Value;
-    if (FActive) {
+    server_ = Value;
+    if (active_) {
         Open();
     }
 }
 
 void TmdCustomMailSlot::SetSlot(const std::string& Value) {
-    if (EqualsIgnoringCase(Value, FSlot)) {
+    if (EqualsIgnoringCase(Value, slot_)) {
         return;
     }
-    FSlot = Value;
-    FSlotSet = true;
-    if (FActive) {
+    slot_ = Value;
+    slot_set_ = true;
+    if (active_) {
         Open();
     }
 }
 
 void TmdCustomMailSlot::SetMaxSize(int32_t Value) {
-    if (Value == FMaxSize) {
+    if (Value == max_size_) {
         return;
     }
-    FMaxSize = Value;
-    if (FActive) {
+    max_size_ = Value;
+    if (active_) {
         Open();
     }
 }
 
 void TmdCustomMailSlot::SetName(const std::string& Value) {
-    FName = Value;
-    if (!FSlotSet) {
+    name_ = Value;
+    if (!slot_set_) {
         SetSlot(Value);
-        FSlotSet = false;
+        slot_set_ = false;
     }
 }
 
 void TmdCustomMailSlot::CheckMessages() {
-    if (!FActive) {
+    if (!active_) {
         RaiseError("Not active");
     }
-    auto info = FHandle->Info();
+    auto info = handle_->Info();
     if (!info) {
         RaiseError("Error in GetMailSlotInfo");
     }
-    FNextSize = info->next_size;
-    FMessageCount = info->message_count;
+    next_size_ = info->next_size;
+    message_count_ = info->message_count;
 }
 
 bool TmdCustomMailSlot::ReadMessage(TmdMailSlotBuffer& Buffer) {
     CheckMessages();
-    if (FMessageCount == 0) {
+    if (message_count_ == 0) {
         RaiseError("No messages waiting");
     }
     FreeMessage(Buffer);
-    if (FNextSize > kLongestMessage) {
+    if (next_size_ > kLongestMessage) {
         // Left in the queue it would be met again at every turn and hold back every later one.
-        FHandle->Read({});
+        handle_->Read({});
         return false;
     }
-    Buffer.Size = static_cast<int32_t>(FNextSize);
+    Buffer.Size = static_cast<int32_t>(next_size_);
     Buffer.Data = std::make_unique<char[]>(static_cast<size_t>(Buffer.Size) + 1);
     Buffer.Len = Buffer.Size;
     Buffer.Ptr = Buffer.Data.get();
-    auto read = FHandle->Read({Buffer.Ptr, static_cast<size_t>(Buffer.Size)});
+    auto read = handle_->Read({Buffer.Ptr, static_cast<size_t>(Buffer.Size)});
     if (!read || *read != static_cast<size_t>(Buffer.Size)) {
         RaiseError("Error reading message");
     }
@@ -123,46 +123,46 @@ void TmdCustomMailSlot::ReadAndDispatch() {
     } catch (...) {
         // Nothing is shown; the message is lost and the next one is delivered as usual.
         LogCaughtException(LogSeverity::Error, "transport",
-                           "A message of mailslot " + FSlot + " is lost");
+                           "A message of mailslot " + slot_ + " is lost");
     }
     FreeMessage(buffer);
 }
 
 void TmdCustomMailSlot::Open() {
-    if (FActive) {
+    if (active_) {
         Close();
     }
     MailslotCreateError error = MailslotCreateError::CannotOpen;
-    FHandle = system_.Create(MakeMailslotPath(FServer, FSlot), FMaxSize, error);
-    FActive = FHandle != nullptr;
-    if (!FActive) {
+    handle_ = system_.Create(MakeMailslotPath(server_, slot_), max_size_, error);
+    active_ = handle_ != nullptr;
+    if (!active_) {
         RaiseError(error == MailslotCreateError::BadName         ? "Bad mailslot name"
                    : error == MailslotCreateError::AlreadyExists ? "Mailslot already exists"
                                                                  : "Cannot open mailslot");
     }
     // Started before OnOpen so that a failing handler cannot leave an open queue unwatched;
     // nothing is delivered before this call returns to the UI thread's loop.
-    if (!FWaitThread) {
-        FWaitThread = TmdMailSlotWaitThread::Start(*this, FHandle, ui_thread_);
+    if (!wait_thread_) {
+        wait_thread_ = TmdMailSlotWaitThread::Start(*this, handle_, ui_thread_);
     }
     DoOpen();
 }
 
 void TmdCustomMailSlot::Close() {
-    if (!FActive) {
+    if (!active_) {
         return;
     }
     StopWaitThread();
-    FHandle->Close();
-    FHandle.reset();
-    FActive = false;
+    handle_->Close();
+    handle_.reset();
+    active_ = false;
     DoClose();
 }
 
 void TmdCustomMailSlot::StopWaitThread() {
-    if (FWaitThread) {
-        FWaitThread->Terminate();
-        FWaitThread.reset();
+    if (wait_thread_) {
+        wait_thread_->Terminate();
+        wait_thread_.reset();
     }
 }
 

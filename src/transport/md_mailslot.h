@@ -51,24 +51,24 @@ public:
     TmdCustomMailSlot(const TmdCustomMailSlot&) = delete;
     TmdCustomMailSlot& operator=(const TmdCustomMailSlot&) = delete;
 
-    bool Active() const { return FActive; }
+    bool Active() const { return active_; }
     void SetActive(bool Value);
-    const std::string& Server() const { return FServer; }
+    const std::string& Server() const { return server_; }
     void SetServer(const std::string& Value);
-    const std::string& Slot() const { return FSlot; }
+    const std::string& Slot() const { return slot_; }
     void SetSlot(const std::string& Value);
-    int32_t MaxSize() const { return FMaxSize; }
+    int32_t MaxSize() const { return max_size_; }
     void SetMaxSize(int32_t Value);
-    uint32_t MessageCount() const { return FMessageCount; }
-    uint32_t NextSize() const { return FNextSize; }
-    bool SlotSet() const { return FSlotSet; }
-    const TmdMailSlotWaitThread* WaitThread() const { return FWaitThread.get(); }
+    uint32_t MessageCount() const { return message_count_; }
+    uint32_t NextSize() const { return next_size_; }
+    bool SlotSet() const { return slot_set_; }
+    const TmdMailSlotWaitThread* WaitThread() const { return wait_thread_.get(); }
 
     // The component's name; while Slot was never assigned, Slot follows it.
-    const std::string& Name() const { return FName; }
+    const std::string& Name() const { return name_; }
     void SetName(const std::string& Value);
     // While the stored properties are read, Active is only recorded; Loaded applies it.
-    void BeginLoading() { FLoading = true; }
+    void BeginLoading() { loading_ = true; }
     virtual void Loaded();
 
     void CheckMessages();
@@ -100,18 +100,18 @@ private:
     MailslotSystem& system_;
     UiThread& ui_thread_;
 
-    bool FStreamedActive = false;
-    bool FActive = false;
-    std::shared_ptr<MailslotReceiver> FHandle;  // empty while closed
-    int32_t FMaxSize = 0;
-    std::string FServer;
-    std::string FSlot;
-    uint32_t FMessageCount = 0;
-    uint32_t FNextSize = 0;
-    bool FSlotSet = false;
-    std::shared_ptr<TmdMailSlotWaitThread> FWaitThread;
-    std::string FName;
-    bool FLoading = false;
+    bool streamed_active_ = false;
+    bool active_ = false;
+    std::shared_ptr<MailslotReceiver> handle_;  // empty while closed
+    int32_t max_size_ = 0;
+    std::string server_;
+    std::string slot_;
+    uint32_t message_count_ = 0;
+    uint32_t next_size_ = 0;
+    bool slot_set_ = false;
+    std::shared_ptr<TmdMailSlotWaitThread> wait_thread_;
+    std::string name_;
+    bool loading_ = false;
 };
 
 // The general endpoint for program use.

@@ -26,11 +26,11 @@ void TmdMailSlotWaitThread::Terminate() {
     {
         std::lock_guard lock(mutex_);
         terminated_ = true;
-        FMailSlot = nullptr;
+        mail_slot_ = nullptr;
         can_join = !handing_over_;
     }
     // Ends a blocked wait; the handle is never waited on again after this.
-    FHandle->Close();
+    handle_->Close();
     if (!thread_.joinable()) {
         return;
     }
@@ -42,7 +42,7 @@ void TmdMailSlotWaitThread::Terminate() {
 }
 
 void TmdMailSlotWaitThread::Execute() {
-    while (FHandle->Wait()) {
+    while (handle_->Wait()) {
         {
             std::lock_guard lock(mutex_);
             if (terminated_) {
@@ -76,7 +76,7 @@ void TmdMailSlotWaitThread::DispatchOnUiThread() {
         TmdCustomMailSlot* mail_slot;
         {
             std::lock_guard lock(mutex_);
-            mail_slot = FMailSlot;
+            mail_slot = mail_slot_;
         }
         // Terminate runs on this same thread, so a live pointer stays live during the dispatch;
         // a handler that closed the endpoint has cleared it.
@@ -84,7 +84,7 @@ void TmdMailSlotWaitThread::DispatchOnUiThread() {
             return;
         }
         mail_slot->ReadAndDispatch();
-        auto waiting = FHandle->Info();
+        auto waiting = handle_->Info();
         if (!waiting || waiting->message_count == 0) {
             return;
         }

@@ -36,13 +36,13 @@ public:
 private:
     TmdMailSlotWaitThread(TmdCustomMailSlot& MailSlot, std::shared_ptr<MailslotReceiver> Handle,
                           UiThread& ui_thread)
-        : FMailSlot(&MailSlot), FHandle(std::move(Handle)), ui_thread_(ui_thread) {}
+        : mail_slot_(&MailSlot), handle_(std::move(Handle)), ui_thread_(ui_thread) {}
 
     void Execute();
     void DispatchOnUiThread();
 
-    TmdCustomMailSlot* FMailSlot;                     // null once terminated
-    const std::shared_ptr<MailslotReceiver> FHandle;  // the thread's own copy
+    TmdCustomMailSlot* mail_slot_;                    // null once terminated
+    const std::shared_ptr<MailslotReceiver> handle_;  // the thread's own copy
     UiThread& ui_thread_;
 
     std::mutex mutex_;

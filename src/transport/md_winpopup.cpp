@@ -18,9 +18,9 @@ void TmdCustomWinPopup::DoBinMessageAvail(const char* Data, int32_t Len) {
     std::string_view datagram(Data, static_cast<size_t>(Len));
     std::string crc = CrcText(Crc16Arc(datagram));
     uint32_t now = tick_();
-    bool repeat = IsRepeatDatagram(crc, now, FLastCrc, FLastTick);
+    bool repeat = IsRepeatDatagram(crc, now, last_crc_, FLastTick);
     FLastTick = now;
-    FLastCrc = crc;
+    last_crc_ = crc;
     if (repeat) {
         return;
     }

@@ -24,14 +24,14 @@ public:
     TwpMessage OnMessage;
 
     // Kept across closing and reopening.
-    const std::string& LastCrc() const { return FLastCrc; }
+    const std::string& LastCrc() const { return last_crc_; }
     uint32_t LastTick() const { return FLastTick; }
 
 protected:
     void DoBinMessageAvail(const char* Data, int32_t Len) override;
 
 private:
-    std::string FLastCrc;
+    std::string last_crc_;
     uint32_t FLastTick = 0;
     TickSource tick_;
 };

@@ -100,7 +100,8 @@ struct MessengerAssembly::Parts {
                  .folders = folders,
                  .users = users,
                  .scanner = scanner,
-                 .rescan_timer = rescan_timer}),
+                 .rescan_timer = rescan_timer,
+                 .controller = controller}),
           controller({window, window, shell, window, shell},
                      {.options = options,
                       .identity = identity,
@@ -112,8 +113,6 @@ struct MessengerAssembly::Parts {
                       .user_list = users,
                       .network_scan = scanner}) {
         window.SetUserList(&users);
-        window.SetController(&controller);
-        shell.SetController(&controller);
     }
 
     SpecialFolders folders;

@@ -130,13 +130,8 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
     panel5Layout->addWidget(RecText_);
 
     SendText_->setObjectName("SendText");
-    SendText_->on_key_up = [this](int key, bool ctrl_held) {
-        static const Control sendText{};
-        RunCommand([&] { controller_->SendTextKeyUp(sendText, key, ctrl_held); });
-    };
-    RecText_->on_key_down = [this](int key) {
-        RunCommand([&] { controller_->RecTextKeyDown(key); });
-    };
+    SendText_->on_key_up = [this](int key, bool ctrl_held) { emit SendTextKeyUp(key, ctrl_held); };
+    RecText_->on_key_down = [this](int key) { emit RecTextKeyDown(key); };
     Splitter2_->addWidget(Panel5_);
     Splitter2_->addWidget(SendText_);
     Splitter2_->setStretchFactor(0, 0);
@@ -175,39 +170,27 @@ TMainmgrForm::~TMainmgrForm() = default;
 void TMainmgrForm::WireCaptionButtons() {
     connect(Button(CaptionButton::Close), &QAbstractButton::clicked, this,
             [this] { HideMainWindow(); });
-    connect(Button(CaptionButton::Reply), &QAbstractButton::clicked, this, [this] {
-        static const Control reply{};
-        RunCommand([this] { controller_->ReplyMsg(&reply); });
-    });
-    connect(Button(CaptionButton::Send), &QAbstractButton::clicked, this, [this] {
-        static const Control send{};
-        RunCommand([this] { controller_->SendMsg(&send); });
-    });
+    connect(Button(CaptionButton::Reply), &QAbstractButton::clicked, this,
+            &TMainmgrForm::ReplyClicked);
+    connect(Button(CaptionButton::Send), &QAbstractButton::clicked, this,
+            &TMainmgrForm::SendClicked);
     connect(Button(CaptionButton::Previous), &QAbstractButton::clicked, this,
-            [this] { RunCommand([this] { controller_->PrevMsg(); }); });
+            &TMainmgrForm::PreviousClicked);
     connect(Button(CaptionButton::Next), &QAbstractButton::clicked, this,
-            [this] { RunCommand([this] { controller_->NextMsg(); }); });
-    connect(Button(CaptionButton::Clear), &QAbstractButton::clicked, this, [this] {
-        static const Control clear{};
-        RunCommand([this] { controller_->DeleteMsg(&clear); });
-    });
-}
-
-void TMainmgrForm::RunCommand(const std::function<void()>& command) {
-    if (controller_ != nullptr)
-        command();
+            &TMainmgrForm::NextClicked);
+    connect(Button(CaptionButton::Clear), &QAbstractButton::clicked, this,
+            &TMainmgrForm::ClearClicked);
 }
 
 void TMainmgrForm::showEvent(QShowEvent* event) {
     // The program has no taskbar button; it lives in the tray.
     KeepOffTaskbar(*this);
     SkinnedFrame::showEvent(event);
-    RunCommand([this] { controller_->FormShow(); });
+    emit Showing();
     emit Shown();
 }
 
 void TMainmgrForm::SetUserList(UserList* list) {
-    userList_ = list;
     UserList_->SetList(list);
 }
 

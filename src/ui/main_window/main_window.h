@@ -48,8 +48,7 @@ public:
     explicit TMainmgrForm(TOptions& options);
     ~TMainmgrForm() override;
 
-    // The parts made after the window, which its actions reach.
-    void SetController(MainWindowController* controller) { controller_ = controller; }
+    // The list the user list control shows, made after the window.
     void SetUserList(UserList* list);
     // The window that shows a message when WindowType is 2.
     void SetMessageWindow(TMsgForm* window) { messageWindow_ = window; }
@@ -128,8 +127,18 @@ public:
 signals:
     // The corner of the frame asked for the main menu.
     void MainMenuRequested(QPoint globalPosition);
-    // The window has become visible.
+    // The window is becoming visible: first Showing (the start-up's FormShow), then Shown.
+    void Showing();
     void Shown();
+    // The user's actions, for the controller: the caption buttons and the panes' keys
+    // (virtual-key codes as the controller knows them: Enter 13, Delete 46).
+    void ReplyClicked();
+    void SendClicked();
+    void PreviousClicked();
+    void NextClicked();
+    void ClearClicked();
+    void SendTextKeyUp(int key, bool ctrl_held);
+    void RecTextKeyDown(int key);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -137,12 +146,9 @@ protected:
 private:
     void WireCaptionButtons();
     void ShowSkinColors();
-    void RunCommand(const std::function<void()>& command);
     MessagePane* PaneOf(Pane pane) const;
 
     TOptions& options_;
-    MainWindowController* controller_ = nullptr;
-    UserList* userList_ = nullptr;
     TMsgForm* messageWindow_ = nullptr;
     ScanAnimation* scanAnimation_ = nullptr;
     bool showOnStart_ = true;

@@ -61,6 +61,7 @@ MainWindowShell::MainWindowShell(const MainWindowShellParts& parts)
     : parts_(parts), menus_(&parts.window), links_(menus_.UrlPopupMenu()) {
     tray_.SetMenu(menus_.TrayMenu());
     InstallContextMenus();
+    ConnectMenus();
     connect(&tray_, &TrayIcon::TrayIconClick, this, &MainWindowShell::TrayIconClick);
     connect(&hotKey_, &GlobalHotKey::HotKeyPressed, this, &MainWindowShell::HotKeyPressed);
     // While the about box is open it stays above the main window whenever that is shown.
@@ -105,13 +106,8 @@ void MainWindowShell::InstallContextMenus() {
     MainWindowMenus::InstallShortcuts(menus_.RecTextPopupMenu(), window.RecTextPane());
 }
 
-void MainWindowShell::SetController(MainWindowController* controller) {
-    controller_ = controller;
-    ConnectMenus();
-}
-
 void MainWindowShell::ConnectMenus() {
-    MainWindowController& c = *controller_;
+    MainWindowController& c = parts_.controller;
     MainWindowMenus* m = &menus_;
     using M = MainWindowMenus;
     connect(m, &M::N1Click, this, &MainWindowShell::N1Click);
@@ -140,6 +136,19 @@ void MainWindowShell::ConnectMenus() {
     connect(m, &M::ExportMenuItemClick, this, [&c] { c.ExportMenuItemClick(); });
     connect(m, &M::N20Click, &links_, &UrlLinks::N20Click);
     connect(m, &M::N21Click, &links_, &UrlLinks::N21Click);
+
+    // The main window's own buttons and keys; each of them stands for one control.
+    static const Control reply{}, send{}, clear{}, sendText{};
+    TMainmgrForm* w = &parts_.window;
+    connect(w, &TMainmgrForm::Showing, this, [&c] { c.FormShow(); });
+    connect(w, &TMainmgrForm::ReplyClicked, this, [&c] { c.ReplyMsg(&reply); });
+    connect(w, &TMainmgrForm::SendClicked, this, [&c] { c.SendMsg(&send); });
+    connect(w, &TMainmgrForm::PreviousClicked, this, [&c] { c.PrevMsg(); });
+    connect(w, &TMainmgrForm::NextClicked, this, [&c] { c.NextMsg(); });
+    connect(w, &TMainmgrForm::ClearClicked, this, [&c] { c.DeleteMsg(&clear); });
+    connect(w, &TMainmgrForm::SendTextKeyUp, this,
+            [&c](int key, bool ctrl_held) { c.SendTextKeyUp(sendText, key, ctrl_held); });
+    connect(w, &TMainmgrForm::RecTextKeyDown, this, [&c](int key) { c.RecTextKeyDown(key); });
 }
 
 void MainWindowShell::CreateForms() {
@@ -258,10 +267,8 @@ void MainWindowShell::UpdateHotKey() {
 }
 
 void MainWindowShell::EnableSetTextOnStartTimer() {
-    QTimer::singleShot(kSetTextOnStartMs, this, [this] {
-        if (controller_ != nullptr)
-            controller_->SetTextOnStartTimer();
-    });
+    QTimer::singleShot(kSetTextOnStartMs, this,
+                       [this] { parts_.controller.SetTextOnStartTimer(); });
 }
 
 void MainWindowShell::MessageBeep(std::uint32_t) {
@@ -269,11 +276,11 @@ void MainWindowShell::MessageBeep(std::uint32_t) {
 }
 
 std::vector<std::string>& MainWindowShell::ReplyList() {
-    return controller_ != nullptr ? controller_->ReplyList() : noLines_;
+    return parts_.controller.ReplyList();
 }
 
 std::vector<std::string>& MainWindowShell::MacroList() {
-    return controller_ != nullptr ? controller_->MacroList() : noLines_;
+    return parts_.controller.MacroList();
 }
 
 QList<QPixmap> MainWindowShell::UserIcons() const {

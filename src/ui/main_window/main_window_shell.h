@@ -40,6 +40,9 @@ struct MainWindowShellParts {
     UserList& users;
     NetworkScanner& scanner;
     RescanServersTimer& rescan_timer;
+    // Made after the shell, which is its tray and shell view: the shell calls it only on the
+    // user's actions and the timers the controller itself starts.
+    MainWindowController& controller;
 };
 
 // Everything around the main window through which the user reaches the program: the tray icon,
@@ -56,8 +59,6 @@ public:
     explicit MainWindowShell(const MainWindowShellParts& parts);
     ~MainWindowShell() override;
 
-    // Connects the menus to the controller; before this their items do nothing.
-    void SetController(MainWindowController* controller);
     // The windows made after the main window's start-up, in this order: the message window, the
     // add-user dialog, the settings dialog (which reads the quick replies the start-up loaded).
     void CreateForms();
@@ -123,7 +124,6 @@ private:
     int ShowSetupForm();
 
     MainWindowShellParts parts_;
-    MainWindowController* controller_ = nullptr;
     MainWindowMenus menus_;
     TrayIcon tray_;
     GlobalHotKey hotKey_;
@@ -132,8 +132,7 @@ private:
     TMsgForm* msgForm_ = nullptr;
     TAddUserDlg* addUserDlg_ = nullptr;
     TSetupForm* setupForm_ = nullptr;
-    QPointer<TAboutForm> aboutBox_;     // set while the about box is open
-    std::vector<std::string> noLines_;  // the lists before there is a controller
+    QPointer<TAboutForm> aboutBox_;  // set while the about box is open
     bool windowShown_ = false;
 };
 

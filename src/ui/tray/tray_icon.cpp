@@ -22,7 +22,7 @@ QList<QIcon> IconsOf(const QList<QImage>& images) {
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent),
       images_(IconsOf(TrayIconImages())),
-      animation_images_(IconsOf(ReceiveAnimationImages())),
+      animationImages_(IconsOf(ReceiveAnimationImages())),
       hostWatcher_(new TrayHostWatcher(this)) {
     animation_.setInterval(kAnimationIntervalMs);
     connect(&animation_, &QTimer::timeout, this, &TrayIcon::NextFrame);
@@ -60,7 +60,7 @@ void TrayIcon::StartAnimation() {
         return;
     }
     frame_ = 0;
-    icon_.setIcon(animation_images_.value(frame_));
+    icon_.setIcon(animationImages_.value(frame_));
     animation_.start();
 }
 
@@ -103,8 +103,8 @@ void TrayIcon::ShowCurrentImage() {
 }
 
 void TrayIcon::NextFrame() {
-    frame_ = (frame_ + 1) % static_cast<int>(animation_images_.size());
-    icon_.setIcon(animation_images_.value(frame_));
+    frame_ = (frame_ + 1) % static_cast<int>(animationImages_.size());
+    icon_.setIcon(animationImages_.value(frame_));
 }
 
 }  // namespace lyr

@@ -64,7 +64,7 @@ private:
 
     QSystemTrayIcon icon_;
     QList<QIcon> images_;
-    QList<QIcon> animation_images_;
+    QList<QIcon> animationImages_;
     QTimer animation_;
     QPointer<QMenu> menu_;
     TrayHostWatcher* hostWatcher_;
