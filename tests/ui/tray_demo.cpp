@@ -109,6 +109,9 @@ int main(int argc, char** argv) {
         Report("N3Click");
         application.quit();
     });
+    QObject::connect(menus.TrayMenu(), &QMenu::hovered, [&](QAction* action) {
+        Report(QStringLiteral("menu-hovered %1").arg(action->objectName()));
+    });
     QObject::connect(menus.TrayMenu(), &QMenu::aboutToShow, [&] {
         QTimer::singleShot(400, [&] {
             Report("tray-menu-shown");
@@ -123,7 +126,10 @@ int main(int argc, char** argv) {
                 }
             }
             menu->setActiveAction(menus.Item("N4"));
-            QTimer::singleShot(200, [&] { SaveScreen(shots.filePath("tray-menu.png")); });
+            QTimer::singleShot(200, [&] {
+                SaveScreen(shots.filePath("tray-menu.png"));
+                Report("tray-menu-saved");
+            });
         });
     });
 

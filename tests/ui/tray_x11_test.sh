@@ -53,6 +53,21 @@ wait_for() {
 
 said() { grep -cEx -- "$1" "$work/out" || true; }
 
+# wait_active NAME [NOT_ID]: until the window in front is called NAME (and is not the window
+# NOT_ID); the window manager activates a window a moment after it is mapped.
+wait_active() {
+    local active
+    for _ in $(seq 50); do
+        active=$(xdotool getactivewindow 2>/dev/null || true)
+        if [ -n "$active" ] && [ "$active" != "${2:-}" ] &&
+            [ "$(xdotool getwindowname "$active" 2>/dev/null)" = "$1" ]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the window in front is '$(xdotool getactivewindow getwindowname 2>/dev/null)', not '$1'"
+}
+
 # A display of our own; Xvfb picks a free number and writes it to fd 3.
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
@@ -94,7 +109,7 @@ icon_y=$((y + h / 2))
 xdotool mousemove "$icon_x" "$icon_y" click 3
 wait_for "tray-menu-shown"
 wait_for "menu-item N3 [0-9]+ [0-9]+"
-sleep 0.5
+wait_for "tray-menu-saved"
 [ -s "$work/tray-menu.png" ] || fail "no picture of the tray menu"
 xdotool key Escape
 
@@ -104,7 +119,8 @@ wait_for "hidden"
 xdotool key ctrl+alt+m
 wait_for "hotkey 8467"
 wait_for "window-active"
-[ "$(xdotool getactivewindow getwindowname)" = "Lyr Messenger" ] || fail "the window is not in front"
+wait_active "Lyr Messenger"
+main_window=$(xdotool getactivewindow)
 echo hide >&4
 wait_for "hidden" 2
 xdotool key Caps_Lock ctrl+alt+m Caps_Lock
@@ -151,8 +167,7 @@ wait_for "N1Click"
 # The message window comes up in front and Esc closes it with result 1.
 echo message >&4
 wait_for "message-shown"
-sleep 0.3
-[ "$(xdotool getactivewindow getwindowname)" = "Lyr Messenger" ] || fail "the message window is not in front"
+wait_active "Lyr Messenger" "$main_window"
 xdotool key Escape
 wait_for "message-closed 1"
 
@@ -171,7 +186,7 @@ xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
 wait_for "tray-menu-shown" 2
 read -r _ _ item_x item_y < <(grep -Ex "menu-item N3 .*" "$work/out" | tail -n1)
 xdotool mousemove "$item_x" "$item_y"
-sleep 0.3
+wait_for "menu-hovered N3"
 xdotool click 1
 wait_for "N3Click"
 for _ in $(seq 50); do
