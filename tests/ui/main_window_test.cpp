@@ -1,10 +1,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocalServer>
+#include <QMenu>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -21,10 +25,13 @@
 #include "platform/linux/registry_file.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs/add_user_dialog.h"
+#include "ui/dialogs/msg_form.h"
 #include "ui/main_window/main_window.h"
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
+#include "ui/program/qt_translations.h"
 #include "ui/program/qt_ui_thread.h"
+#include "ui/tray/tray_icon.h"
 
 namespace lyr {
 namespace {
@@ -144,6 +151,89 @@ private slots:
         QVERIFY(!users_->Entries()[3].Checked);
         QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(40, 2 * 16 + 8));
         QVERIFY(!users_->Entries()[2].Checked);
+    }
+
+    // A double click is two presses: the row is ticked and unticked again, as two clicks do.
+    // (Through the window, as a real mouse comes: Qt delivers the second press as a double
+    // click only.)
+    void aDoubleClickIsTwoPresses() {
+        users_->Replace(
+            {Entry("Вся сеть", "", 0), Entry("OFFICE", "OFFICE", 1), Entry("PC1", "OFFICE", 2)});
+        QWidget* viewport = window_->UserListControl()->viewport();
+        QTest::mouseDClick(window_->windowHandle(), Qt::LeftButton, {},
+                           viewport->mapTo(window_.get(), QPoint(40, 2 * 16 + 8)));
+        QVERIFY(!users_->Entries()[2].Checked);
+        QCOMPARE(window_->InfoTextLabel()->text(), QString::fromUtf8("Выбрано: 0"));
+        QCOMPARE(window_->UserListControl()->toolTip(), QString::fromUtf8("Список пользователей."));
+    }
+
+    // Whatever broke a line of the entry pane, the text sent and stored breaks it with CR LF.
+    void lineBreaksOfTheEntryPaneAreCrLf() {
+        MessagePane* pane = window_->SendTextPane();
+        pane->setFocus();
+        QTest::keyClicks(pane, "a");
+        QTest::keyClick(pane, Qt::Key_Return, Qt::ShiftModifier);  // a line separator
+        QTest::keyClicks(pane, "b");
+        QTest::keyClick(pane, Qt::Key_Return);
+        QTest::keyClicks(pane, "c");
+        QCOMPARE(window_->SendText(), std::string("a\r\nb\r\nc"));
+        pane->clear();
+        pane->insertPlainText(QStringLiteral("x\ny\rz\r\nw"));  // a paste
+        QCOMPARE(window_->SendText(), std::string("x\r\ny\r\nz\r\nw"));
+    }
+
+    // A sender and a text from the network, full of markup, reach the user as typed: in the
+    // box (on top of every window, its lines kept), the sender panel, the message window's
+    // status panel and the tray's hint.
+    void hostileTextIsShownPlainEverywhere() {
+        const QString evil =
+            QString::fromUtf8("<b>EVIL</b> <a href=\"http://x\">x</a> <img src=\"file:///etc\">");
+        const std::string wire = Ansi(evil.toUtf8().constData());
+        qunsetenv("LYR_MESSAGE_BOXES");
+        QString shown;
+        bool plain = false, onTop = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            shown = box->text();
+            plain = box->textFormat() == Qt::PlainText;
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            box->accept();
+        });
+        window_->ShowMessageBox(
+            {wire + "\r\n" + wire, "Lyr Messenger", BoxIcon::Information, true});
+        QVERIFY(plain);
+        QVERIFY(onTop);
+        QCOMPARE(shown, evil + u'\n' + evil);
+
+        window_->SetFromPanelCaption(wire);
+        QCOMPARE(window_->FromPanelLabel()->textFormat(), Qt::PlainText);
+
+        TMsgForm form;
+        form.SetContents(evil, evil, 0xFFFFFF, 0);
+        for (QLabel* label : form.findChildren<QLabel*>()) {
+            if (label->text() == evil)
+                QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+
+        TrayIcon tray;
+        tray.SetHint(evil);
+        QTextDocument hint;
+        hint.setHtml(tray.Hint());
+        QCOMPARE(hint.toPlainText(), evil);
+    }
+
+    // Qt's own menus and dialogs speak Russian too.
+    void qtsOwnTextsAreRussian() {
+        QVERIFY(LoadQtRussianTranslations());
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts << action->text().section(u'\t', 0, 0);
+        QVERIFY2(texts.contains(QString::fromUtf8("&Копировать")), qPrintable(texts.join(u'|')));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"),
+                 QString::fromUtf8("Перейти к:"));
     }
 
     void theSplittersKeepTheirLimits() {

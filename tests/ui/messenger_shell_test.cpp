@@ -122,6 +122,18 @@ private slots:
         QVERIFY(!program_->Window().isVisible());
     }
 
+    // The pane that takes the focus says what it is for in the status line.
+    void aPaneThatTakesTheFocusSaysSo() {
+        StartProgram([](TOptions& options) { options.SetMinOnStart(false); });
+        TMainmgrForm& window = program_->Window();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.SendTextPane()->setFocus();
+        QTRY_COMPARE(window.InfoTextLabel()->text(), QString::fromUtf8("Ввод сообщения..."));
+        window.RecTextPane()->setFocus();
+        QTRY_COMPARE(window.InfoTextLabel()->text(), QString::fromUtf8("Входящие: 0/0"));
+    }
+
     void presenceItemsChangeStateTrayAndMarks() {
         StartProgram([](TOptions& options) { options.SetMinOnStart(false); });
         QVERIFY(program_->Window().isVisible());

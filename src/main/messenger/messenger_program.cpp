@@ -10,6 +10,7 @@
 #include "messaging/main_window_controller.h"
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
+#include "ui/program/qt_translations.h"
 #include "ui/program/session_end.h"
 #include "ui/program/ui_log.h"
 
@@ -32,6 +33,7 @@ int RunMessenger(int argc, char** argv) {
     MessengerApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(kProgramTitle));
     QApplication::setQuitOnLastWindowClosed(false);
+    LoadQtRussianTranslations();
 
     // Without a safe place for the token this copy runs as the only one, unprotected.
     const std::string socket_path = InstanceSocketPath();

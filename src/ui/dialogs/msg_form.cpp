@@ -60,6 +60,7 @@ TMsgForm::TMsgForm(QWidget* parent)
         panels_[index] = new QLabel(texts[index], statusBar_);
         panels_[index]->setFixedWidth(kStatusPanelWidths[index]);
         panels_[index]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panels_[index]->setTextFormat(Qt::PlainText);  // the sender's name comes from the wire
         statusBar_->addWidget(panels_[index]);
     }
     panels_[0]->setAlignment(Qt::AlignCenter);

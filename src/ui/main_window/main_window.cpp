@@ -65,6 +65,13 @@ int VirtualKeyOf(const QKeyEvent* event) {
 
 }  // namespace
 
+void MessagePane::focusInEvent(QFocusEvent* event) {
+    LinkTextPane::focusInEvent(event);
+    if (on_enter) {
+        on_enter();
+    }
+}
+
 void MessagePane::keyPressEvent(QKeyEvent* event) {
     const int key = VirtualKeyOf(event);
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
@@ -124,6 +131,7 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
     FromPanel_->setTextFormat(Qt::PlainText);
     FromPanelButton_->setToolTip(QStringLiteral("Спрятать панель"));
     panel5Layout->addWidget(FromPanel_);
+    FromPanel_->setTextFormat(Qt::PlainText);  // names and dates from the wire
     RecText_->setObjectName("RecText");
     RecText_->setReadOnly(true);
     RecText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -132,6 +140,8 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
     SendText_->setObjectName("SendText");
     SendText_->on_key_up = [this](int key, bool ctrl_held) { emit SendTextKeyUp(key, ctrl_held); };
     RecText_->on_key_down = [this](int key) { emit RecTextKeyDown(key); };
+    SendText_->on_enter = [this] { emit SendTextEntered(); };
+    RecText_->on_enter = [this] { emit RecTextEntered(); };
     Splitter2_->addWidget(Panel5_);
     Splitter2_->addWidget(SendText_);
     Splitter2_->setStretchFactor(0, 0);
@@ -390,7 +400,8 @@ void TMainmgrForm::SetInfoText(const std::string& text) {
 }
 
 void TMainmgrForm::ShowMessageBox(const MessageBoxRequest& box) {
-    lyr::ShowMessageBox(ToQtIcon(box.Icon), FromAnsi(box.Title), FromAnsi(box.Text));
+    lyr::ShowMessageBox(ToQtIcon(box.Icon), FromAnsi(box.Title), PaneTextFromCore(box.Text),
+                        box.TopmostForeground);
 }
 
 void TMainmgrForm::ShowMessageWindow(const MessageWindowRequest& window) {

@@ -28,8 +28,11 @@ public:
     // Keys as the controller knows them (virtual-key codes: Enter 13, Delete 46).
     std::function<void(int key, bool ctrl_held)> on_key_up;
     std::function<void(int key)> on_key_down;
+    // The pane has taken the keyboard focus.
+    std::function<void()> on_enter;
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 };
@@ -139,6 +142,9 @@ signals:
     void ClearClicked();
     void SendTextKeyUp(int key, bool ctrl_held);
     void RecTextKeyDown(int key);
+    // A pane has taken the keyboard focus.
+    void SendTextEntered();
+    void RecTextEntered();
 
 protected:
     void showEvent(QShowEvent* event) override;

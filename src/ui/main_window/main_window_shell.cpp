@@ -149,6 +149,8 @@ void MainWindowShell::ConnectMenus() {
     connect(w, &TMainmgrForm::SendTextKeyUp, this,
             [&c](int key, bool ctrl_held) { c.SendTextKeyUp(sendText, key, ctrl_held); });
     connect(w, &TMainmgrForm::RecTextKeyDown, this, [&c](int key) { c.RecTextKeyDown(key); });
+    connect(w, &TMainmgrForm::SendTextEntered, this, [&c] { c.SendTextEnter(); });
+    connect(w, &TMainmgrForm::RecTextEntered, this, [&c] { c.RecTextEnter(); });
 }
 
 void MainWindowShell::CreateForms() {

@@ -113,6 +113,7 @@ UserListWidget::UserListWidget(QWidget* parent) : QListView(parent), model_(this
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMinimumWidth(20);
+    setToolTip(QStringLiteral("Список пользователей."));
 }
 
 void UserListWidget::SetList(UserList* list) {

@@ -49,6 +49,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // The second press of a double click is a press like any other.
+    void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
 
 private:
     UserListModel model_;

@@ -57,8 +57,15 @@ void LinkTextPane::SetText(const QString& text) {
 }
 
 QString LinkTextPane::Text() const {
+    // Lines end in CR LF, whatever broke them: Enter (a paragraph separator), Shift+Enter (a
+    // line separator), or a lone LF or CR that a paste brought.
     QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    for (const QChar separator :
+         {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator), QChar(u'\r')}) {
+        text.replace(separator, QLatin1Char('\n'));
+    }
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return text;
 }
 

@@ -16,13 +16,17 @@ bool MessageBoxesGoToStandardError() {
     return qEnvironmentVariable("LYR_MESSAGE_BOXES") == QStringLiteral("stderr");
 }
 
-void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text) {
+void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                    bool on_top) {
     if (MessageBoxesGoToStandardError()) {
         std::fprintf(stderr, "%s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
         std::fflush(stderr);
         return;
     }
     QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    if (on_top)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 

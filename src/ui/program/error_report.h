@@ -14,9 +14,12 @@ QString ErrorReportText(const QString& message);
 // written to the standard error and nothing waits for a click.
 bool MessageBoxesGoToStandardError();
 
-// A message box without owner. With LYR_MESSAGE_BOXES=stderr in the environment (the tests)
-// it is written to the standard error instead ("TITLE: TEXT") and nothing blocks.
-void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text);
+// A message box without owner. Its text is plain text, whatever it holds (it may come from the
+// network); `on_top` keeps it above every other window. With LYR_MESSAGE_BOXES=stderr in the
+// environment (the tests) it is written to the standard error instead ("TITLE: TEXT") and
+// nothing blocks.
+void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                    bool on_top = false);
 
 // The default error report: "Zendry Messenger", the error icon, ErrorReportText(message).
 void ReportErrorInBox(const QString& message);

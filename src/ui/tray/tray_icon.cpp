@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QPixmap>
 
+#include "ui/plain_text.h"
 #include "ui/tray/artwork.h"
 #include "ui/tray/tray_host_watcher.h"
 
@@ -52,7 +53,7 @@ void TrayIcon::SetImageIndex(int index) {
 }
 
 void TrayIcon::SetHint(const QString& hint) {
-    icon_.setToolTip(hint);
+    icon_.setToolTip(PlainToolTip(hint));
 }
 
 void TrayIcon::StartAnimation() {
