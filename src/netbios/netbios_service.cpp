@@ -637,12 +637,13 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
             if (packet.additional.empty() || !HoldsActive(question.name.name, &group)) {
                 break;
             }
+            // The answer carries the claimant's own record, as RFC 1002 nodes send it; that
+            // it comes from us tells who holds the name.
             auto owners = ParseNameOwners(packet.additional.front().data);
-            bool claim_is_group = owners && owners->front().IsGroup();
-            if (!group || !claim_is_group) {
+            NameOwner claim = owners ? owners->front() : NameOwner{0, source};
+            if (!group || !claim.IsGroup()) {
                 SendNamePacket(
-                    MakeNegativeRegistrationResponse(packet.transaction_id, question.name,
-                                                     {group ? kNameGroup : uint16_t{0}, own}),
+                    MakeNegativeRegistrationResponse(packet.transaction_id, question.name, claim),
                     source, source_port);
             }
             break;
@@ -687,7 +688,8 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
     if (packet.Opcode() != NameOpcode::Registration || packet.Rcode() == 0) {
         return;
     }
-    uint32_t owner = owners ? owners->front().address : source;
+    // A refusal carries the record of our own request; the holder is the node it comes from.
+    uint32_t owner = source;
     std::unique_lock lock(mutex_);
     for (auto it = registrations_.begin(); it != registrations_.end(); ++it) {
         HeldName& held = names_[it->name_index];

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -146,7 +149,11 @@ TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
     ASSERT_TRUE(defence);
     EXPECT_EQ(defence->transaction_id, 0x2221);
     EXPECT_EQ(defence->Rcode(), kRcodeActive);
-    EXPECT_EQ(ParseNameOwners(defence->answers.at(0).data)->at(0).address, kLoopback);
+    // As RFC 1002 nodes answer: the record of the claim itself, the claimant's address in it.
+    ASSERT_EQ(defence->answers.size(), 1u);
+    EXPECT_EQ(defence->answers[0].name, Name("PC1", 3));
+    EXPECT_EQ(defence->answers[0].type, kTypeNb);
+    EXPECT_EQ(ParseNameOwners(defence->answers[0].data), (std::vector<NameOwner>{{0, kPeer}}));
 
     // Joining our group is fine; taking it as a unique name is not.
     EXPECT_FALSE(Ask(peer,
@@ -165,6 +172,75 @@ TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
     EXPECT_EQ(service.Names()[1].state, NameState::Conflict);
     EXPECT_EQ(service.Names()[0].state, NameState::Registered);
     EXPECT_FALSE(Ask(peer, MakeNameQuery(0x2225, Name("PC1", 3), true), port, 300ms));
+}
+
+// RFC 1001 §14.1 first-level encoding with its length byte, no scope: how a name stands in a
+// question.
+std::string EncodedName(const std::string& name, uint8_t suffix) {
+    std::string raw = name;
+    raw.resize(15, ' ');
+    raw.push_back(static_cast<char>(suffix));
+    std::string encoded(1, '\x20');
+    for (unsigned char byte : raw) {
+        encoded.push_back(static_cast<char>('A' + (byte >> 4)));
+        encoded.push_back(static_cast<char>('A' + (byte & 0x0F)));
+    }
+    return encoded;
+}
+
+TEST(NetbiosService, ARefusedNameNamesTheNodeThatRefusedIt) {
+    // The service holds the port, so the other node hears the broadcasts through a raw socket.
+    int raw = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (raw < 0) {
+        GTEST_SKIP() << "no raw socket here (needs CAP_NET_RAW)";
+    }
+    uint16_t port = test::FreePortPair();
+    auto config = TestConfig(port);
+    config.registration_interval = 100ms;
+    test::UdpPeer defender;  // answers from 127.0.0.2
+    NetbiosService service(config);
+
+    // It holds PC1<03> and answers a claim the way RFC 1002 §4.2.6 lays the answer out: the
+    // claim's own record, the claimant's address in it.
+    bool answered = false;
+    auto deadline = std::chrono::steady_clock::now() + 2s;
+    std::string packet(65536, '\0');
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        pollfd entry{raw, POLLIN, 0};
+        if (::poll(&entry, 1, 100) != 1) {
+            continue;
+        }
+        ssize_t size = ::recv(raw, packet.data(), packet.size(), 0);
+        if (size < 28) {
+            continue;
+        }
+        size_t udp = (static_cast<unsigned char>(packet[0]) & 0x0F) * 4u;
+        uint16_t destination_port =
+            static_cast<uint16_t>(static_cast<unsigned char>(packet[udp + 2]) << 8 |
+                                  static_cast<unsigned char>(packet[udp + 3]));
+        std::string request = packet.substr(udp + 8, static_cast<size_t>(size) - udp - 8);
+        if (destination_port != port || request.size() != 68 ||
+            request.substr(2, 2) != "\x29\x10" ||
+            request.substr(12, 34) != EncodedName("PC1", 3) + std::string(1, '\0')) {
+            continue;
+        }
+        std::string reply = request.substr(0, 2);  // NAME_TRN_ID
+        reply += std::string("\xAD\x86", 2);       // R, REGISTRATION, AA RD RA, ACT_ERR
+        reply += std::string("\x00\x00\x00\x01\x00\x00\x00\x00", 8);  // QD 0, AN 1, NS 0, AR 0
+        reply += request.substr(12, 34);                              // RR_NAME
+        reply += std::string("\x00\x20\x00\x01", 4);                  // NB, IN
+        reply += std::string("\x00\x00\x00\x00\x00\x06", 6);          // TTL 0, RDLENGTH 6
+        reply += request.substr(62, 6);  // NB_FLAGS, NB_ADDRESS of the claim
+        EXPECT_EQ(request.substr(64, 4), std::string("\x7F\x00\x00\x01", 4));
+        answered = defender.Send(reply, kLoopback, port);
+    }
+    ::close(raw);
+    ASSERT_TRUE(answered) << "no registration request for PC1<03> was heard";
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    auto names = service.Names();
+    EXPECT_EQ(names[0].state, NameState::Registered);
+    EXPECT_EQ(names[1].state, NameState::Refused);
+    EXPECT_EQ(FormatAddress(names[1].refused_by), FormatAddress(kPeer));
 }
 
 TEST(NetbiosService, HandsOverMailslotWritesForOurNamesOnlyAndInOrder) {
