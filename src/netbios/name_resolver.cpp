@@ -53,7 +53,7 @@ std::optional<ResolvedTarget> NameResolver::Resolve(const std::string& name) {
         return ResolvedTarget{ResolvedTarget::Kind::Computer, *address};
     }
     std::string key = NetbiosUpper(name);
-    auto now = std::chrono::steady_clock::now();
+    auto now = service_.Now();
     {
         std::lock_guard lock(mutex_);
         auto found = cache_.find(key);
@@ -67,7 +67,7 @@ std::optional<ResolvedTarget> NameResolver::Resolve(const std::string& name) {
     auto target = ResolveUncached(key);
     if (target) {
         std::lock_guard lock(mutex_);
-        cache_[key] = {*target, std::chrono::steady_clock::now() + cache_lifetime_};
+        cache_[key] = {*target, service_.Now() + cache_lifetime_};
     }
     return target;
 }

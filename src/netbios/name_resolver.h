@@ -23,7 +23,8 @@ struct ResolvedTarget {
 // are kept for a while; failures are not.
 class NameResolver {
 public:
-    // Cache lifetime and DNS time-out come from the service's configuration.
+    // Cache lifetime and DNS time-out come from the service's configuration, the time from its
+    // clock.
     explicit NameResolver(NetbiosService& service);
 
     std::optional<ResolvedTarget> Resolve(const std::string& name);

@@ -181,7 +181,7 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
     OpenSockets();
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (status_.network_owner) {
-        auto now = Clock::now();
+        auto now = Now();
         for (size_t i = 0; i < names_.size(); ++i) {
             registrations_.push_back({i, NextTransactionId(), 0, now});
         }
@@ -269,7 +269,7 @@ std::vector<Ipv4Interface> NetbiosService::Interfaces() const {
     }
     // Addresses change seldom, and a burst must not ask the kernel for them per datagram.
     std::lock_guard lock(interfaces_mutex_);
-    auto now = Clock::now();
+    auto now = Now();
     if (now >= interfaces_expire_) {
         cached_interfaces_ = ListIpv4Interfaces();
         interfaces_expire_ = now + kInterfacesLifetime;
@@ -284,6 +284,14 @@ bool NetbiosService::IsOwnAddress(uint32_t address) const {
         }
     }
     return false;
+}
+
+Clock::time_point NetbiosService::Now() const {
+    return config_.clock ? config_.clock() : Clock::now();
+}
+
+void NetbiosService::TimeMoved() {
+    Wake();
 }
 
 uint16_t NetbiosService::NextTransactionId() {
@@ -399,7 +407,7 @@ void NetbiosService::Run() {
             }
             for (auto& query : new_queries_) {
                 query->transaction_id = NextTransactionId();
-                query->next_try = Clock::now();
+                query->next_try = Now();
                 queries_.push_back(std::move(query));
             }
             new_queries_.clear();
@@ -407,7 +415,7 @@ void NetbiosService::Run() {
         auto next = RunTimers();
         int timeout = -1;
         if (next != Clock::time_point::max()) {
-            auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
+            auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Now()).count();
             timeout = static_cast<int>(std::clamp<long long>(wait, 0, 60000));
         }
         pollfd entries[] = {
@@ -442,7 +450,7 @@ void NetbiosService::Run() {
 }
 
 Clock::time_point NetbiosService::RunTimers() {
-    auto now = Clock::now();
+    auto now = Now();
     auto next = Clock::time_point::max();
     for (auto it = registrations_.begin(); it != registrations_.end();) {
         if (it->next_try <= now) {
@@ -518,7 +526,7 @@ void NetbiosService::SendRegistrationRound(Registration& registration) {
         held = names_[registration.name_index];
     }
     ++registration.tries_sent;
-    registration.next_try = Clock::now() + config_.registration_interval;
+    registration.next_try = Now() + config_.registration_interval;
     ScopedName name{held.name, config_.scope};
     BroadcastNamePacket([&](uint32_t own) {
         return MakeRegistrationRequest(registration.transaction_id, name,
@@ -744,7 +752,7 @@ void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source,
     // are all heard, except our own coming back.
     if (IsBrowserSlot(*slot)) {
         if (!(source_port == config_.datagram_port && IsOwnAddress(source))) {
-            browser_->Receive(datagram, write->data, source, Clock::now());
+            browser_->Receive(datagram, write->data, source, Now());
         }
         return;
     }

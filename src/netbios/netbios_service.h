@@ -28,6 +28,9 @@ namespace lyr::netbios {
 // of ours is a client: it sends from ephemeral ports and resolves names with its own queries.
 enum class ServiceMode { Owner, Client };
 
+// Where the service takes the time of its timers from.
+using SteadyClockNow = std::function<std::chrono::steady_clock::time_point()>;
+
 struct ServiceConfig {
     std::string computer_name;  // NetBIOS form: upper-case, at most 15 bytes
     std::string workgroup;
@@ -55,6 +58,9 @@ struct ServiceConfig {
         std::chrono::minutes(1), std::chrono::minutes(1), std::chrono::minutes(2),
         std::chrono::minutes(4), std::chrono::minutes(8), std::chrono::minutes(12)};
     std::chrono::milliseconds announcement_answer_delay_max{30000};
+    // The time for every timer of the service and its name resolver; empty: the steady clock.
+    // Tests move a clock of their own on instead of waiting.
+    SteadyClockNow clock;
 };
 
 enum class NameState { Registering, Registered, Conflict, Refused };
@@ -113,6 +119,11 @@ public:
     // interface when `address` is nothing. False when not one copy went out.
     bool SendDatagram(DatagramType type, const NetbiosName& destination,
                       std::optional<uint32_t> address, std::string_view user_data);
+
+    // The service's time (the configured clock).
+    std::chrono::steady_clock::time_point Now() const;
+    // Has the service look at its timers again at once: its clock was moved on (tests).
+    void TimeMoved();
 
     std::vector<Ipv4Interface> Interfaces() const;
     bool IsOwnAddress(uint32_t address) const;

@@ -49,6 +49,30 @@ ServiceConfig TestConfig(uint16_t port, ServiceMode mode = ServiceMode::Owner) {
     return config;
 }
 
+// The service's time in a test: the steady clock moved on by what the test says, or, stopped,
+// only what the test says.
+class TestClock {
+public:
+    explicit TestClock(bool running = true)
+        : running_(running), start_(std::chrono::steady_clock::now()) {}
+    SteadyClockNow Now() {
+        return [this] {
+            std::lock_guard lock(mutex_);
+            return (running_ ? std::chrono::steady_clock::now() : start_) + moved_;
+        };
+    }
+    void Advance(std::chrono::milliseconds by) {
+        std::lock_guard lock(mutex_);
+        moved_ += by;
+    }
+
+private:
+    std::mutex mutex_;
+    const bool running_;
+    const std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::duration moved_{};
+};
+
 // Collects what the service hands over.
 class Inbox {
 public:
@@ -166,9 +190,8 @@ TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
 
     peer.Send(*BuildNamePacket(MakeConflictDemand(0x2224, Name("PC1", 3), {0, kPeer})), kLoopback,
               port);
-    for (int i = 0; i < 100 && service.Names()[1].state != NameState::Conflict; ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
+    // Packets are taken in order: once a later question is answered, the demand was seen.
+    ASSERT_TRUE(Ask(peer, MakeNameQuery(0x2226, Name("PC1", 0), false), port));
     EXPECT_EQ(service.Names()[1].state, NameState::Conflict);
     EXPECT_EQ(service.Names()[0].state, NameState::Registered);
     EXPECT_FALSE(Ask(peer, MakeNameQuery(0x2225, Name("PC1", 3), true), port, 300ms));
@@ -241,6 +264,26 @@ TEST(NetbiosService, ARefusedNameNamesTheNodeThatRefusedIt) {
     EXPECT_EQ(names[0].state, NameState::Registered);
     EXPECT_EQ(names[1].state, NameState::Refused);
     EXPECT_EQ(FormatAddress(names[1].refused_by), FormatAddress(kPeer));
+}
+
+TEST(NetbiosService, RegistersOnItsOwnClock) {
+    uint16_t port = test::FreePortPair();
+    TestClock clock(false);
+    auto config = TestConfig(port);
+    config.clock = clock.Now();
+    NetbiosService service(config);
+    // Three rounds 50 ms apart take no time while the clock stands still ...
+    EXPECT_FALSE(service.WaitForRegistration(500ms));
+    EXPECT_EQ(service.Names()[0].state, NameState::Registering);
+    // ... and end as soon as it says the time has passed.
+    int steps = 0;
+    while (steps < 20 && !service.WaitForRegistration(20ms)) {
+        clock.Advance(50ms);
+        service.TimeMoved();
+        ++steps;
+    }
+    EXPECT_GE(steps, 3);
+    EXPECT_EQ(service.Names()[0].state, NameState::Registered);
 }
 
 TEST(NetbiosService, HandsOverMailslotWritesForOurNamesOnlyAndInOrder) {
@@ -336,14 +379,14 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
     ASSERT_TRUE(owner->WaitForRegistration(2s));
     auto client_config = TestConfig(port, ServiceMode::Client);
     client_config.computer_name = "PC2";
-    client_config.cache_lifetime = 2s;
+    TestClock clock;
+    client_config.clock = clock.Now();
     NetbiosService client(client_config);
     EXPECT_FALSE(client.Status().network_owner);
     EXPECT_TRUE(client.Status().problem.empty());
     EXPECT_TRUE(client.Names().empty());
 
     NameResolver resolver(client);
-    auto resolved_at = std::chrono::steady_clock::now();
     EXPECT_EQ(resolver.Resolve("pc1"), (ResolvedTarget{ResolvedTarget::Kind::Computer, kLoopback}));
     EXPECT_EQ(resolver.Resolve("office"), (ResolvedTarget{ResolvedTarget::Kind::Group, kLoopback}));
     auto start = std::chrono::steady_clock::now();
@@ -372,10 +415,11 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
                                     kLoopback, smb));
     EXPECT_EQ(inbox.WaitFor(1), std::vector<std::string>{"MESSNGR|hi"});
 
-    // The cache answers without asking, for a while.
+    // The cache answers without asking, for the cache lifetime (ten minutes).
     owner.reset();
+    clock.Advance(9min);
     EXPECT_TRUE(resolver.Resolve("PC1"));
-    std::this_thread::sleep_until(resolved_at + 2100ms);
+    clock.Advance(1min);
     EXPECT_FALSE(resolver.Resolve("PC1"));
 }
 
