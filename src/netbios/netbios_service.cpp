@@ -13,6 +13,7 @@
 #include <cstring>
 #include <future>
 #include <random>
+#include <system_error>
 
 #include "netbios/mailslot_write.h"
 #include "netbios/port_holder.h"
@@ -130,7 +131,13 @@ std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
     return result;
 }
 
-bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
+// Whether this thread is the thread of a service: it answers and defends names, and must never
+// wait for room in a send buffer.
+thread_local bool t_on_service_thread = false;
+
+enum class SendResult { Sent, Full, Failed };
+
+SendResult SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
     sockaddr_in target = SocketAddress(address, port);
     ssize_t sent;
     do {
@@ -138,14 +145,18 @@ bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
                         reinterpret_cast<sockaddr*>(&target), sizeof target);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0 && (errno == EAGAIN || errno == ENOBUFS)) {
-        // The send buffer is full during a burst: wait for room rather than lose the datagram.
+        if (t_on_service_thread) {
+            return SendResult::Full;
+        }
+        // The send buffer is full during a burst: a sender of ours waits for room rather than
+        // lose the datagram; the service thread drops it (the caller counts it).
         pollfd entry{fd, POLLOUT, 0};
         if (::poll(&entry, 1, 1000) == 1) {
             sent = ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
                             reinterpret_cast<sockaddr*>(&target), sizeof target);
         }
     }
-    return sent == static_cast<ssize_t>(bytes.size());
+    return sent == static_cast<ssize_t>(bytes.size()) ? SendResult::Sent : SendResult::Failed;
 }
 
 }  // namespace
@@ -178,8 +189,13 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
         names_.push_back({NetbiosName::Make(config_.computer_name, kMessengerSuffix), false});
         names_.push_back({NetbiosName::Make(config_.workgroup, kWorkstationSuffix), true});
     }
-    OpenSockets();
+    // Without it the thread could never be told to stop.
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake_fd_ < 0) {
+        throw std::system_error(errno, std::system_category(),
+                                "NetBIOS service: no eventfd to wake its thread with");
+    }
+    OpenSockets();
     if (status_.network_owner) {
         auto now = Now();
         for (size_t i = 0; i < names_.size(); ++i) {
@@ -369,7 +385,7 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
         datagram.id = next_datagram_id_++;
         datagram.source_ip = own_address;
         auto bytes = BuildDatagram(datagram);
-        return bytes && SendTo(datagram_socket_, *bytes, target, config_.datagram_port);
+        return bytes && Send(datagram_socket_, *bytes, target, config_.datagram_port);
     };
     if (address) {
         return send_one(AddressFacing(interfaces, *address).value_or(0), *address);
@@ -385,8 +401,21 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
 
 void NetbiosService::SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port) {
     if (auto bytes = BuildNamePacket(packet)) {
-        SendTo(name_socket_, *bytes, address, port);
+        Send(name_socket_, *bytes, address, port);
     }
+}
+
+bool NetbiosService::Send(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
+    switch (SendTo(fd, bytes, address, port)) {
+        case SendResult::Sent:
+            return true;
+        case SendResult::Full:
+            ++dropped_sends_;
+            return false;
+        case SendResult::Failed:
+            break;
+    }
+    return false;
 }
 
 void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t)>& make) {
@@ -398,6 +427,7 @@ void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t
 }
 
 void NetbiosService::Run() {
+    t_on_service_thread = true;
     std::string buffer;
     for (;;) {
         {

@@ -96,6 +96,7 @@ using MailslotReceiver = std::function<void(const std::string& slot, std::string
 // The NetBIOS name and datagram services of a B node, on one thread of its own.
 class NetbiosService {
 public:
+    // Throws std::system_error when the service thread cannot be set up.
     NetbiosService(ServiceConfig config, MailslotReceiver receiver = {});
     ~NetbiosService();  // releases our names
     NetbiosService(const NetbiosService&) = delete;
@@ -124,6 +125,10 @@ public:
     std::chrono::steady_clock::time_point Now() const;
     // Has the service look at its timers again at once: its clock was moved on (tests).
     void TimeMoved();
+
+    // Packets the service thread let go because a socket's send buffer was full: it answers
+    // and defends our names, and does not wait for room.
+    uint64_t DroppedSends() const { return dropped_sends_; }
 
     std::vector<Ipv4Interface> Interfaces() const;
     bool IsOwnAddress(uint32_t address) const;
@@ -158,6 +163,7 @@ private:
     void SendRegistrationRound(Registration& registration);
     void ReleaseNames();
     void SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port);
+    bool Send(int fd, std::string_view bytes, uint32_t address, uint16_t port);
     void BroadcastNamePacket(const std::function<NamePacket(uint32_t own_address)>& make);
     void Wake();
     uint16_t NextTransactionId();
@@ -175,6 +181,7 @@ private:
     int wake_fd_ = -1;
     std::atomic<uint16_t> next_datagram_id_;
     std::atomic<uint16_t> next_transaction_id_;
+    std::atomic<uint64_t> dropped_sends_{0};
 
     mutable std::mutex mutex_;  // guards what follows
     mutable std::condition_variable names_changed_;

@@ -2,12 +2,14 @@
 
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -496,6 +498,77 @@ TEST(NetbiosService, LosesNothingOfABurst) {
     changed.wait_for(lock, 10s, [&] { return received == kBurst; });
     EXPECT_EQ(received, kBurst);
     EXPECT_TRUE(in_order);
+}
+
+TEST(NetbiosService, SaysAtOnceWhenItsThreadCannotBeSetUpInsteadOfHangingAtTheEnd) {
+    uint16_t port = test::FreePortPair();
+    struct Outcome {
+        std::promise<void> constructed;
+        std::promise<std::string> ended;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto constructed = outcome->constructed.get_future();
+    auto ended = outcome->ended.get_future();
+    // No descriptor is to be had: neither the wake-up event nor a socket.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    int lowest_free = ::dup(0);
+    ::close(lowest_free);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(lowest_free);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::thread([outcome, config = TestConfig(port)] {
+        try {
+            {
+                NetbiosService service(config);
+                outcome->constructed.set_value();
+            }
+            outcome->ended.set_value("constructed");
+        } catch (const std::system_error& error) {
+            outcome->constructed.set_value();
+            outcome->ended.set_value(std::string("threw: ") + error.what());
+        }
+    }).detach();
+    bool came_back = constructed.wait_for(5s) == std::future_status::ready;
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    ASSERT_TRUE(came_back);
+    ASSERT_EQ(ended.wait_for(5s), std::future_status::ready) << "the service never ended";
+    EXPECT_NE(ended.get().find("threw: NetBIOS service: no eventfd"), std::string::npos);
+}
+
+TEST(DnsLookups, RunAFewAtATimeAndNoneOutlivesThem) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    int running = 0;
+    int most = 0;
+    {
+        DnsLookups dns(2, [&](const std::string&) -> std::optional<uint32_t> {
+            std::unique_lock lock(mutex);
+            most = std::max(most, ++running);
+            changed.wait(lock, [&] { return released; });
+            --running;
+            return 0x0A000001;
+        });
+        // Two look-ups that hang are given up on, but hold their threads ...
+        EXPECT_FALSE(dns.LookUp("a", 20ms));
+        EXPECT_FALSE(dns.LookUp("b", 20ms));
+        // ... so a third finds no thread and fails in its time.
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(dns.LookUp("c", 50ms));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        {
+            std::lock_guard lock(mutex);
+            EXPECT_EQ(running, 2);
+            released = true;
+        }
+        changed.notify_all();
+        // Once they end there is room again.
+        EXPECT_EQ(dns.LookUp("d", 2s), std::optional<uint32_t>(0x0A000001));
+    }
+    // Whatever still ran has ended with the look-ups' owner.
+    EXPECT_EQ(running, 0);
+    EXPECT_EQ(most, 2);
 }
 
 TEST(UdpPortHolder, NamesTheProcessThatHoldsAPortAndNothingForAFreeOne) {
