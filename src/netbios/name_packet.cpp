@@ -243,11 +243,12 @@ NamePacket MakeOverwriteDemand(uint16_t id, const ScopedName& name, NameOwner ow
                             ttl);
 }
 
-NamePacket MakeNegativeRegistrationResponse(uint16_t id, const ScopedName& name, NameOwner holder) {
+NamePacket MakeNegativeRegistrationResponse(uint16_t id, const ScopedName& name,
+                                            NameOwner claimant) {
     return AnswerOnly(id,
                       kFlagResponse | OpcodeBits(NameOpcode::Registration) | kFlagAuthoritative |
                           kFlagRecursionDesired | kFlagRecursionAvailable | kRcodeActive,
-                      OwnerRecord(name, 0, holder));
+                      OwnerRecord(name, 0, claimant));
 }
 
 NamePacket MakeReleaseRequest(uint16_t id, const ScopedName& name, NameOwner owner) {

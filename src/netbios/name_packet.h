@@ -112,8 +112,10 @@ NamePacket MakeRegistrationRequest(uint16_t id, const ScopedName& name, NameOwne
                                    uint32_t ttl);
 // Sent once after a registration nobody refused: the name is ours now.
 NamePacket MakeOverwriteDemand(uint16_t id, const ScopedName& name, NameOwner owner, uint32_t ttl);
-// Defends a name: the claimant is told who holds it.
-NamePacket MakeNegativeRegistrationResponse(uint16_t id, const ScopedName& name, NameOwner holder);
+// Defends a name: the claimant gets the record of its own request back (its flags and address);
+// who holds the name it learns from where the answer comes from.
+NamePacket MakeNegativeRegistrationResponse(uint16_t id, const ScopedName& name,
+                                            NameOwner claimant);
 NamePacket MakeReleaseRequest(uint16_t id, const ScopedName& name, NameOwner owner);
 NamePacket MakeConflictDemand(uint16_t id, const ScopedName& name, NameOwner holder);
 NamePacket MakeNodeStatusRequest(uint16_t id, const ScopedName& name);

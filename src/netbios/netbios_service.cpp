@@ -13,6 +13,7 @@
 #include <cstring>
 #include <future>
 #include <random>
+#include <system_error>
 
 #include "netbios/mailslot_write.h"
 #include "netbios/port_holder.h"
@@ -130,7 +131,13 @@ std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
     return result;
 }
 
-bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
+// Whether this thread is the thread of a service: it answers and defends names, and must never
+// wait for room in a send buffer.
+thread_local bool t_on_service_thread = false;
+
+enum class SendResult { Sent, Full, Failed };
+
+SendResult SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
     sockaddr_in target = SocketAddress(address, port);
     ssize_t sent;
     do {
@@ -138,14 +145,18 @@ bool SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
                         reinterpret_cast<sockaddr*>(&target), sizeof target);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0 && (errno == EAGAIN || errno == ENOBUFS)) {
-        // The send buffer is full during a burst: wait for room rather than lose the datagram.
+        if (t_on_service_thread) {
+            return SendResult::Full;
+        }
+        // The send buffer is full during a burst: a sender of ours waits for room rather than
+        // lose the datagram; the service thread drops it (the caller counts it).
         pollfd entry{fd, POLLOUT, 0};
         if (::poll(&entry, 1, 1000) == 1) {
             sent = ::sendto(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL,
                             reinterpret_cast<sockaddr*>(&target), sizeof target);
         }
     }
-    return sent == static_cast<ssize_t>(bytes.size());
+    return sent == static_cast<ssize_t>(bytes.size()) ? SendResult::Sent : SendResult::Failed;
 }
 
 }  // namespace
@@ -178,10 +189,15 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
         names_.push_back({NetbiosName::Make(config_.computer_name, kMessengerSuffix), false});
         names_.push_back({NetbiosName::Make(config_.workgroup, kWorkstationSuffix), true});
     }
-    OpenSockets();
+    // Without it the thread could never be told to stop.
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake_fd_ < 0) {
+        throw std::system_error(errno, std::system_category(),
+                                "NetBIOS service: no eventfd to wake its thread with");
+    }
+    OpenSockets();
     if (status_.network_owner) {
-        auto now = Clock::now();
+        auto now = Now();
         for (size_t i = 0; i < names_.size(); ++i) {
             registrations_.push_back({i, NextTransactionId(), 0, now});
         }
@@ -269,7 +285,7 @@ std::vector<Ipv4Interface> NetbiosService::Interfaces() const {
     }
     // Addresses change seldom, and a burst must not ask the kernel for them per datagram.
     std::lock_guard lock(interfaces_mutex_);
-    auto now = Clock::now();
+    auto now = Now();
     if (now >= interfaces_expire_) {
         cached_interfaces_ = ListIpv4Interfaces();
         interfaces_expire_ = now + kInterfacesLifetime;
@@ -284,6 +300,14 @@ bool NetbiosService::IsOwnAddress(uint32_t address) const {
         }
     }
     return false;
+}
+
+Clock::time_point NetbiosService::Now() const {
+    return config_.clock ? config_.clock() : Clock::now();
+}
+
+void NetbiosService::TimeMoved() {
+    Wake();
 }
 
 uint16_t NetbiosService::NextTransactionId() {
@@ -361,7 +385,7 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
         datagram.id = next_datagram_id_++;
         datagram.source_ip = own_address;
         auto bytes = BuildDatagram(datagram);
-        return bytes && SendTo(datagram_socket_, *bytes, target, config_.datagram_port);
+        return bytes && Send(datagram_socket_, *bytes, target, config_.datagram_port);
     };
     if (address) {
         return send_one(AddressFacing(interfaces, *address).value_or(0), *address);
@@ -377,8 +401,21 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
 
 void NetbiosService::SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port) {
     if (auto bytes = BuildNamePacket(packet)) {
-        SendTo(name_socket_, *bytes, address, port);
+        Send(name_socket_, *bytes, address, port);
     }
+}
+
+bool NetbiosService::Send(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
+    switch (SendTo(fd, bytes, address, port)) {
+        case SendResult::Sent:
+            return true;
+        case SendResult::Full:
+            ++dropped_sends_;
+            return false;
+        case SendResult::Failed:
+            break;
+    }
+    return false;
 }
 
 void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t)>& make) {
@@ -390,6 +427,7 @@ void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t
 }
 
 void NetbiosService::Run() {
+    t_on_service_thread = true;
     std::string buffer;
     for (;;) {
         {
@@ -399,7 +437,7 @@ void NetbiosService::Run() {
             }
             for (auto& query : new_queries_) {
                 query->transaction_id = NextTransactionId();
-                query->next_try = Clock::now();
+                query->next_try = Now();
                 queries_.push_back(std::move(query));
             }
             new_queries_.clear();
@@ -407,7 +445,7 @@ void NetbiosService::Run() {
         auto next = RunTimers();
         int timeout = -1;
         if (next != Clock::time_point::max()) {
-            auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
+            auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Now()).count();
             timeout = static_cast<int>(std::clamp<long long>(wait, 0, 60000));
         }
         pollfd entries[] = {
@@ -442,7 +480,7 @@ void NetbiosService::Run() {
 }
 
 Clock::time_point NetbiosService::RunTimers() {
-    auto now = Clock::now();
+    auto now = Now();
     auto next = Clock::time_point::max();
     for (auto it = registrations_.begin(); it != registrations_.end();) {
         if (it->next_try <= now) {
@@ -518,7 +556,7 @@ void NetbiosService::SendRegistrationRound(Registration& registration) {
         held = names_[registration.name_index];
     }
     ++registration.tries_sent;
-    registration.next_try = Clock::now() + config_.registration_interval;
+    registration.next_try = Now() + config_.registration_interval;
     ScopedName name{held.name, config_.scope};
     BroadcastNamePacket([&](uint32_t own) {
         return MakeRegistrationRequest(registration.transaction_id, name,
@@ -637,12 +675,13 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
             if (packet.additional.empty() || !HoldsActive(question.name.name, &group)) {
                 break;
             }
+            // The answer carries the claimant's own record, as RFC 1002 nodes send it; that
+            // it comes from us tells who holds the name.
             auto owners = ParseNameOwners(packet.additional.front().data);
-            bool claim_is_group = owners && owners->front().IsGroup();
-            if (!group || !claim_is_group) {
+            NameOwner claim = owners ? owners->front() : NameOwner{0, source};
+            if (!group || !claim.IsGroup()) {
                 SendNamePacket(
-                    MakeNegativeRegistrationResponse(packet.transaction_id, question.name,
-                                                     {group ? kNameGroup : uint16_t{0}, own}),
+                    MakeNegativeRegistrationResponse(packet.transaction_id, question.name, claim),
                     source, source_port);
             }
             break;
@@ -687,7 +726,8 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
     if (packet.Opcode() != NameOpcode::Registration || packet.Rcode() == 0) {
         return;
     }
-    uint32_t owner = owners ? owners->front().address : source;
+    // A refusal carries the record of our own request; the holder is the node it comes from.
+    uint32_t owner = source;
     std::unique_lock lock(mutex_);
     for (auto it = registrations_.begin(); it != registrations_.end(); ++it) {
         HeldName& held = names_[it->name_index];
@@ -742,7 +782,7 @@ void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source,
     // are all heard, except our own coming back.
     if (IsBrowserSlot(*slot)) {
         if (!(source_port == config_.datagram_port && IsOwnAddress(source))) {
-            browser_->Receive(datagram, write->data, source, Clock::now());
+            browser_->Receive(datagram, write->data, source, Now());
         }
         return;
     }

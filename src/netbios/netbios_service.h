@@ -28,6 +28,9 @@ namespace lyr::netbios {
 // of ours is a client: it sends from ephemeral ports and resolves names with its own queries.
 enum class ServiceMode { Owner, Client };
 
+// Where the service takes the time of its timers from.
+using SteadyClockNow = std::function<std::chrono::steady_clock::time_point()>;
+
 struct ServiceConfig {
     std::string computer_name;  // NetBIOS form: upper-case, at most 15 bytes
     std::string workgroup;
@@ -55,6 +58,9 @@ struct ServiceConfig {
         std::chrono::minutes(1), std::chrono::minutes(1), std::chrono::minutes(2),
         std::chrono::minutes(4), std::chrono::minutes(8), std::chrono::minutes(12)};
     std::chrono::milliseconds announcement_answer_delay_max{30000};
+    // The time for every timer of the service and its name resolver; empty: the steady clock.
+    // Tests move a clock of their own on instead of waiting.
+    SteadyClockNow clock;
 };
 
 enum class NameState { Registering, Registered, Conflict, Refused };
@@ -90,6 +96,7 @@ using MailslotReceiver = std::function<void(const std::string& slot, std::string
 // The NetBIOS name and datagram services of a B node, on one thread of its own.
 class NetbiosService {
 public:
+    // Throws std::system_error when the service thread cannot be set up.
     NetbiosService(ServiceConfig config, MailslotReceiver receiver = {});
     ~NetbiosService();  // releases our names
     NetbiosService(const NetbiosService&) = delete;
@@ -113,6 +120,15 @@ public:
     // interface when `address` is nothing. False when not one copy went out.
     bool SendDatagram(DatagramType type, const NetbiosName& destination,
                       std::optional<uint32_t> address, std::string_view user_data);
+
+    // The service's time (the configured clock).
+    std::chrono::steady_clock::time_point Now() const;
+    // Has the service look at its timers again at once: its clock was moved on (tests).
+    void TimeMoved();
+
+    // Packets the service thread let go because a socket's send buffer was full: it answers
+    // and defends our names, and does not wait for room.
+    uint64_t DroppedSends() const { return dropped_sends_; }
 
     std::vector<Ipv4Interface> Interfaces() const;
     bool IsOwnAddress(uint32_t address) const;
@@ -147,6 +163,7 @@ private:
     void SendRegistrationRound(Registration& registration);
     void ReleaseNames();
     void SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port);
+    bool Send(int fd, std::string_view bytes, uint32_t address, uint16_t port);
     void BroadcastNamePacket(const std::function<NamePacket(uint32_t own_address)>& make);
     void Wake();
     uint16_t NextTransactionId();
@@ -164,6 +181,7 @@ private:
     int wake_fd_ = -1;
     std::atomic<uint16_t> next_datagram_id_;
     std::atomic<uint16_t> next_transaction_id_;
+    std::atomic<uint64_t> dropped_sends_{0};
 
     mutable std::mutex mutex_;  // guards what follows
     mutable std::condition_variable names_changed_;

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -45,6 +50,30 @@ ServiceConfig TestConfig(uint16_t port, ServiceMode mode = ServiceMode::Owner) {
     config.dns_timeout = 0ms;
     return config;
 }
+
+// The service's time in a test: the steady clock moved on by what the test says, or, stopped,
+// only what the test says.
+class TestClock {
+public:
+    explicit TestClock(bool running = true)
+        : running_(running), start_(std::chrono::steady_clock::now()) {}
+    SteadyClockNow Now() {
+        return [this] {
+            std::lock_guard lock(mutex_);
+            return (running_ ? std::chrono::steady_clock::now() : start_) + moved_;
+        };
+    }
+    void Advance(std::chrono::milliseconds by) {
+        std::lock_guard lock(mutex_);
+        moved_ += by;
+    }
+
+private:
+    std::mutex mutex_;
+    const bool running_;
+    const std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::duration moved_{};
+};
 
 // Collects what the service hands over.
 class Inbox {
@@ -146,7 +175,11 @@ TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
     ASSERT_TRUE(defence);
     EXPECT_EQ(defence->transaction_id, 0x2221);
     EXPECT_EQ(defence->Rcode(), kRcodeActive);
-    EXPECT_EQ(ParseNameOwners(defence->answers.at(0).data)->at(0).address, kLoopback);
+    // As RFC 1002 nodes answer: the record of the claim itself, the claimant's address in it.
+    ASSERT_EQ(defence->answers.size(), 1u);
+    EXPECT_EQ(defence->answers[0].name, Name("PC1", 3));
+    EXPECT_EQ(defence->answers[0].type, kTypeNb);
+    EXPECT_EQ(ParseNameOwners(defence->answers[0].data), (std::vector<NameOwner>{{0, kPeer}}));
 
     // Joining our group is fine; taking it as a unique name is not.
     EXPECT_FALSE(Ask(peer,
@@ -159,12 +192,100 @@ TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
 
     peer.Send(*BuildNamePacket(MakeConflictDemand(0x2224, Name("PC1", 3), {0, kPeer})), kLoopback,
               port);
-    for (int i = 0; i < 100 && service.Names()[1].state != NameState::Conflict; ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
+    // Packets are taken in order: once a later question is answered, the demand was seen.
+    ASSERT_TRUE(Ask(peer, MakeNameQuery(0x2226, Name("PC1", 0), false), port));
     EXPECT_EQ(service.Names()[1].state, NameState::Conflict);
     EXPECT_EQ(service.Names()[0].state, NameState::Registered);
     EXPECT_FALSE(Ask(peer, MakeNameQuery(0x2225, Name("PC1", 3), true), port, 300ms));
+}
+
+// RFC 1001 §14.1 first-level encoding with its length byte, no scope: how a name stands in a
+// question.
+std::string EncodedName(const std::string& name, uint8_t suffix) {
+    std::string raw = name;
+    raw.resize(15, ' ');
+    raw.push_back(static_cast<char>(suffix));
+    std::string encoded(1, '\x20');
+    for (unsigned char byte : raw) {
+        encoded.push_back(static_cast<char>('A' + (byte >> 4)));
+        encoded.push_back(static_cast<char>('A' + (byte & 0x0F)));
+    }
+    return encoded;
+}
+
+TEST(NetbiosService, ARefusedNameNamesTheNodeThatRefusedIt) {
+    // The service holds the port, so the other node hears the broadcasts through a raw socket.
+    int raw = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (raw < 0) {
+        GTEST_SKIP() << "no raw socket here (needs CAP_NET_RAW)";
+    }
+    uint16_t port = test::FreePortPair();
+    auto config = TestConfig(port);
+    config.registration_interval = 100ms;
+    test::UdpPeer defender;  // answers from 127.0.0.2
+    NetbiosService service(config);
+
+    // It holds PC1<03> and answers a claim the way RFC 1002 §4.2.6 lays the answer out: the
+    // claim's own record, the claimant's address in it.
+    bool answered = false;
+    auto deadline = std::chrono::steady_clock::now() + 2s;
+    std::string packet(65536, '\0');
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        pollfd entry{raw, POLLIN, 0};
+        if (::poll(&entry, 1, 100) != 1) {
+            continue;
+        }
+        ssize_t size = ::recv(raw, packet.data(), packet.size(), 0);
+        if (size < 28) {
+            continue;
+        }
+        size_t udp = (static_cast<unsigned char>(packet[0]) & 0x0F) * 4u;
+        uint16_t destination_port =
+            static_cast<uint16_t>(static_cast<unsigned char>(packet[udp + 2]) << 8 |
+                                  static_cast<unsigned char>(packet[udp + 3]));
+        std::string request = packet.substr(udp + 8, static_cast<size_t>(size) - udp - 8);
+        if (destination_port != port || request.size() != 68 ||
+            request.substr(2, 2) != "\x29\x10" ||
+            request.substr(12, 34) != EncodedName("PC1", 3) + std::string(1, '\0')) {
+            continue;
+        }
+        std::string reply = request.substr(0, 2);  // NAME_TRN_ID
+        reply += std::string("\xAD\x86", 2);       // R, REGISTRATION, AA RD RA, ACT_ERR
+        reply += std::string("\x00\x00\x00\x01\x00\x00\x00\x00", 8);  // QD 0, AN 1, NS 0, AR 0
+        reply += request.substr(12, 34);                              // RR_NAME
+        reply += std::string("\x00\x20\x00\x01", 4);                  // NB, IN
+        reply += std::string("\x00\x00\x00\x00\x00\x06", 6);          // TTL 0, RDLENGTH 6
+        reply += request.substr(62, 6);  // NB_FLAGS, NB_ADDRESS of the claim
+        EXPECT_EQ(request.substr(64, 4), std::string("\x7F\x00\x00\x01", 4));
+        answered = defender.Send(reply, kLoopback, port);
+    }
+    ::close(raw);
+    ASSERT_TRUE(answered) << "no registration request for PC1<03> was heard";
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    auto names = service.Names();
+    EXPECT_EQ(names[0].state, NameState::Registered);
+    EXPECT_EQ(names[1].state, NameState::Refused);
+    EXPECT_EQ(FormatAddress(names[1].refused_by), FormatAddress(kPeer));
+}
+
+TEST(NetbiosService, RegistersOnItsOwnClock) {
+    uint16_t port = test::FreePortPair();
+    TestClock clock(false);
+    auto config = TestConfig(port);
+    config.clock = clock.Now();
+    NetbiosService service(config);
+    // Three rounds 50 ms apart take no time while the clock stands still ...
+    EXPECT_FALSE(service.WaitForRegistration(500ms));
+    EXPECT_EQ(service.Names()[0].state, NameState::Registering);
+    // ... and end as soon as it says the time has passed.
+    int steps = 0;
+    while (steps < 20 && !service.WaitForRegistration(20ms)) {
+        clock.Advance(50ms);
+        service.TimeMoved();
+        ++steps;
+    }
+    EXPECT_GE(steps, 3);
+    EXPECT_EQ(service.Names()[0].state, NameState::Registered);
 }
 
 TEST(NetbiosService, HandsOverMailslotWritesForOurNamesOnlyAndInOrder) {
@@ -260,14 +381,14 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
     ASSERT_TRUE(owner->WaitForRegistration(2s));
     auto client_config = TestConfig(port, ServiceMode::Client);
     client_config.computer_name = "PC2";
-    client_config.cache_lifetime = 2s;
+    TestClock clock;
+    client_config.clock = clock.Now();
     NetbiosService client(client_config);
     EXPECT_FALSE(client.Status().network_owner);
     EXPECT_TRUE(client.Status().problem.empty());
     EXPECT_TRUE(client.Names().empty());
 
     NameResolver resolver(client);
-    auto resolved_at = std::chrono::steady_clock::now();
     EXPECT_EQ(resolver.Resolve("pc1"), (ResolvedTarget{ResolvedTarget::Kind::Computer, kLoopback}));
     EXPECT_EQ(resolver.Resolve("office"), (ResolvedTarget{ResolvedTarget::Kind::Group, kLoopback}));
     auto start = std::chrono::steady_clock::now();
@@ -296,10 +417,11 @@ TEST(NetbiosService, ClientResolvesThroughTheOwnerAndFailsUnknownNamesInBoundedT
                                     kLoopback, smb));
     EXPECT_EQ(inbox.WaitFor(1), std::vector<std::string>{"MESSNGR|hi"});
 
-    // The cache answers without asking, for a while.
+    // The cache answers without asking, for the cache lifetime (ten minutes).
     owner.reset();
+    clock.Advance(9min);
     EXPECT_TRUE(resolver.Resolve("PC1"));
-    std::this_thread::sleep_until(resolved_at + 2100ms);
+    clock.Advance(1min);
     EXPECT_FALSE(resolver.Resolve("PC1"));
 }
 
@@ -376,6 +498,77 @@ TEST(NetbiosService, LosesNothingOfABurst) {
     changed.wait_for(lock, 10s, [&] { return received == kBurst; });
     EXPECT_EQ(received, kBurst);
     EXPECT_TRUE(in_order);
+}
+
+TEST(NetbiosService, SaysAtOnceWhenItsThreadCannotBeSetUpInsteadOfHangingAtTheEnd) {
+    uint16_t port = test::FreePortPair();
+    struct Outcome {
+        std::promise<void> constructed;
+        std::promise<std::string> ended;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto constructed = outcome->constructed.get_future();
+    auto ended = outcome->ended.get_future();
+    // No descriptor is to be had: neither the wake-up event nor a socket.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    int lowest_free = ::dup(0);
+    ::close(lowest_free);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(lowest_free);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::thread([outcome, config = TestConfig(port)] {
+        try {
+            {
+                NetbiosService service(config);
+                outcome->constructed.set_value();
+            }
+            outcome->ended.set_value("constructed");
+        } catch (const std::system_error& error) {
+            outcome->constructed.set_value();
+            outcome->ended.set_value(std::string("threw: ") + error.what());
+        }
+    }).detach();
+    bool came_back = constructed.wait_for(5s) == std::future_status::ready;
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    ASSERT_TRUE(came_back);
+    ASSERT_EQ(ended.wait_for(5s), std::future_status::ready) << "the service never ended";
+    EXPECT_NE(ended.get().find("threw: NetBIOS service: no eventfd"), std::string::npos);
+}
+
+TEST(DnsLookups, RunAFewAtATimeAndNoneOutlivesThem) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    int running = 0;
+    int most = 0;
+    {
+        DnsLookups dns(2, [&](const std::string&) -> std::optional<uint32_t> {
+            std::unique_lock lock(mutex);
+            most = std::max(most, ++running);
+            changed.wait(lock, [&] { return released; });
+            --running;
+            return 0x0A000001;
+        });
+        // Two look-ups that hang are given up on, but hold their threads ...
+        EXPECT_FALSE(dns.LookUp("a", 20ms));
+        EXPECT_FALSE(dns.LookUp("b", 20ms));
+        // ... so a third finds no thread and fails in its time.
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(dns.LookUp("c", 50ms));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        {
+            std::lock_guard lock(mutex);
+            EXPECT_EQ(running, 2);
+            released = true;
+        }
+        changed.notify_all();
+        // Once they end there is room again.
+        EXPECT_EQ(dns.LookUp("d", 2s), std::optional<uint32_t>(0x0A000001));
+    }
+    // Whatever still ran has ended with the look-ups' owner.
+    EXPECT_EQ(running, 0);
+    EXPECT_EQ(most, 2);
 }
 
 TEST(UdpPortHolder, NamesTheProcessThatHoldsAPortAndNothingForAFreeOne) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# NetBIOS between test hosts: name queries, unique and group datagrams, name defence, bursts.
+# NetBIOS between test hosts: name queries, unique and group datagrams, name defence, bursts,
+# a congested link.
 # Usage: netbios_system_test.sh PATH-TO-lyr_netbios_host
 set -u
 host_program=$1
@@ -86,6 +87,33 @@ check "a burst of $burst messages is sent" on_host 2 env LYR_NETBIOS_COMPUTER_NA
 check "  ... and received whole, in order" wait_for_line "$work/burst" "received $burst in order" 60
 tail -1 "$work/burst"
 hosts_destroy
+
+# A congested link must not stall the name service: when PC1's outgoing queue is full, its
+# answers are dropped rather than waited for, and what comes in is still taken at once.
+if command -v tc >/dev/null && command -v python3 >/dev/null; then
+    hosts_create 2
+    listener 1 PC1 OFFICE "$work/congested" messngr --count 2 --seconds 60
+    first_hex=$(hex "ANNA")00$(hex PC1)00$(hex "before")
+    on_host 2 env LYR_NETBIOS_COMPUTER_NAME=PC2 "$host_program" send pc1 messngr "$first_hex" >/dev/null
+    wait_for_line "$work/congested" "^$first_hex\$" 5
+    # About 150 bytes a second leave PC1 from now on.
+    on_host 1 tc qdisc add dev eth0 root tbf rate 1200bit burst 1600 limit 10000000
+    # A flood of name queries for PC1<00>, then ANNA's "hi" to PC1<03> (the golden datagram).
+    check "with PC1's link congested by its answers to a flood of name queries, a message is sent" \
+        on_host 2 python3 -c '
+import socket
+name = b"PC1".ljust(15) + b"\x00"
+encoded = b"\x20" + bytes(c for b in name for c in (65 + (b >> 4), 65 + (b & 15))) + b"\x00"
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+for i in range(3000):
+    s.sendto(i.to_bytes(2, "big") + b"\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00" + encoded
+             + b"\x00\x20\x00\x01", ("10.213.1.1", 137))
+s.sendto(bytes.fromhex("'"$(grep -A1 messenger_unique "$here/../netbios/data/vectors.txt" | tail -1)"'"),
+         ("10.213.1.1", 138))
+'
+    check "  ... and taken by PC1 at once" wait_for_line "$work/congested" "^$(hex "ANNA")00$(hex PC1)00$(hex hi)\$" 3
+    hosts_destroy
+fi
 
 # The programs' own complaints (sanitizer reports and the like) would be in their output.
 check "no sanitizer report from the test hosts" bash -c "! grep -l -i sanitizer '$work'/*"
