@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 
 namespace lyr {
@@ -39,6 +40,9 @@ std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name)
 }
 
 std::optional<std::string> ComputerName() {
+    if (const char* chosen = std::getenv("LYR_NETBIOS_COMPUTER_NAME"); chosen && *chosen) {
+        return NetbiosNameFromHostName(chosen);
+    }
     std::optional<std::string> host_name = HostName();
     if (!host_name) {
         return std::nullopt;

@@ -6,8 +6,10 @@
 
 namespace lyr {
 
-// This computer's name by the NetBIOS rule: the host name's first label, upper-cased, cut to
-// 15 characters. Nothing when the system has no usable host name.
+// This computer's name on the network, the one it registers there (and so the sender name of
+// what it sends): LYR_NETBIOS_COMPUTER_NAME when set, else the host name; either by the NetBIOS
+// rule: the first label, upper-cased, cut to 15 characters. Nothing when the system has no
+// usable host name.
 std::optional<std::string> ComputerName();
 std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name);
 // The host name as the operating system has it; nothing when it cannot say.

@@ -35,8 +35,7 @@ std::optional<std::string> NameFromEnvironment(const char* variable) {
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     netbios::ServiceConfig config;
     config.mode = mode;
-    config.computer_name = NameFromEnvironment("LYR_NETBIOS_COMPUTER_NAME")
-                               .value_or(ComputerName().value_or("LOCALHOST"));
+    config.computer_name = ComputerName().value_or("LOCALHOST");
     config.workgroup = NameFromEnvironment("LYR_NETBIOS_WORKGROUP").value_or(Workgroup());
     config.name_service_port = PortFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
     config.datagram_port = PortFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);

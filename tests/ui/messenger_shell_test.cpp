@@ -122,6 +122,15 @@ private slots:
         QVERIFY(!program_->Window().isVisible());
     }
 
+    // The name the computer registers on the network is the name its messages carry, so that
+    // answers reach it.
+    void theSenderNameIsTheNameOnTheNetwork() {
+        qputenv("LYR_NETBIOS_COMPUTER_NAME", "lyr-pc7.example");
+        StartProgram();
+        qunsetenv("LYR_NETBIOS_COMPUTER_NAME");
+        QCOMPARE(program_->Controller().CompName(), std::string("LYR-PC7"));
+    }
+
     // The pane that takes the focus says what it is for in the status line.
     void aPaneThatTakesTheFocusSaysSo() {
         StartProgram([](TOptions& options) { options.SetMinOnStart(false); });
