@@ -69,4 +69,8 @@ std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
     return value;
 }
 
+bool CopyHoldsInstanceSocket(const std::string& socket_path) {
+    return SomeoneListensAt(socket_path);
+}
+
 }  // namespace lyr

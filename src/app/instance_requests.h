@@ -42,4 +42,8 @@ std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
                                            const InstanceRequest& request,
                                            int timeout_milliseconds = 3000);
 
+// Whether a copy holds the socket at `socket_path`, answering or not (stopped, or its window
+// busy): such a copy runs, and no other may.
+bool CopyHoldsInstanceSocket(const std::string& socket_path);
+
 }  // namespace lyr

@@ -14,4 +14,8 @@ namespace lyr {
 std::optional<std::string> AskLocalSocket(const std::string& path, std::string_view request,
                                           size_t longest_answer, int timeout_milliseconds);
 
+// Whether a live process listens on the local stream socket at `path`, whether or not it
+// would answer: a process stopped or busy still holds its socket. Never waits.
+bool SomeoneListensAt(const std::string& path);
+
 }  // namespace lyr

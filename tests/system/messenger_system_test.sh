@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The desktop messenger as a user starts it: offscreen, with its own folders, in a network
 # namespace of its own. A message from lyrnet send is stored and answered for; the state and
-# show requests reach it; a second start hands over and ends; SIGTERM ends it cleanly with
-# its files written.
+# show requests reach it; a second start hands over and ends, also beside a stopped first copy
+# or one whose socket it cannot see; SIGTERM ends it cleanly with its files written.
 #   messenger_system_test.sh LYRMESSENGER LYRNET
 set -uo pipefail
 messenger=$1
@@ -49,6 +49,26 @@ code=$?
 grep -q "Zendry Lyr Messenger: Другая копия программы уже запущена!" "$work/second.log" ||
     fail "second start said: $(cat "$work/second.log")"
 kill -0 "$pid" 2>/dev/null || fail "the first copy ended"
+
+# A first copy that does not answer (stopped) still runs: a second start says so and ends,
+# and does not take the first one's socket.
+kill -STOP "$pid"
+timeout 20 "$messenger" >"$work/third.log" 2>&1
+code=$?
+kill -CONT "$pid"
+[ "$code" = 0 ] || fail "a start beside a stopped copy ended with $code: $(cat "$work/third.log")"
+grep -q "Другая копия программы уже запущена!" "$work/third.log" ||
+    fail "a start beside a stopped copy said: $(cat "$work/third.log")"
+"$lyrnet" status >/dev/null || fail "the stopped copy lost its socket"
+
+# A copy that cannot see the first one's socket (another runtime directory) still finds its
+# data directory held, and ends without touching the stores.
+mkdir -m 700 "$work/run2"
+XDG_RUNTIME_DIR=$work/run2 timeout 20 "$messenger" >"$work/fourth.log" 2>&1
+code=$?
+[ "$code" = 0 ] || fail "a start on held data ended with $code: $(cat "$work/fourth.log")"
+grep -q "Другая копия программы уже запущена!" "$work/fourth.log" ||
+    fail "a start on held data said: $(cat "$work/fourth.log")"
 
 "$lyrnet" hide || fail "hide request"
 "$lyrnet" show || fail "show request"

@@ -12,6 +12,7 @@
 #include "contacts/network_scan.h"
 #include "contacts/user_list.h"
 #include "messaging/main_window_controller.h"
+#include "platform/folder_lock.h"
 #include "platform/linux/browse_list_enumerator.h"
 #include "platform/linux/ini_profile.h"
 #include "platform/linux/network_mailslot_system.h"
@@ -70,6 +71,14 @@ void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbou
     box->open();
 }
 
+bool CheckDataLock(const FolderLock& lock) {
+    if (lock.LockState() == FolderLock::State::HeldByAnother)
+        throw AnotherCopyHoldsTheData();
+    if (lock.LockState() == FolderLock::State::Unavailable)
+        qCWarning(lcUi) << "the data directory takes no lock file; running without that guard";
+    return true;
+}
+
 // How long a program started in the tray waits for a tray host (one that starts with the same
 // desktop session) before it shows its window instead.
 constexpr int kTrayWaitMs = 10000;
@@ -81,6 +90,8 @@ struct MessengerAssembly::Parts {
     explicit Parts(const SpecialFolders& special_folders)
         : folders(special_folders),
           data_dir(ComputeDataDir(folders)),
+          data_lock(data_dir),
+          data_lock_checked(CheckDataLock(data_lock)),
           settings(OpenCurrentUserKey(kOptionsKey, folders)),
           options(*settings, folders),
           identity_file(data_dir + kIdentityFileName),
@@ -117,6 +128,10 @@ struct MessengerAssembly::Parts {
 
     SpecialFolders folders;
     std::string data_dir;
+    // Held for the whole run: the second guard, beside the instance socket, against two
+    // processes writing the same stores.
+    FolderLock data_lock;
+    bool data_lock_checked;
     std::unique_ptr<RegistryKey> settings;
     TOptions options;
     IniProfile identity_file;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "app/identity.h"
@@ -14,9 +15,16 @@ class TMainmgrForm;
 class TOptions;
 class UserList;
 
+// Another process holds the data directory: it runs as this program, and this one must not
+// write the same stores.
+struct AnotherCopyHoldsTheData : std::runtime_error {
+    AnotherCopyHoldsTheData() : std::runtime_error("another copy holds the data directory") {}
+};
+
 // The running program's parts, wired together: the settings, the identity, the mailslots, the
 // main window with its controller, the user list and scan, and the shell around the window.
-// Made on the UI thread after the application object.
+// Made on the UI thread after the application object. Throws AnotherCopyHoldsTheData when
+// another process holds the data directory's lock.
 class MessengerAssembly {
 public:
     explicit MessengerAssembly(const SpecialFolders& folders);

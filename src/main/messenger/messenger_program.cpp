@@ -17,12 +17,18 @@
 namespace lyr {
 namespace {
 
-// Another copy holds the token: it is asked to show its window, and this one ends.
-bool HandOverToRunningCopy(const std::string& socket_path) {
-    if (!AskRunningCopy(socket_path, {InstanceRequestKind::Show, 1}))
-        return false;
+void SayAnotherCopyRuns() {
     ShowMessageBox(QMessageBox::Information, QLatin1String(kSecondStartTitle),
                    QStringLiteral("Другая копия программы уже запущена!"));
+}
+
+// Another copy holds the token: it is asked to show its window, and this one ends. A copy that
+// does not answer (stopped, or its window busy) still holds it.
+bool HandOverToRunningCopy(const std::string& socket_path) {
+    if (!AskRunningCopy(socket_path, {InstanceRequestKind::Show, 1}) &&
+        !CopyHoldsInstanceSocket(socket_path))
+        return false;
+    SayAnotherCopyRuns();
     return true;
 }
 
@@ -47,6 +53,9 @@ int RunMessenger(int argc, char** argv) {
     std::unique_ptr<MessengerAssembly> assembly;
     try {
         assembly = std::make_unique<MessengerAssembly>(CurrentSpecialFolders());
+    } catch (const AnotherCopyHoldsTheData&) {
+        SayAnotherCopyRuns();
+        return 0;
     } catch (const std::exception& error) {
         ReportErrorInBox(QString::fromUtf8(error.what()));
         return 1;

@@ -55,4 +55,20 @@ std::optional<std::string> AskLocalSocket(const std::string& path, std::string_v
     return answer;
 }
 
+bool SomeoneListensAt(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket)
+        return false;
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+        return true;
+    // A full backlog: the listener is there, it only takes no one at the moment. A socket
+    // file that nobody holds any more refuses.
+    return errno == EAGAIN;
+}
+
 }  // namespace lyr
