@@ -1,11 +1,13 @@
 // The whole program as it is assembled, driven through its menus, tray and dialogs: each item
 // reaches the part that owns its action and the user sees the result.
 #include <QLineEdit>
+#include <QNetworkDatagram>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUdpSocket>
 
 #include <filesystem>
 #include <fstream>
@@ -14,10 +16,12 @@
 
 #include "app/data_dir.h"
 #include "app/options.h"
+#include "contacts/user_list.h"
 #include "main/messenger/messenger_assembly.h"
 #include "messaging/main_window_controller.h"
 #include "platform/codepage.h"
 #include "platform/linux/linux_mailslot_system.h"
+#include "platform/mailslot.h"
 #include "platform/registry.h"
 #include "transport/mailslot_write.h"
 #include "ui/dialogs/about_form.h"
@@ -60,7 +64,7 @@ class MessengerShellTest : public QObject {
 
     // A fresh profile with these settings stored before the start, and these quick replies.
     void StartProgram(const std::function<void(TOptions&)>& settings = {},
-                      const std::string& replies = {}) {
+                      const std::string& replies = {}, bool join_network = false) {
         cleanup();
         dir_ = std::make_unique<QTemporaryDir>();
         const std::filesystem::path root = dir_->path().toStdString();
@@ -75,7 +79,7 @@ class MessengerShellTest : public QObject {
             std::ofstream(data + "reply.dat", std::ios::binary) << Utf8ToAnsi(replies);
         }
         program_ = std::make_unique<MessengerAssembly>(folders_);
-        program_->Start(false);
+        program_->Start(join_network);
     }
     MainWindowShell& Shell() { return program_->Shell(); }
     QAction* Item(const char* name) { return Shell().Menus().Item(QString::fromLatin1(name)); }
@@ -129,6 +133,34 @@ private slots:
         StartProgram();
         qunsetenv("LYR_NETBIOS_COMPUTER_NAME");
         QCOMPARE(program_->Controller().CompName(), std::string("LYR-PC7"));
+    }
+
+    // A copy that finds "messngr" taken receives nothing, but still sends to other computers:
+    // here to LOCALHOST, found through DNS, whose datagram port this test holds.
+    void aCopyWithoutTheSlotStillSendsToTheNetwork() {
+        QUdpSocket peer;
+        QVERIFY(peer.bind(QHostAddress::LocalHost, 0));
+        qputenv("LYR_NETBIOS_DGM_PORT", QByteArray::number(peer.localPort()));
+        qputenv("LYR_NETBIOS_NS_PORT", QByteArray::number(peer.localPort() + 1));
+        LinuxMailslotSystem other("OTHER");
+        MailslotCreateError error{};
+        auto holder = other.Create(MakeMailslotPath(".", "messngr"), 0, error);
+        QVERIFY(holder != nullptr);
+        StartProgram([](TOptions& options) { options.SetMinOnStart(false); }, {}, true);
+        qunsetenv("LYR_NETBIOS_DGM_PORT");
+        qunsetenv("LYR_NETBIOS_NS_PORT");
+        QVERIFY(!program_->Controller().MainSlotActive());
+
+        TUserData pc;
+        pc.Name = "LOCALHOST";
+        pc.Kind = 2;
+        pc.Checked = true;
+        program_->Users().Replace({pc});
+        program_->Window().SetSendText("hello");
+        static const Control send{};
+        program_->Controller().SendMsg(&send);
+        QTRY_VERIFY_WITH_TIMEOUT(peer.hasPendingDatagrams(), 15000);
+        QVERIFY(peer.receiveDatagram().data().contains("hello"));
     }
 
     // The pane that takes the focus says what it is for in the status line.

@@ -50,11 +50,15 @@ private:
     std::atomic<ServiceNeighbourhood*> joined_{nullptr};
 };
 
-void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood) {
-    const netbios::NetworkStatus status = mailslots.JoinNetwork(netbios::ServiceMode::Owner);
+// The network as the owner of "messngr" (receiving and sending), or, when another process owns
+// the slot, as a sender only, as lyrnet send joins it.
+void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood,
+                 bool slot_is_ours) {
+    const netbios::NetworkStatus status = mailslots.JoinNetwork(
+        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client);
     if (mailslots.Network() != nullptr)
         neighbourhood.Join(mailslots.Network()->Service());
-    if (status.network_owner)
+    if (status.network_owner || !slot_is_ours)
         return;
     qCWarning(lcUi).noquote() << QString::fromStdString(status.problem);
     // Said once and without waiting: the program goes on with this computer's messages.
@@ -164,8 +168,8 @@ void MessengerAssembly::Start(bool join_network) {
         ReportErrorInBox(QString::fromUtf8(error.what()));
     }
     p.shell.CreateForms();
-    if (join_network && p.controller.MainSlotActive())
-        JoinNetwork(p.mailslots, p.neighbourhood);
+    if (join_network)
+        JoinNetwork(p.mailslots, p.neighbourhood, p.controller.MainSlotActive());
     if (p.window.ShowOnStart())
         p.window.ShowMainWindow();
     else

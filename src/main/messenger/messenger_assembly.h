@@ -33,8 +33,8 @@ public:
     MessengerAssembly& operator=(const MessengerAssembly&) = delete;
 
     // The start-up: the main window's, then the other windows, the network (once the messenger
-    // slot is ours, unless `join_network` is false) and the window shown unless MinOnStart (or
-    // when no tray host comes for the icon).
+    // slot is ours, as a sender only when it is not; unless `join_network` is false) and the window
+    // shown unless MinOnStart (or when no tray host comes for the icon).
     void Start(bool join_network = true);
     // The shutdown, after the message loop has ended.
     void Finish();
