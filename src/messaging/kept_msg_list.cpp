@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/log.h"
 
 namespace lyr {
 
@@ -65,6 +66,28 @@ void KeptMsgList::Save() {
     records_in_file_.reset();
     list_.SaveToFile(file_);
     records_in_file_ = list_.Count();
+}
+
+void KeptMsgList::Keep() {
+    if (!file_is_ours_) {
+        TMsgList kept;
+        std::error_code error;
+        if (std::filesystem::exists(file_, error)) {
+            try {
+                kept.LoadFromFile(file_);
+            } catch (...) {
+                // Not ours to write over; the rest of the shutdown goes on.
+                LogCaughtException(LogSeverity::Error, "store", file_.string() + " not kept");
+                return;
+            }
+        }
+        for (size_t i = 0; i < list_.Count(); ++i) {
+            kept.Append(list_.Item(i));
+        }
+        list_ = std::move(kept);
+        file_is_ours_ = true;
+    }
+    Save();
 }
 
 void KeptMsgList::DisposeAll() {

@@ -40,6 +40,12 @@ public:
     void Delete(size_t index, bool keep_file);
     // Writes the whole store atomically, unless its file is not the store's (see above).
     void Save();
+    // The store kept at exit. A file that was not read at start (the stores were not kept then,
+    // and the user has asked for them since) is read first, a damaged one set aside as NAME.bad,
+    // and what it holds comes before what this run stored; then the whole is written. A file
+    // that cannot be read is left as it is (and said in the log). Throws lyr::Exception when
+    // the file cannot be written.
+    void Keep();
     // Empties the store at exit; its file is not written any more.
     void DisposeAll();
 

@@ -181,8 +181,8 @@ void MainWindowController::RunShutdown() {
         user_list_.WriteUsersFile();
     }
     if (options_.SaveUserBoxes()) {
-        inbox_.Save();
-        outbox_.Save();
+        inbox_.Keep();
+        outbox_.Keep();
     }
     inbox_.DisposeAll();
     outbox_.DisposeAll();
