@@ -98,8 +98,9 @@ trayer --edge bottom --align right --widthtype request --height 24 --SetDockType
 trayer_pid=$!
 pids+=($trayer_pid)
 wait_for "tray-host-appeared"
-# The icon's window starts at the origin; in the tray, at the right, it has moved.
-in_tray="tray-geometry [1-9][0-9]* [0-9]+ [0-9]+ [0-9]+"
+# The icon's window starts elsewhere and may stop on its way; it is in the tray once it lies in
+# the tray host's band at the bottom of the 600-pixel screen (24 pixels high).
+in_tray="tray-geometry [1-9][0-9]* 5[7-9][0-9] [0-9]+ [0-9]+"
 wait_for "$in_tray"
 read -r _ x y w h < <(grep -Ex "$in_tray" "$work/out" | tail -n1)
 icon_x=$((x + w / 2))
