@@ -31,6 +31,12 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
       outbox_(data_dir_ + kOutboxFileName),
       answer_throttle_(services.tick),
       MainSlot(services.mailslots, services.ui_thread, services.tick) {
+    if (services.send_in_background) {
+        sending_ = std::make_unique<BackgroundDatagramSending>(services.mailslots,
+                                                               services.ui_thread);
+    } else {
+        sending_ = std::make_unique<DirectDatagramSending>(services.mailslots);
+    }
     MainSlot.OnMessage = [this](TmdCustomWinPopup&, const std::string& AReciever,
                                 const std::string& ASender, const std::string& AMsg) {
         MainSlotMessage(AReciever, ASender, AMsg);
@@ -38,6 +44,8 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
 }
 
 MainWindowController::~MainWindowController() {
+    // Sends still on their way are given up on; their results are not wanted any more.
+    sending_.reset();
     // The wait thread may be handing a message over; stop it while the controller still exists.
     MainSlot.SetActive(false);
 }

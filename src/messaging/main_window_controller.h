@@ -19,6 +19,7 @@
 #include "platform/profile.h"
 #include "platform/tick_count.h"
 #include "platform/ui_thread.h"
+#include "transport/datagram_sending.h"
 #include "transport/md_winpopup.h"
 
 namespace lyr {
@@ -41,6 +42,9 @@ struct MainWindowServices {
     MessengerServiceControl& messenger_service;
     AddresseeList& user_list;
     NetworkScanRequests& network_scan;
+    // Sends are written on a thread of their own and their results come back through
+    // ui_thread; otherwise they are written on the UI thread before SendMsg returns.
+    bool send_in_background = false;
     std::function<std::optional<std::string>()> computer_name = ComputerName;
     TickSource tick = GetTickCount;
 };
@@ -76,8 +80,11 @@ public:
 
     // Sends SendText. Without a control, the reply path: to LastSender, silently. With a
     // control, the list path: to every ticked entry of the user list, recorded in Outbox, an
-    // error box when the last send failed or nothing was ticked.
+    // error box when the last send failed or nothing was ticked. The datagrams may still be on
+    // their way when it returns (see MainWindowServices::send_in_background); while a list
+    // send is, the send button is disabled and further list sends are not taken.
     void SendMsg(const Control* control);
+    bool Sending() const { return list_send_in_flight_; }
     // SendText := RecText quoted line by line; with a control SendText gets the focus.
     void ReplyMsg(const Control* control);
 
@@ -174,8 +181,11 @@ private:
     void AnswerAutomatically(const Received& message);
     void Notify(const TMsgData& record);
 
-    bool SendToLastSender(const std::string& text);
-    bool SendToUserList(const std::string& wire_text, const std::string& pane_text);
+    void SendToLastSender(const std::string& text);
+    void SendToUserList(const std::string& wire_text, const std::string& pane_text);
+    void FinishListSend(bool ok, const std::string& names, TMsgData record);
+    // ClearMsg after a send that went out; text the user typed meanwhile is kept.
+    void ClearSentText(const std::string& pane_text);
 
     // Browsing: the store and position of the pane a command acts on.
     bool OutboxFocused() const { return panes_.FocusedPane() == Pane::SendText; }
@@ -230,9 +240,11 @@ private:
     bool store_failure_reported_ = false;
     std::deque<Datagram> waiting_;    // not stored yet
     std::deque<Received> to_notify_;  // stored, their answers and notifications to come
+    bool list_send_in_flight_ = false;
 
-    // Last, so that it goes first: its wait thread calls into the controller.
+    // Last, so that they go first: their threads call into the controller.
     TmdWinPopup MainSlot;
+    std::unique_ptr<DatagramSending> sending_;
 };
 
 }  // namespace lyr

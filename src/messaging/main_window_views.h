@@ -70,6 +70,8 @@ public:
     virtual void ShowMainWindow() = 0;  // shown and raised
     virtual void HideMainWindow() = 0;
     virtual void FocusMainWindow() = 0;
+    // The send caption button; disabled while a send is on its way.
+    virtual void SetSendEnabled(bool enabled) = 0;
 
     // The window that had the desktop's focus before a notification, and giving it back.
     virtual void RememberForegroundWindow() = 0;

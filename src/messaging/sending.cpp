@@ -25,28 +25,34 @@ void MainWindowController::SendMsg(const Control* control) {
     if (text.size() > kLongestSentText) {
         text.resize(kLongestSentText);
     }
-    const bool ok = control != nullptr ? SendToUserList(text, pane_text) : SendToLastSender(text);
-    if (ok && options_.ClearMsg()) {
+    if (control == nullptr) {
+        SendToLastSender(text);
+    } else if (!list_send_in_flight_) {
+        SendToUserList(text, pane_text);
+    }
+}
+
+void MainWindowController::ClearSentText(const std::string& pane_text) {
+    if (options_.ClearMsg() && panes_.SendText() == pane_text) {
         panes_.SetSendText("");
     }
 }
 
 // The list path: one datagram per ticked entry, "*" ending the walk and a group's computers left
 // to the group's datagram; the message counts as sent when the last datagram was written.
-bool MainWindowController::SendToUserList(const std::string& wire_text,
+void MainWindowController::SendToUserList(const std::string& wire_text,
                                           const std::string& pane_text) {
     const std::string from =
         identity_.Nik == CompName_ ? identity_.Nik : SenderName(identity_.Nik, CompName_);
-    bool ok = false;
+    std::vector<OutgoingDatagram> batch;
     std::string group;
-    std::string to;
     std::string names;
     for (const TUserData& entry : user_list_.Entries()) {
         if (!entry.Checked) {
             continue;
         }
         const bool everyone = entry.Kind == TUserData::kWholeNetwork;
-        to = everyone ? "*" : entry.Name;
+        const std::string to = everyone ? "*" : entry.Name;
         if (entry.Kind == TUserData::kGroup) {
             group = entry.Name;
         }
@@ -54,7 +60,7 @@ bool MainWindowController::SendToUserList(const std::string& wire_text,
         if (entry.Kind == TUserData::kComputer && !entry.Group.empty() && entry.Group == group) {
             continue;
         }
-        ok = SendDatagram(mailslots_, to, to, from, wire_text);
+        batch.push_back({to, to, from, wire_text});
         if (!names.empty()) {
             names += ' ';
         }
@@ -63,20 +69,34 @@ bool MainWindowController::SendToUserList(const std::string& wire_text,
             break;
         }
     }
-
-    if (!ok) {
-        const std::string message =
-            to.empty()
-                ? Utf8ToAnsi("Не выбран ни один адресат.")
-                : Utf8ToAnsi("Не могу доставить сообщение адресату \"") + names + Utf8ToAnsi("\".");
-        dialogs_.ShowMessageBox({message, kProgramTitle, BoxIcon::Error, false});
-        return false;
+    if (batch.empty()) {
+        dialogs_.ShowMessageBox(
+            {Utf8ToAnsi("Не выбран ни один адресат."), kProgramTitle, BoxIcon::Error, false});
+        return;
     }
     TMsgData record;
     record.Time = CurrentDateTime();
     record.FromName = CompName_;
     record.ToName = names;
     record.Text = pane_text;
+    list_send_in_flight_ = true;
+    window_.SetSendEnabled(false);
+    sending_->Send(std::move(batch),
+                   [this, names, record = std::move(record)](const std::vector<bool>& written) {
+                       FinishListSend(written.back(), names, record);
+                   });
+}
+
+void MainWindowController::FinishListSend(bool ok, const std::string& names, TMsgData record) {
+    list_send_in_flight_ = false;
+    window_.SetSendEnabled(true);
+    if (!ok) {
+        dialogs_.ShowMessageBox({Utf8ToAnsi("Не могу доставить сообщение адресату \"") + names +
+                                     Utf8ToAnsi("\"."),
+                                 kProgramTitle, BoxIcon::Error, false});
+        return;
+    }
+    const std::string pane_text = record.Text;
     AddToStore(outbox_, std::move(record));
     if (options_.HideASend()) {
         window_.HideMainWindow();
@@ -84,19 +104,23 @@ bool MainWindowController::SendToUserList(const std::string& wire_text,
     if (options_.SendBeep()) {
         shell_.MessageBeep(kSimpleBeep);
     }
-    return true;
+    ClearSentText(pane_text);
 }
 
 // The reply path: one datagram to the sender of the last received message, without a record and
 // without an error box.
-bool MainWindowController::SendToLastSender(const std::string& text) {
+void MainWindowController::SendToLastSender(const std::string& text) {
     LastSender_ = ReplyAddress(LastSender_);
-    const bool ok = SendDatagram(mailslots_, LastSender_, LastSender_,
-                                 SenderName(identity_.Nik, CompName_), text);
+    const std::string pane_text = panes_.SendText();
     if (options_.SendBeep()) {
         shell_.MessageBeep(kSimpleBeep);
     }
-    return ok;
+    sending_->Send({{LastSender_, LastSender_, SenderName(identity_.Nik, CompName_), text}},
+                   [this, pane_text](const std::vector<bool>& written) {
+                       if (written.front()) {
+                           ClearSentText(pane_text);
+                       }
+                   });
 }
 
 void MainWindowController::ReplyMsg(const Control* control) {

@@ -26,8 +26,8 @@ enum class MailslotCreateError {
     CannotOpen,     // any other reason the system gives
 };
 
-// What waits in a receive queue, asked without blocking. `message_count` says whether
-// messages wait: the queue reports 1 for "at least one", not how many.
+// What waits in a receive queue, asked without blocking: the next message's size and how many
+// messages wait.
 struct MailslotInfo {
     uint32_t next_size = 0;
     uint32_t message_count = 0;

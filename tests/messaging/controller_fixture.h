@@ -44,9 +44,8 @@ private:
     bool closed_ = false;
 };
 
-// Mailslots of the test: "messngr" can be created unless another receiver holds it; writes are
-// recorded (FakeMailslots).
-class MessengerMailslots : public FakeMailslots {
+// Mailslots of the test: "messngr" can be created unless another receiver holds it.
+class MessengerMailslotsBase : public FakeMailslots {
 public:
     std::unique_ptr<MailslotReceiver> Create(const std::string&, int32_t,
                                              MailslotCreateError& error) override {
@@ -56,6 +55,12 @@ public:
         }
         return std::make_unique<IdleReceiver>();
     }
+    bool another_receiver = false;
+};
+
+// ... and writes are recorded (FakeMailslots), except to computers that are not there.
+class MessengerMailslots : public MessengerMailslotsBase {
+public:
     // A computer that is not there: its mailslot cannot be opened.
     std::unique_ptr<MailslotWriteHandle> OpenForWrite(const std::string& name) override {
         for (const std::string& server : unreachable) {
@@ -67,7 +72,6 @@ public:
         return FakeMailslots::OpenForWrite(name);
     }
 
-    bool another_receiver = false;
     std::vector<std::string> unreachable;
 };
 
@@ -149,6 +153,7 @@ public:
                 .messenger_service = views_->service,
                 .user_list = user_list_,
                 .network_scan = views_->scan,
+                .send_in_background = send_in_background_,
                 .computer_name = [this] { return computer_name_; },
                 .tick = [this] { return tick_; }};
     }
@@ -171,6 +176,7 @@ public:
     // Real ones in place of the fakes above, for the tests of the real endpoint.
     MailslotSystem* real_mailslots_ = nullptr;
     UiThread* real_ui_thread_ = nullptr;
+    bool send_in_background_ = false;
     std::unique_ptr<FakeViews> views_ = std::make_unique<FakeViews>();
     UsersFileList user_list_{data_dir_ + "users.dat"};
     std::optional<std::string> computer_name_ = "TESTPC";

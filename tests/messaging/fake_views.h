@@ -64,6 +64,7 @@ public:
         visible = false;
     }
     void FocusMainWindow() override { log_.Add("FocusMainWindow"); }
+    void SetSendEnabled(bool enabled) override { send_enabled = enabled; }
     void RememberForegroundWindow() override { log_.Add("RememberForegroundWindow"); }
     void RestoreForegroundWindow() override { log_.Add("RestoreForegroundWindow"); }
 
@@ -75,6 +76,7 @@ public:
     std::int32_t panel5_height = 81;
     std::optional<bool> show_on_start;
     bool visible = false;
+    bool send_enabled = true;
     // The skin step that throws, and a call to make inside a step.
     std::string failing_step;
     std::function<void(const std::string&)> on_step;

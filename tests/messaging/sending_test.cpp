@@ -2,7 +2,11 @@
 // boxes, and the commands that send.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "messaging/controller_fixture.h"
+#include "support/pumped_ui_thread.h"
 #include "support/temp_dir.h"
 
 namespace lyr {
@@ -47,6 +51,82 @@ protected:
     }
     const std::vector<MessageBoxRequest>& Boxes() { return View().dialogs.boxes; }
 };
+
+// Computers whose names take long to look up: every write waits at a gate until the test opens
+// it; only `reachable` then takes the message.
+class SlowNetwork : public test::MessengerMailslotsBase {
+public:
+    std::unique_ptr<MailslotWriteHandle> OpenForWrite(const std::string& name) override {
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+        if (name != MakeMailslotPath(reachable, "messngr")) {
+            return nullptr;
+        }
+        struct Taker : MailslotWriteHandle {
+            std::optional<size_t> Write(std::string_view data) override { return data.size(); }
+        };
+        return std::make_unique<Taker>();
+    }
+    bool WaitUntilWaiting(int writers) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20),
+                                 [&] { return waiting_ >= writers; });
+    }
+    int Waiting() {
+        std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+    void Open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+    std::string reachable;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int waiting_ = 0;
+    bool open_ = false;
+};
+
+// The names are looked up while the window goes on: SendMsg returns at once, every addressee is
+// looked up at the same time, a second send waits for the first, and the outcome is the one the
+// list path gives when the writes are done.
+TEST_F(SendingTest, ASendOnItsWayLeavesTheWindowFreeAndEndsAsTheListPathSays) {
+    SlowNetwork network;
+    network.reachable = "PC3";
+    test::PumpedUiThread ui;
+    real_mailslots_ = &network;
+    real_ui_thread_ = &ui;
+    send_in_background_ = true;
+    StartAs("Anna");
+    Options().SetClearMsg(true);
+    Tick({WholeNetworkEntry(), Computer("PC1", ""), Computer("PC2", ""), Computer("PC3", "")});
+    Type("Привет");
+    Controller().SendMsg(&kSendButton);
+    ASSERT_TRUE(network.WaitUntilWaiting(3)) << "the addressees are looked up one after another";
+    EXPECT_TRUE(Controller().Sending());
+    EXPECT_FALSE(View().window.send_enabled);
+    Controller().SendMsg(&kSendButton);
+    Receive("PC9", "Входящее");
+    EXPECT_EQ(Controller().Inbox().Count(), 1u) << "the window receives while the send is away";
+
+    Type("новый текст");  // typed while the first message is on its way
+    network.Open();
+    ASSERT_TRUE(ui.PumpUntil([&] { return !Controller().Sending(); }));
+    EXPECT_TRUE(View().window.send_enabled);
+    EXPECT_EQ(network.Waiting(), 3) << "a send while one is on its way is not taken";
+    EXPECT_TRUE(Boxes().empty()) << "the last write went out";
+    ASSERT_EQ(Controller().Outbox().Count(), 1u);
+    EXPECT_EQ(Controller().Outbox().Item(0).ToName.Text(), "PC1 PC2 PC3");
+    EXPECT_EQ(Controller().Outbox().Item(0).Text, Ansi("Привет"));
+    EXPECT_EQ(View().panes.send_text, Ansi("новый текст")) << "what was typed meanwhile stays";
+    controller_.reset();
+}
 
 TEST_F(SendingTest, TheWholeNetworkTickedSendsOneDatagramToStarAndNothingElse) {
     StartAs("Anna");

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "platform/linux/linux_mailslot_system.h"
+#include "platform/linux/local_mailslot.h"
+#include "platform/linux/local_mailslot_receiver.h"
 #include "support/child_process.h"
 #include "support/ui_loop.h"
 
@@ -102,12 +104,12 @@ TEST_F(LocalMailslotTest, KeepsMessageBoundariesAndReportsTheNextSize) {
     auto info = receiver->Info();
     ASSERT_TRUE(info);
     EXPECT_EQ(info->next_size, 3u);
-    EXPECT_EQ(info->message_count, 1u);
+    EXPECT_EQ(info->message_count, 3u);
     // Asking again takes nothing out.
     EXPECT_EQ(receiver->Info()->next_size, 3u);
     EXPECT_EQ(ReadNext(*receiver), "abc");
     // An empty message is a message too.
-    EXPECT_EQ(receiver->Info()->message_count, 1u);
+    EXPECT_EQ(receiver->Info()->message_count, 2u);
     EXPECT_EQ(ReadNext(*receiver), "");
     EXPECT_EQ(ReadNext(*receiver), std::string("de\0fgh", 6));
     EXPECT_EQ(receiver->Info()->message_count, 0u);
@@ -133,6 +135,45 @@ TEST_F(LocalMailslotTest, SizeLimitKeepsLongerMessagesFromTheReader) {
     ASSERT_TRUE(Write(system_, LocalPath(slot), "fits!"));
     EXPECT_EQ(ReadNext(*receiver), "fits!");
     EXPECT_EQ(receiver->Info()->message_count, 0u);
+}
+
+// The reader may be held in a modal window for minutes: the queue keeps far more than the
+// socket's few datagrams, in order, and no writer waits for room.
+TEST_F(LocalMailslotTest, AnUnreadQueueKeepsABurstInOrderWithoutMakingWritersWait) {
+    std::string slot = UniqueSlot("burst");
+    auto receiver = CreateOrFail(slot);
+    ASSERT_TRUE(receiver);
+    constexpr int kMessages = 3000;
+    for (int i = 0; i < kMessages; ++i) {
+        ASSERT_EQ(WriteLocalMailslot(slot, "message " + std::to_string(i), 100),
+                  LocalWriteResult::Written)
+            << "write " << i << " waited for the reader";
+    }
+    EXPECT_EQ(receiver->Info()->message_count, static_cast<uint32_t>(kMessages));
+    for (int i = 0; i < kMessages; ++i) {
+        ASSERT_EQ(ReadNext(*receiver), "message " + std::to_string(i));
+    }
+}
+
+TEST_F(LocalMailslotTest, AFullQueueDropsWhatComesBeyondItsBoundAndCountsIt) {
+    std::string slot = UniqueSlot("bound");
+    MailslotCreateError error{};
+    auto receiver = LocalMailslotReceiver::Create(slot, 0, error, 1000);
+    ASSERT_TRUE(receiver);
+    for (int i = 0; i < 15; ++i) {
+        ASSERT_EQ(WriteLocalMailslot(slot, std::string(99, 'a') + char('a' + i), 100),
+                  LocalWriteResult::Written);
+    }
+    EXPECT_EQ(receiver->Info()->message_count, 10u);
+    EXPECT_EQ(receiver->Dropped(), 5u);
+    EXPECT_EQ(ReadNext(*receiver).back(), 'a');
+    // Room that was read is room again.
+    ASSERT_EQ(WriteLocalMailslot(slot, "later", 100), LocalWriteResult::Written);
+    std::string last;
+    for (std::string next; (next = ReadNext(*receiver)) != "<none>";) {
+        last = next;
+    }
+    EXPECT_EQ(last, "later");
 }
 
 TEST_F(LocalMailslotTest, CreateTellsBadNamesAndNamesAlreadyHeld) {

@@ -14,6 +14,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 #include "app/instance_requests.h"
@@ -351,6 +352,23 @@ private slots:
         worker.join();
         QCOMPARE(result.load(), 1);
         QVERIFY(ran);
+
+        // A call that throws hands its error to its caller, which does not wait on.
+        result = -1;
+        std::thread failing([&] {
+            try {
+                ui.RunAndWait([] { throw std::runtime_error("step failed"); });
+                result = 0;
+            } catch (const std::runtime_error&) {
+                result = 2;
+            }
+        });
+        QTest::qWaitFor([&] { return result >= 0; }, 5000);
+        const bool rethrown = result == 2;
+        if (result < 0)
+            ui.Stop();  // lets the worker go before the check fails
+        failing.join();
+        QVERIFY(rethrown);
 
         // A call waiting for a loop that ends without running it.
         ran = false;

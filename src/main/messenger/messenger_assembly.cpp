@@ -126,7 +126,8 @@ struct MessengerAssembly::Parts {
                       .ui_thread = ui_thread,
                       .messenger_service = messenger_service,
                       .user_list = users,
-                      .network_scan = scanner}) {
+                      .network_scan = scanner,
+                      .send_in_background = true}) {
         window.SetUserList(&users);
     }
 

@@ -4,16 +4,20 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
+#include <cstring>
+#include <string>
 
 #include "platform/linux/local_mailslot.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {
 
-// Unix datagram queues are bounded by a message count (the writer then waits, nothing is
-// lost); a large buffer keeps the bytes of a burst of longer messages from being the limit.
+constexpr std::string_view kLogTag = "mailslot";
+
+// The socket's own buffer only has to hold what arrives between two turns of the drain thread.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 
 void RaiseReceiveBuffer(int socket) {
@@ -28,12 +32,13 @@ void RaiseReceiveBuffer(int socket) {
 
 std::unique_ptr<LocalMailslotReceiver> LocalMailslotReceiver::Create(std::string_view slot,
                                                                      int32_t max_size,
-                                                                     MailslotCreateError& error) {
+                                                                     MailslotCreateError& error,
+                                                                     size_t max_queued_bytes) {
     if (!IsUsableLocalSlotName(slot) || max_size < 0) {
         error = MailslotCreateError::BadName;
         return nullptr;
     }
-    UniqueFd socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    UniqueFd socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket) {
         error = MailslotCreateError::CannotOpen;
         return nullptr;
@@ -51,94 +56,171 @@ std::unique_ptr<LocalMailslotReceiver> LocalMailslotReceiver::Create(std::string
         error = MailslotCreateError::CannotOpen;
         return nullptr;
     }
-    return std::unique_ptr<LocalMailslotReceiver>(
-        new LocalMailslotReceiver(std::move(socket), std::move(wake), max_size));
+    try {
+        return std::unique_ptr<LocalMailslotReceiver>(new LocalMailslotReceiver(
+            std::move(socket), std::move(wake), std::string(slot), max_size, max_queued_bytes));
+    } catch (const std::system_error&) {
+        error = MailslotCreateError::CannotOpen;  // no thread could be started
+        return nullptr;
+    }
 }
+
+LocalMailslotReceiver::LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, std::string slot,
+                                             int32_t max_size, size_t max_queued_bytes)
+    : socket_(std::move(socket)),
+      wake_(std::move(wake)),
+      slot_(std::move(slot)),
+      max_size_(max_size),
+      max_queued_bytes_(max_queued_bytes),
+      drain_([this] { Drain(); }) {}
 
 LocalMailslotReceiver::~LocalMailslotReceiver() {
     Close();
 }
 
-std::optional<MailslotInfo> LocalMailslotReceiver::Info() {
-    if (closed_) {
-        return std::nullopt;
-    }
-    // Only this reader takes messages out, so a message seen waiting still waits.
-    if (known_next_) {
-        return known_next_;
-    }
+void LocalMailslotReceiver::Drain() {
+    pollfd ready[2] = {{socket_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
     for (;;) {
-        // A peek with MSG_TRUNC tells the next message's whole size, or that none waits, in one
-        // call and without taking anything.
-        ssize_t next_size = ::recv(socket_.get(), nullptr, 0, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
-        if (next_size < 0 && errno == EINTR) {
-            continue;
-        }
-        if (next_size < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                return MailslotInfo{};
+        if (::poll(ready, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
             }
-            return std::nullopt;
+            break;
         }
-        if (max_size_ > 0 && next_size > max_size_) {
-            // A queue created with a size limit never holds a longer message.
-            Read({});
-            continue;
+        if (ready[1].revents != 0) {
+            return;  // closing
         }
-        known_next_ = MailslotInfo{static_cast<uint32_t>(next_size), 1};
-        return known_next_;
+        if (ready[0].revents & (POLLERR | POLLNVAL)) {
+            break;
+        }
+        if ((ready[0].revents & POLLIN) && !TakeWaitingDatagrams()) {
+            break;
+        }
     }
+    std::lock_guard lock(mutex_);
+    broken_ = true;
+    arrived_.notify_all();
+    LogLine(LogSeverity::Error, kLogTag,
+            "the queue of mailslot \"" + slot_ + "\" stopped receiving: " + std::strerror(errno));
 }
 
-std::optional<size_t> LocalMailslotReceiver::Read(std::span<char> buffer) {
-    if (closed_) {
-        return std::nullopt;
+bool LocalMailslotReceiver::TakeWaitingDatagrams() {
+    std::lock_guard taking(taking_);
+    if (!socket_) {
+        return true;  // closed
     }
-    known_next_.reset();
     for (;;) {
-        ssize_t size =
-            ::recv(socket_.get(), buffer.data(), buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
-        if (size < 0 && errno == EINTR) {
-            continue;
-        }
+        // A peek with MSG_TRUNC tells the next datagram's whole size without taking it.
+        ssize_t size = ::recv(socket_.get(), nullptr, 0, MSG_PEEK | MSG_TRUNC);
         if (size < 0) {
-            return std::nullopt;
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno == EAGAIN || errno == EWOULDBLOCK;
         }
-        return static_cast<size_t>(size);
-    }
-}
-
-bool LocalMailslotReceiver::Wait() {
-    {
-        std::lock_guard lock(mutex_);
-        if (closed_) {
+        std::string message(static_cast<size_t>(size), '\0');
+        ssize_t taken = ::recv(socket_.get(), message.data(), message.size(), 0);
+        if (taken < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
+                continue;
+            }
             return false;
         }
-        waiting_ = true;
+        message.resize(std::min(message.size(), static_cast<size_t>(taken)));
+        // A queue created with a size limit never holds a longer message.
+        if (max_size_ > 0 && taken > max_size_) {
+            continue;
+        }
+        Queue(std::move(message));
     }
-    pollfd ready[2] = {{socket_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
-    int result;
-    do {
-        result = ::poll(ready, 2, -1);
-    } while (result < 0 && errno == EINTR);
-    std::lock_guard lock(mutex_);
-    waiting_ = false;
-    wait_left_.notify_all();
-    return !closed_ && result > 0 && (ready[0].revents & POLLIN);
 }
 
-void LocalMailslotReceiver::Close() {
-    std::unique_lock lock(mutex_);
+void LocalMailslotReceiver::Queue(std::string message) {
+    std::lock_guard lock(mutex_);
     if (closed_) {
         return;
     }
-    closed_ = true;
+    if (queued_bytes_ + message.size() > max_queued_bytes_) {
+        if (dropped_++ == 0) {
+            LogLine(LogSeverity::Error, kLogTag,
+                    "the queue of mailslot \"" + slot_ + "\" is full (" +
+                        std::to_string(max_queued_bytes_ >> 20) +
+                        " MiB unread); further messages are dropped until it is read");
+        }
+        return;
+    }
+    queued_bytes_ += message.size();
+    queued_.push_back(std::move(message));
+    arrived_.notify_all();
+}
+
+std::optional<MailslotInfo> LocalMailslotReceiver::Info() {
+    TakeWaitingDatagrams();
+    std::lock_guard lock(mutex_);
+    if (closed_ || broken_) {
+        return std::nullopt;
+    }
+    if (queued_.empty()) {
+        return MailslotInfo{};
+    }
+    return MailslotInfo{static_cast<uint32_t>(queued_.front().size()),
+                        static_cast<uint32_t>(queued_.size())};
+}
+
+std::optional<size_t> LocalMailslotReceiver::Read(std::span<char> buffer) {
+    TakeWaitingDatagrams();
+    std::lock_guard lock(mutex_);
+    if (closed_ || queued_.empty()) {
+        return std::nullopt;
+    }
+    const std::string message = std::move(queued_.front());
+    queued_.pop_front();
+    queued_bytes_ -= message.size();
+    std::memcpy(buffer.data(), message.data(), std::min(buffer.size(), message.size()));
+    return message.size();
+}
+
+bool LocalMailslotReceiver::Wait() {
+    TakeWaitingDatagrams();
+    std::unique_lock lock(mutex_);
+    arrived_.wait(lock, [this] { return closed_ || broken_ || !queued_.empty(); });
+    return !closed_ && !queued_.empty();
+}
+
+uint64_t LocalMailslotReceiver::Dropped() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
+}
+
+void LocalMailslotReceiver::Close() {
+    uint64_t dropped;
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_) {
+            return;
+        }
+        closed_ = true;
+        dropped = dropped_;
+        queued_.clear();
+        queued_bytes_ = 0;
+        arrived_.notify_all();
+    }
     uint64_t one = 1;
     ssize_t ignored = ::write(wake_.get(), &one, sizeof one);
     (void)ignored;
-    wait_left_.wait(lock, [this] { return !waiting_; });
-    socket_.reset();
-    wake_.reset();
+    if (drain_.joinable()) {
+        drain_.join();
+    }
+    {
+        std::lock_guard taking(taking_);
+        socket_.reset();
+        wake_.reset();
+    }
+    if (dropped > 0) {
+        LogLine(LogSeverity::Error, kLogTag,
+                std::to_string(dropped) + " messages to mailslot \"" + slot_ +
+                    "\" were dropped because its queue was full");
+    }
 }
 
 }  // namespace lyr

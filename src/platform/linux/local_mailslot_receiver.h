@@ -1,21 +1,32 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/linux/unique_fd.h"
 #include "platform/mailslot.h"
 
 namespace lyr {
 
-// The receive side of a local mailslot: the bound datagram socket plus an event descriptor that
-// Close uses to end a blocked Wait.
+// The receive side of a local mailslot. The bound datagram socket is only the way in: a thread
+// of the receiver's own drains it as soon as a datagram arrives into a queue the receiver owns,
+// as deep as a mailslot's, so the socket's short queue never fills and no writer waits, even
+// while the reader is held in a modal window for a long time. The queue is bounded by bytes;
+// what comes beyond the bound is dropped and counted, and the count is reported.
 class LocalMailslotReceiver final : public MailslotReceiver {
 public:
+    static constexpr size_t kMaxQueuedBytes = 64 << 20;
+
     static std::unique_ptr<LocalMailslotReceiver> Create(std::string_view slot, int32_t max_size,
-                                                         MailslotCreateError& error);
+                                                         MailslotCreateError& error,
+                                                         size_t max_queued_bytes = kMaxQueuedBytes);
     ~LocalMailslotReceiver() override;
 
     std::optional<MailslotInfo> Info() override;
@@ -23,21 +34,34 @@ public:
     bool Wait() override;
     void Close() override;
 
+    // Messages dropped so far because the queue was full.
+    uint64_t Dropped() const;
+
 private:
-    LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, int32_t max_size)
-        : socket_(std::move(socket)), wake_(std::move(wake)), max_size_(max_size) {}
+    LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, std::string slot, int32_t max_size,
+                          size_t max_queued_bytes);
 
-    // Released by Close, once no Wait polls them any more.
+    void Drain();
+    // Moves every datagram that waits in the socket into the queue, in order; false when the
+    // socket broke. The reader calls it too, so that a write that has returned is seen at once.
+    bool TakeWaitingDatagrams();
+    void Queue(std::string message);
+
     UniqueFd socket_;
-    UniqueFd wake_;
+    UniqueFd wake_;  // tells the drain thread to end
+    const std::string slot_;
     const int32_t max_size_;
-    std::optional<MailslotInfo> known_next_;  // the last Info that found a message waiting
+    const size_t max_queued_bytes_;
 
-    // Close may not release the descriptors while Wait still polls them.
-    std::mutex mutex_;
-    std::condition_variable wait_left_;
+    std::mutex taking_;  // one taker at a time keeps the order; taken before mutex_
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::deque<std::string> queued_;
+    size_t queued_bytes_ = 0;
+    uint64_t dropped_ = 0;
     bool closed_ = false;
-    bool waiting_ = false;
+    bool broken_ = false;
+    std::thread drain_;
 };
 
 }  // namespace lyr

@@ -75,6 +75,7 @@ public:
     void ShowMainWindow() override;
     void HideMainWindow() override { hide(); }
     void FocusMainWindow() override;
+    void SetSendEnabled(bool enabled) override { Button(CaptionButton::Send)->setEnabled(enabled); }
     // No desktop of ours lets a program take the focus back for another one.
     void RememberForegroundWindow() override {}
     void RestoreForegroundWindow() override {}

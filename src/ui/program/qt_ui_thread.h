@@ -2,30 +2,25 @@
 
 #include <QObject>
 
-#include <condition_variable>
-#include <mutex>
-
-#include "platform/ui_thread.h"
+#include "platform/call_loop.h"
 
 namespace lyr {
 
-// UiThread over the Qt event loop of the thread that creates it. A call from another thread is
-// queued to the loop and waited for; once Stop() has run (the loop has ended), waiting calls
-// return false at once and queued ones are dropped, so a background thread never waits for a
-// loop that will not run again.
+// UiThread over the Qt event loop of the thread that creates it: the one hand-over (CallLoop),
+// driven by a queued Qt call whenever a background thread hands a call over. Once Stop() has run
+// (the loop has ended), waiting calls are refused at once, so a background thread never waits
+// for a loop that will not run again.
 class QtUiThread final : public QObject, public UiThread {
 public:
-    QtUiThread() = default;
+    QtUiThread();
     ~QtUiThread() override { Stop(); }
 
-    bool RunAndWait(const std::function<void()>& call) override;
+    bool RunAndWait(const std::function<void()>& call) override { return loop_.RunAndWait(call); }
     // On the UI thread, when its loop has ended.
-    void Stop();
+    void Stop() { loop_.Quit(); }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool stopped_ = false;
+    CallLoop loop_;
 };
 
 }  // namespace lyr
