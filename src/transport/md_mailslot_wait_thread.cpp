@@ -72,7 +72,9 @@ void TmdMailSlotWaitThread::DispatchOnUiThread() {
     // Messages that wait already are read in the same hand-over, one by one: a burst then
     // costs one trip to the UI thread per handful of messages, not per message. The bound
     // keeps a flood from holding the UI thread.
-    for (int read = 0; read < kMostReadsPerHandOver; ++read) {
+    const auto end = std::chrono::steady_clock::now() + kLongestHandOver;
+    for (int read = 0; read < kMostReadsPerHandOver && std::chrono::steady_clock::now() < end;
+         ++read) {
         TmdCustomMailSlot* mail_slot;
         {
             std::lock_guard lock(mutex_);

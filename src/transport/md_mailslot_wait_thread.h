@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -30,8 +32,10 @@ public:
     // as soon as the hand-over returns.
     void Terminate();
 
-    // At most this many waiting messages are read in one hand-over.
+    // At most this many waiting messages are read in one hand-over, and none after this long:
+    // the UI thread then gets back to its other work between two handfuls of a flood.
     static constexpr int kMostReadsPerHandOver = 32;
+    static constexpr std::chrono::milliseconds kLongestHandOver{5};
 
 private:
     TmdMailSlotWaitThread(TmdCustomMailSlot& MailSlot, std::shared_ptr<MailslotReceiver> Handle,

@@ -136,9 +136,35 @@ check "the message window comes up in front while the main window stays hidden" 
     eventually 10 message_in_front
 check "there is one message window" test "$(message_window | wc -l)" = 1
 check "picture: the message window" shot message-window
+# While the modal window stays open, more messages come than a socket's queue holds: every
+# sender is served at once, and every message waits to be shown after the open one.
+sent_while_open=0
+for i in $(seq 0 29); do
+    timeout 3 "$lyrnet" send . "Пока окно открыто #$i" --from FRIEND && sent_while_open=$((sent_while_open + 1))
+done
+check "30 messages sent while the message window is open are taken at once" test $sent_while_open = 30
 xdotool key Escape
-check "Escape closes the message window" eventually 5 message_closed
 check "the message is in the inbox" eventually 5 in_inbox "Сообщение в окне"
+# Each of the thirty comes in a window of its own; closing them all leaves them in the inbox.
+close_message_windows() {
+    local quiet=0
+    while [ $quiet -lt 20 ]; do
+        if [ -n "$(message_window)" ]; then
+            xdotool key Escape
+            quiet=0
+        else
+            quiet=$((quiet + 1))
+        fi
+        sleep 0.1
+    done
+}
+close_message_windows
+check "Escape closes the message windows" message_closed
+inbox_order() {
+    diff <(seq 0 29 | sed 's/.*/Пока окно открыто #&/') \
+        <("$lyrnet" history --data-dir "$data_dir" --json | grep -o 'Пока окно открыто #[0-9]*')
+}
+check "  ... all thirty are in the inbox, in order" inbox_order
 
 touch "$work/before-exit"
 sleep 0.1

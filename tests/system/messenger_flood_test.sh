@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The desktop messenger under a flood from another computer: a burst of 10,000 is stored whole
+# and in order while the program goes on answering state requests within 200 ms, its memory
+# stays bounded, and the flood's sender gets one automatic answer, not one per message.
+#   messenger_flood_test.sh LYRMESSENGER LYRNET LYR_NETBIOS_HOST
+set -uo pipefail
+messenger=$1
+lyrnet=$2
+host_program=$3
+. "$(dirname "$0")/test_hosts.sh"
+system_test_begin
+
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export QT_QPA_PLATFORM=offscreen LYR_NETBIOS_WORKGROUP=OFFICE LYR_MESSAGE_BOXES=stderr
+mkdir -m 700 "$work/run"
+data="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
+settings="$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg"
+hosts_create 2
+
+status() { on_host 1 "$lyrnet" status >/dev/null 2>&1; }
+eventually() {
+    local tries=$(($1 * 10))
+    shift
+    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+start_messenger() {
+    on_host_background 1 "$work/messenger.log" env LYR_NETBIOS_COMPUTER_NAME=PC1 "$messenger"
+    messenger_pid=${BACKGROUND_PIDS[-1]}
+    eventually 20 status
+}
+stop_messenger() {
+    kill -TERM "$messenger_pid"
+    eventually 20 bash -c "! kill -0 $messenger_pid 2>/dev/null"
+}
+set_option() {
+    if grep -q "^\"$1\"=" "$settings"; then
+        sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings"
+    else
+        printf '"%s"=%s\r\n' "$1" "$2" >>"$settings"
+    fi
+}
+hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
+stored() { "$lyrnet" history --data-dir "$data" --json 2>/dev/null | grep -c "\"$1#" || true; }
+stored_is() { [ "$(stored "$1")" = "$2" ]; }
+texts_in_order() {
+    diff <(seq 0 $(($2 - 1)) | sed "s/.*/$1#&/") \
+        <("$lyrnet" history --data-dir "$data" --json | grep -o "\"$1#[0-9]*\"" | tr -d '"') >/dev/null
+}
+flood() {  # flood NAME COUNT: ANNA on host 2 sends NAME#0 .. NAME#COUNT-1 to PC1
+    on_host 2 env LYR_NETBIOS_COMPUTER_NAME=ANNA "$host_program" send PC1 messngr \
+        "$(hex ANNA)00$(hex PC1)00$(hex "$1")" --repeat "$2" >/dev/null
+}
+
+check "the messenger starts on PC1" start_messenger
+check "  ... and ends, writing its settings" stop_messenger
+set_option ShowMsg dword:00000001
+set_option SaveUserBoxes dword:00000001
+
+# The flood, answered automatically, shown in the main window.
+set_option WindowType dword:00000001
+set_option AutoReply dword:00000001
+check "the messenger starts answering automatically" start_messenger
+for _ in 1 2 3 4 5; do begin=$(date +%s%N); status; printf '%s ' $((($(date +%s%N) - begin) / 1000000)); done; echo " (idle)"
+on_host_background 2 "$work/anna" env LYR_NETBIOS_COMPUTER_NAME=ANNA "$host_program" \
+    listen messngr --seconds 300
+check "ANNA listens for answers" wait_for_line "$work/anna" ready 10
+burst=10000
+flood flood $burst &
+flood_pid=$!
+slowest=0
+turn=0
+while :; do
+    begin=$(date +%s%N)
+    status || { slowest=lost; break; }
+    took=$((($(date +%s%N) - begin) / 1000000))
+    printf '%s ' "$took" >>"$work/latencies"
+    [ "$took" -gt "$slowest" ] && slowest=$took
+    # Reading the store is costly: only now and then, and once the sender is done.
+    turn=$((turn + 1))
+    if ! kill -0 "$flood_pid" 2>/dev/null && [ $((turn % 10)) = 0 ]; then
+        [ "$(stored flood)" = $burst ] && break
+    fi
+    [ $SECONDS -gt 200 ] && break
+    sleep 0.05
+done
+wait "$flood_pid"
+cat "$work/latencies"; echo
+echo "slowest answer to a state request during the flood: $slowest ms"
+check "a burst of $burst is stored whole" test "$(stored flood)" = $burst
+check "  ... in order" texts_in_order flood $burst
+check "  ... while every state request was answered within 200 ms" test "$slowest" != lost -a "$slowest" -lt 200
+peak_kib=$(awk '/VmHWM/ { print $2 }' "/proc/$messenger_pid/status")
+echo "peak memory of the messenger: $((peak_kib / 1024)) MiB"
+check "  ... its memory stayed bounded" test "$peak_kib" -lt $((300 * 1024))
+sleep 1
+answers=$(grep -c -E '^[0-9a-f]+$' "$work/anna")
+check "the flood's sender got one automatic answer (got $answers)" test "$answers" = 1
+stop_messenger
+echo "passed $passed, failed $failed"
+[ "$failed" = 0 ]
