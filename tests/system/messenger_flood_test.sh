@@ -10,47 +10,8 @@ host_program=$3
 . "$(dirname "$0")/test_hosts.sh"
 system_test_begin
 
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export QT_QPA_PLATFORM=offscreen LYR_NETBIOS_WORKGROUP=OFFICE LYR_MESSAGE_BOXES=stderr
-mkdir -m 700 "$work/run"
-data="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
-settings="$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg"
 hosts_create 2
-
-status() { on_host 1 "$lyrnet" status >/dev/null 2>&1; }
-eventually() {
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-start_messenger() {
-    on_host_background 1 "$work/messenger.log" env LYR_NETBIOS_COMPUTER_NAME=PC1 "$messenger"
-    messenger_pid=${BACKGROUND_PIDS[-1]}
-    eventually 20 status
-}
-stop_messenger() {
-    kill -TERM "$messenger_pid"
-    eventually 20 bash -c "! kill -0 $messenger_pid 2>/dev/null"
-}
-set_option() {
-    if grep -q "^\"$1\"=" "$settings"; then
-        sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings"
-    else
-        printf '"%s"=%s\r\n' "$1" "$2" >>"$settings"
-    fi
-}
-hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
-stored() { "$lyrnet" history --data-dir "$data" --json 2>/dev/null | grep -c "\"$1#" || true; }
-stored_is() { [ "$(stored "$1")" = "$2" ]; }
-texts_in_order() {
-    diff <(seq 0 $(($2 - 1)) | sed "s/.*/$1#&/") \
-        <("$lyrnet" history --data-dir "$data" --json | grep -o "\"$1#[0-9]*\"" | tr -d '"') >/dev/null
-}
-flood() {  # flood NAME COUNT: ANNA on host 2 sends NAME#0 .. NAME#COUNT-1 to PC1
-    on_host 2 env LYR_NETBIOS_COMPUTER_NAME=ANNA "$host_program" send PC1 messngr \
-        "$(hex ANNA)00$(hex PC1)00$(hex "$1")" --repeat "$2" >/dev/null
-}
+. "$(dirname "$0")/messenger_on_host.sh"
 
 check "the messenger starts on PC1" start_messenger
 check "  ... and ends, writing its settings" stop_messenger

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The whole receive path of the desktop messenger: messages from another test host, each taken
+# by the NetBIOS service, handed to the mailslot's queue and the UI thread, written to the inbox
+# file on disk and shown in the main window, beside plain UDP between the same two hosts in the
+# same run. Needs root (network namespaces); touches no real network.
+# Usage: bench/messenger_receive.sh BUILD-DIR [COUNT]
+set -eu
+build=$(cd "$1" && pwd)
+count=${2:-5000}
+top=$(cd "$(dirname "$0")/.." && pwd)
+messenger=$build/src/main/lyrmessenger
+lyrnet=$build/src/main/lyrnet
+host_program=$build/tests/system/lyr_netbios_host
+udp_loop=$build/bench/udp_loop
+. "$top/tests/system/test_hosts.sh"
+hosts_available || { echo "needs network namespaces (run as root)"; exit 1; }
+work=$(mktemp -d)
+trap 'hosts_destroy; rm -rf "$work"' EXIT
+hosts_create 2
+. "$top/tests/system/messenger_on_host.sh"
+now_us() { echo $(($(date +%s%N) / 1000)); }
+rate() { awk -v n="$1" -v us="$2" 'BEGIN { printf "%.0f", (us > 0 ? n * 1000000 / us : 0) }'; }
+
+on_host_background 1 "$work/plain" "$udp_loop" receive 9138 "$count"
+wait_for_line "$work/plain" ready 5
+on_host 2 "$udp_loop" send 10.213.1.1 9138 "$count" 110
+wait_for_line "$work/plain" received 10
+plain_us=$(awk '/received/ { print $4 }' "$work/plain")
+
+start_messenger
+stop_messenger
+set_option WindowType dword:00000001
+set_option ShowMsg dword:00000001
+set_option SaveUserBoxes dword:00000001
+start_messenger
+# From the first datagram sent to the last message on disk and shown; the inbox is looked at
+# every 50 ms, so runs of a few seconds are what the figure is good for.
+begin=$(now_us)
+flood bench "$count"
+while [ "$(stored bench)" != "$count" ]; do sleep 0.05; done
+messenger_us=$(($(now_us) - begin))
+stop_messenger
+
+plain_rate=$(rate "$count" "$plain_us")
+messenger_rate=$(rate "$count" "$messenger_us")
+echo "plain UDP:              $count messages, $plain_rate messages/s"
+echo "messenger receive path: $count messages, $messenger_rate messages/s (stored on disk, shown)"
+awk -v a="$messenger_rate" -v b="$plain_rate" 'BEGIN { printf "ratio messenger / plain UDP: %.3f\n", (b > 0 ? a / b : 0) }'
