@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,9 +32,19 @@ enum class RemoteWriteFailure {
                    // holds the slot either
 };
 
+// Turns a popup message that came over a NetBIOS session into the datagram its slot expects
+// (sender, receiver, text), so that it takes the road of every other message.
+using SessionDatagramBuilder = std::function<std::string(
+    std::string_view sender, std::string_view receiver, std::string_view text)>;
+// The slot such messages are delivered to.
+inline constexpr const char* kSessionMessageSlot = "messngr";
+
 class NetbiosMailslotNetwork : public MailslotNetwork {
 public:
-    explicit NetbiosMailslotNetwork(netbios::ServiceConfig config);
+    // With a `session_datagram`, an owner of the ports also receives popup messages over TCP
+    // sessions and hands them into the "messngr" queue.
+    explicit NetbiosMailslotNetwork(netbios::ServiceConfig config,
+                                    SessionDatagramBuilder session_datagram = {});
 
     bool WriteRemote(const std::string& server, const std::string& slot,
                      std::string_view data) override;
