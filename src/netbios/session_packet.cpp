@@ -252,6 +252,16 @@ SmbFrame MakeSendEnd(uint16_t group) {
     return Request(kSmbSendEndMessage, Words(group), {});
 }
 
+SmbFrame MakeNegotiate() {
+    ByteWriter writer;
+    for (std::string_view dialect : {"PC NETWORK PROGRAM 1.0", "NT LM 0.12"}) {
+        writer.U8(0x02);
+        writer.Raw(dialect);
+        writer.U8(0);
+    }
+    return Request(kSmbNegotiate, {}, writer.Take());
+}
+
 std::string SessionSenderName(std::string_view originator, const NetbiosName& calling) {
     std::string computer = calling.Base();
     std::string sender;

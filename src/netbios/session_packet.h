@@ -52,6 +52,7 @@ inline constexpr uint8_t kSmbSendMessage = 0xD0;
 inline constexpr uint8_t kSmbSendStartMessage = 0xD5;
 inline constexpr uint8_t kSmbSendEndMessage = 0xD6;
 inline constexpr uint8_t kSmbSendTextMessage = 0xD7;
+inline constexpr uint8_t kSmbNegotiate = 0x72;
 inline constexpr uint8_t kSmbFlagsReply = 0x80;
 inline constexpr size_t kSmbHeaderSize = 32;
 // One block of message text, as senders cut longer texts.
@@ -118,6 +119,9 @@ SmbFrame MakeSendMessage(const SmbMessageNames& names, std::string_view text);
 SmbFrame MakeSendStart(const SmbMessageNames& names);
 SmbFrame MakeSendText(uint16_t group, std::string_view text);
 SmbFrame MakeSendEnd(uint16_t group);
+// SMB_COM_NEGOTIATE offering the core and NT LM 0.12 dialects. Windows' messenger sends the
+// message commands without it, but Samba's smbd takes nothing before a negotiation.
+SmbFrame MakeNegotiate();
 
 // The sender a message over a session is recorded with: the originator, and the calling
 // computer in parentheses when the two differ, so that an answer finds its way back to the

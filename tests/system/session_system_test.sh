@@ -23,6 +23,7 @@ port=$LYR_NETBIOS_SSN_PORT
 
 # smbclient with a configuration of the test's own: PC2 of OFFICE, text in code page 866.
 mkdir -p "$work/samba"
+chmod 777 "$work/samba"  # smbd runs its message command as the guest user
 cat >"$work/smb.conf" <<EOF
 [global]
 workgroup = OFFICE
@@ -41,6 +42,7 @@ smbclient_to() {
     printf '%s' "$2" | on_host 2 timeout 20 smbclient -s "$work/smb.conf" -M "$1" -I 10.213.1.1 \
         -p "$port" -U ivan -N >>"$work/smbclient.out" 2>&1
 }
+fails() { ! "$@"; }
 wait_for_exact_line() {
     local file=$1 line=$2
     for _ in $(seq 100); do
@@ -164,6 +166,59 @@ check "  ... as has the one-block message" \
     wait_for_exact_line "$work/listen.out" '{"from":"EVIL","to":"PC1","text":"one block"}'
 check "nothing else arrived from the refused or hostile peers" \
     test "$(wc -l <"$work/listen.out")" -eq "$((lines_before + 2))"
+lines_before=$((lines_before + 2))
+
+# lyrnet send --session to Samba's smbd on PC2, whose message command keeps each message in a
+# file; nmbd answers the name query for PC2.
+if command -v smbd >/dev/null && command -v nmbd >/dev/null; then
+    cat >>"$work/smb.conf" <<EOF
+smb ports = $port
+server min protocol = NT1
+message command = /bin/sh -c 'cp %s "$work/samba/message-%f"; rm %s' &
+pid directory = $work/samba
+ncalrpc dir = $work/samba/ncalrpc
+load printers = no
+disable spoolss = yes
+EOF
+    for daemon in smbd nmbd; do
+        # In a process group of its own: smbd ends its whole group when told to stop.
+        on_host_background 2 "$work/$daemon.err" "$daemon" -F --debug-stdout -s "$work/smb.conf"
+    done
+    send_session() {
+        on_host 1 env LYR_NETBIOS_COMPUTER_NAME=PC1 LYR_NETBIOS_WORKGROUP=OFFICE \
+            "$lyrnet" send --session "$@" 2>>"$work/send.err"
+    }
+    message_is() {
+        for _ in $(seq 40); do
+            # smbd writes the file in its unix charset, from the dos charset (866) it was sent in.
+            cmp -s <(printf '%s' "$1") "$work/samba/message-anna" &&
+                return 0
+            sleep 0.05
+        done
+        echo "  the message file holds:"
+        od -c "$work/samba/message-anna" | head -5
+        return 1
+    }
+    # nmbd takes a few seconds to claim its names.
+    sent=1
+    for _ in $(seq 30); do
+        send_session PC2 "Привет, smbd" --from anna && { sent=0; break; }
+        sleep 1
+    done
+    check "lyrnet send --session to smbd" test "$sent" -eq 0
+    [ "$sent" -eq 0 ] || tail -n 5 "$work/send.err" "$work/smbd.err" "$work/nmbd.err"
+    check "  ... its message command has the text (sent in code page 866) and the sender" \
+        message_is "Привет, smbd"
+    long=$(for i in $(seq 60); do printf 'block%03d,' "$i"; done)  # 540 bytes: five blocks
+    check "a long message in blocks over --session" send_session PC2 "$long" --from anna
+    check "  ... arrives whole" message_is "$long"
+    check "lyrnet send --session to PC1, which listens itself" send_session PC1 "to myself"
+    check "  ... pops up there" wait_for_exact_line "$work/listen.out" \
+        '{"from":"PC1","to":"PC1","text":"to myself"}'
+    check "lyrnet send --session to a name nobody holds fails" fails send_session PC7 x
+else
+    echo "SKIPPED: Samba's smbd or nmbd is not installed; lyrnet send --session is not tested"
+fi
 
 if command -v tshark >/dev/null; then
     sleep 0.5

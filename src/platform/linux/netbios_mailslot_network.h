@@ -8,6 +8,7 @@
 
 #include "netbios/name_resolver.h"
 #include "netbios/netbios_service.h"
+#include "netbios/session_client.h"
 #include "platform/linux/local_mailslot_delivery.h"
 #include "platform/mailslot_network.h"
 
@@ -51,6 +52,16 @@ public:
     // The reason of the latest write that failed, of any thread (a program that writes from one
     // thread, as lyrnet does, can tell its user why).
     RemoteWriteFailure LastFailure() const { return last_failure_; }
+
+    // One popup message to one computer over the NetBIOS session service (for peers that take
+    // messages only that way), the computer found as for a mailslot write. Failures to find it
+    // are kept as LastFailure and reported as NotSent here; the outcome says how the session went.
+    struct SessionWrite {
+        RemoteWriteFailure failure = RemoteWriteFailure::None;
+        netbios::SessionSendOutcome outcome;
+    };
+    SessionWrite WriteOverSession(const std::string& server, std::string_view sender,
+                                  std::string_view text);
 
     netbios::NetbiosService& Service() { return service_; }
     LocalMailslotDelivery& Delivery() { return delivery_; }
