@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "netbios/port_holder.h"
+#include "netbios/session_client.h"
 #include "netbios/session_conversation.h"
 #include "netbios/session_listener.h"
 #include "netbios/session_packet.h"
@@ -320,6 +321,50 @@ TEST(SessionListener, APortInUseIsReportedWithItsHolder) {
               std::string::npos)
         << second.Problem();
     EXPECT_NE(second.Problem().find("smb ports = 445"), std::string::npos);
+}
+
+TEST(SessionClient, SendsOneAndManyBlocksAndTellsWhyNot) {
+    SessionLimits limits;
+    limits.port = 0;
+    std::mutex mutex;
+    std::vector<SessionMessage> messages;
+    auto listener = std::make_unique<SessionListener>(limits, Settings(), [&](SessionMessage message) {
+        std::lock_guard lock(mutex);
+        messages.push_back(std::move(message));
+    });
+    ASSERT_TRUE(listener->Listening());
+    SessionSend send;
+    send.address = 0x7F000001;
+    send.port = listener->Port();
+    send.called = kOurs;
+    send.calling = kAnna;
+    send.originator = "IVAN";
+    send.destination = "PC1";
+    send.text = "short";
+    EXPECT_EQ(SendSessionMessage(send).result, SessionSendResult::Sent);
+    std::string long_text;
+    for (int i = 0; long_text.size() < 1700; ++i) {
+        long_text += std::to_string(i) + ",";
+    }
+    send.text = long_text;
+    EXPECT_EQ(SendSessionMessage(send).result, SessionSendResult::Sent);
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].text, "short");
+        EXPECT_EQ(messages[0].sender, "IVAN (ANNA)");
+        EXPECT_EQ(messages[1].text, long_text.substr(0, kMaxSessionMessageText));
+    }
+    send.destination = "PC2";
+    auto rejected = SendSessionMessage(send);
+    EXPECT_EQ(rejected.result, SessionSendResult::Rejected);
+    EXPECT_NE(rejected.Explain().find("ERRmsgoff"), std::string::npos);
+    send.called = NetbiosName::Make("PC2", kMessengerSuffix);
+    auto refused = SendSessionMessage(send);
+    EXPECT_EQ(refused.result, SessionSendResult::Refused);
+    EXPECT_EQ(refused.code, kCalledNameNotPresent);
+    listener.reset();
+    EXPECT_EQ(SendSessionMessage(send).result, SessionSendResult::NoConnection);
 }
 
 }  // namespace
