@@ -125,7 +125,8 @@ std::string PortBindProblem(bool tcp, uint16_t port, int error, const std::strin
                             const std::string& usual_holder, const std::string& remedy) {
     std::string where = (tcp ? "TCP port " : "UDP port ") + std::to_string(port);
     if (error == EADDRINUSE) {
-        std::string holder = (tcp ? TcpPortHolder(port) : UdpPortHolder(port)).value_or(usual_holder);
+        std::string holder =
+            (tcp ? TcpPortHolder(port) : UdpPortHolder(port)).value_or(usual_holder);
         return where + " is in use by " + holder + consequence + " " + remedy;
     }
     if (error == EACCES) {

@@ -22,8 +22,7 @@ using Clock = std::chrono::steady_clock;
 class Connection {
 public:
     Connection(uint32_t address, uint16_t port, std::chrono::milliseconds timeout)
-        : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)),
-          timeout_(timeout) {
+        : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)), timeout_(timeout) {
         if (fd_ < 0) {
             return;
         }
@@ -36,7 +35,8 @@ public:
         } else if (errno == EINPROGRESS && Wait(POLLOUT)) {
             int error = 0;
             socklen_t length = sizeof error;
-            connected_ = ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+            connected_ =
+                ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
         }
     }
     ~Connection() {
@@ -210,7 +210,8 @@ SessionSendOutcome SendSessionMessage(const SessionSend& send) {
     // Samba's smbd answers the start without the group id: then the group is 0.
     uint16_t group = started->words.size() >= 2 ? ByteReader(started->words).U16LE() : 0;
     for (size_t at = 0; at < text.size(); at += kMaxSmbTextBlock) {
-        if (auto failed = check(Exchange(connection, MakeSendText(group, text.substr(at, kMaxSmbTextBlock))))) {
+        if (auto failed = check(
+                Exchange(connection, MakeSendText(group, text.substr(at, kMaxSmbTextBlock))))) {
             return *failed;
         }
     }

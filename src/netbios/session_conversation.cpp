@@ -77,9 +77,9 @@ SessionConversation::Step SessionConversation::OnSmb(std::string_view smb) {
                 step.reply = Reply(*frame, kSmbNotReceiving);
             } else {
                 step.reply = Reply(*frame, kSmbSuccess);
-                step.message = SessionMessage{
-                    SessionSenderName(message->names.originator, calling_),
-                    message->names.destination, std::move(message->text), calling_};
+                step.message =
+                    SessionMessage{SessionSenderName(message->names.originator, calling_),
+                                   message->names.destination, std::move(message->text), calling_};
             }
             break;
         }

@@ -211,9 +211,9 @@ void SessionListener::Run() {
                               [&](const auto& c) { return c->address == address; }));
             if (connections.size() >= limits_.max_connections ||
                 from_there >= limits_.max_connections_per_address) {
-                SendBestEffort(fd, *BuildSessionPacket(SessionType::Negative,
-                                                       std::string(1, static_cast<char>(
-                                                                          kInsufficientResources))));
+                SendBestEffort(fd, *BuildSessionPacket(
+                                       SessionType::Negative,
+                                       std::string(1, static_cast<char>(kInsufficientResources))));
                 ::close(fd);
                 continue;
             }

@@ -137,7 +137,8 @@ std::optional<SmbFrame> ParseSmb(std::string_view smb) {
 }
 
 std::optional<std::string> BuildSmb(const SmbFrame& frame) {
-    if (frame.words.size() % 2 != 0 || frame.words.size() > 2 * 255 || frame.bytes.size() > 0xFFFF) {
+    if (frame.words.size() % 2 != 0 || frame.words.size() > 2 * 255 ||
+        frame.bytes.size() > 0xFFFF) {
         return std::nullopt;
     }
     ByteWriter writer;

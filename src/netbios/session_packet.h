@@ -66,10 +66,10 @@ struct SmbError {
     bool operator==(const SmbError&) const = default;
 };
 inline constexpr SmbError kSmbSuccess{0, 0};
-inline constexpr SmbError kSmbInvalid{0x02, 0x0001};          // ERRSRV ERRerror
-inline constexpr SmbError kSmbUnknownCommand{0x02, 0x0040};   // ERRSRV ERRsmbcmd
-inline constexpr SmbError kSmbNotReceiving{0x02, 0x0052};     // ERRSRV ERRmsgoff
-inline constexpr SmbError kSmbNoRoom{0x02, 0x0053};           // ERRSRV ERRnoroom
+inline constexpr SmbError kSmbInvalid{0x02, 0x0001};         // ERRSRV ERRerror
+inline constexpr SmbError kSmbUnknownCommand{0x02, 0x0040};  // ERRSRV ERRsmbcmd
+inline constexpr SmbError kSmbNotReceiving{0x02, 0x0052};    // ERRSRV ERRmsgoff
+inline constexpr SmbError kSmbNoRoom{0x02, 0x0053};          // ERRSRV ERRnoroom
 
 // One SMB: the header fields a reply echoes, the parameter words and the data bytes, each
 // length checked against what is there.

@@ -1,6 +1,7 @@
 // Popup messages over the NetBIOS session service: packets, the SMB message commands, one
 // conversation, and the listener over loopback.
 #include <arpa/inet.h>
+#include <errno.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -35,6 +36,12 @@ std::string Smb(const SmbFrame& frame) {
     return *BuildSessionPacket(SessionType::Message, *BuildSmb(frame));
 }
 
+// As a port's holder is named: "program (process N)".
+std::string ThisProgram() {
+    return std::string(program_invocation_short_name) + " (process " + std::to_string(::getpid()) +
+           ")";
+}
+
 SessionConversation::Settings Settings() {
     return {"PC1", "", [](const NetbiosName& name) { return name == kOurs; }};
 }
@@ -49,8 +56,8 @@ SessionConversation::Step Feed(SessionConversation& conversation, std::string_vi
 // The status of an SMB reply, and that it is a reply to `command`.
 uint32_t ReplyStatus(const std::string& reply, uint8_t command) {
     auto header = ParseSessionHeader(reply);
-    auto frame = header ? ParseSmb(std::string_view(reply).substr(kSessionHeaderSize))
-                        : std::nullopt;
+    auto frame =
+        header ? ParseSmb(std::string_view(reply).substr(kSessionHeaderSize)) : std::nullopt;
     EXPECT_TRUE(frame);
     if (!frame) {
         return ~0u;
@@ -107,11 +114,10 @@ TEST(SmbMessages, CommandsReadBackAndEveryBrokenLengthOrFormatIsRefused) {
     EXPECT_FALSE(ParseSmb(words_past));
     // Wrong buffer formats, a name without its NUL, a text longer than a block or its buffer.
     SmbFrame frame = *ParseSmb(smb);
-    for (auto change : {+[](std::string& b) { b[0] = 0x02; },
-                        +[](std::string& b) { b[b.find('\0') + 1] = 0x01; },
-                        +[](std::string& b) { b.resize(3); },
-                        +[](std::string& b) { b[b.size() - 7] = 9; },
-                        +[](std::string& b) { b[b.size() - 6] = 0x7F; }}) {
+    for (auto change :
+         {+[](std::string& b) { b[0] = 0x02; }, +[](std::string& b) { b[b.find('\0') + 1] = 0x01; },
+          +[](std::string& b) { b.resize(3); }, +[](std::string& b) { b[b.size() - 7] = 9; },
+          +[](std::string& b) { b[b.size() - 6] = 0x7F; }}) {
         SmbFrame broken = frame;
         change(broken.bytes);
         EXPECT_FALSE(ParseSendMessage(broken));
@@ -177,12 +183,11 @@ TEST(SessionConversation, DeliversSingleAndMultiBlockMessagesAndAnswersMistakes)
     for (char c : {'a', 'b', 'c'}) {
         std::string block(128, c);
         sent += block;
-        EXPECT_EQ(ReplyStatus(Feed(session, Smb(MakeSendText(id, block))).reply,
-                              kSmbSendTextMessage),
-                  0u);
+        EXPECT_EQ(
+            ReplyStatus(Feed(session, Smb(MakeSendText(id, block))).reply, kSmbSendTextMessage),
+            0u);
     }
-    EXPECT_EQ(ReplyStatus(Feed(session, Smb(MakeSendText(id + 1, "x"))).reply,
-                          kSmbSendTextMessage),
+    EXPECT_EQ(ReplyStatus(Feed(session, Smb(MakeSendText(id + 1, "x"))).reply, kSmbSendTextMessage),
               kSmbInvalid.Status());
     auto end = Feed(session, Smb(MakeSendEnd(id)));
     ASSERT_TRUE(end.message);
@@ -193,8 +198,9 @@ TEST(SessionConversation, DeliversSingleAndMultiBlockMessagesAndAnswersMistakes)
     id = static_cast<uint16_t>(id + 1);
     std::vector<uint32_t> statuses;
     for (size_t i = 0; i * 128 <= kMaxSessionMessageText; ++i) {
-        statuses.push_back(ReplyStatus(
-            Feed(session, Smb(MakeSendText(id, std::string(128, 'x')))).reply, kSmbSendTextMessage));
+        statuses.push_back(
+            ReplyStatus(Feed(session, Smb(MakeSendText(id, std::string(128, 'x')))).reply,
+                        kSmbSendTextMessage));
     }
     EXPECT_EQ(statuses.back(), kSmbNoRoom.Status());
     EXPECT_FALSE(Feed(session, Smb(MakeSendEnd(id))).message);
@@ -270,8 +276,7 @@ TEST(SessionListener, DeliversAndCutsOffSilentOversizedAndSurplusPeers) {
         arrived.notify_all();
     });
     ASSERT_TRUE(listener.Listening()) << listener.Problem();
-    EXPECT_EQ(TcpPortHolder(listener.Port()),
-              "test_netbios_session (process " + std::to_string(::getpid()) + ")");
+    EXPECT_EQ(TcpPortHolder(listener.Port()), ThisProgram());
 
     {
         Client sender(listener.Port());
@@ -316,8 +321,8 @@ TEST(SessionListener, APortInUseIsReportedWithItsHolder) {
     SessionListener second(limits, Settings(), {});
     EXPECT_FALSE(second.Listening());
     EXPECT_EQ(second.ErrorNumber(), EADDRINUSE);
-    EXPECT_NE(second.Problem().find("TCP port " + std::to_string(limits.port) +
-                                    " is in use by test_netbios_session (process "),
+    EXPECT_NE(second.Problem().find("TCP port " + std::to_string(limits.port) + " is in use by " +
+                                    ThisProgram()),
               std::string::npos)
         << second.Problem();
     EXPECT_NE(second.Problem().find("smb ports = 445"), std::string::npos);
@@ -328,10 +333,11 @@ TEST(SessionClient, SendsOneAndManyBlocksAndTellsWhyNot) {
     limits.port = 0;
     std::mutex mutex;
     std::vector<SessionMessage> messages;
-    auto listener = std::make_unique<SessionListener>(limits, Settings(), [&](SessionMessage message) {
-        std::lock_guard lock(mutex);
-        messages.push_back(std::move(message));
-    });
+    auto listener =
+        std::make_unique<SessionListener>(limits, Settings(), [&](SessionMessage message) {
+            std::lock_guard lock(mutex);
+            messages.push_back(std::move(message));
+        });
     ASSERT_TRUE(listener->Listening());
     SessionSend send;
     send.address = 0x7F000001;

@@ -62,8 +62,9 @@ int SendOverSession(NetworkMailslotSystem& mailslots, const std::string& target,
     auto* network = mailslots.Network();
     auto written = network->WriteOverSession(target, sender, AnsiToOem(text));
     if (written.failure == RemoteWriteFailure::NotSent) {
-        ReportFailure(target, "a group cannot be reached over the session service; send without "
-                              "--session");
+        ReportFailure(target,
+                      "a group cannot be reached over the session service; send without "
+                      "--session");
         return 1;
     }
     if (written.failure != RemoteWriteFailure::None) {

@@ -13,14 +13,13 @@ NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config,
           [this](const std::string& slot, std::string data) {
               delivery_.Deliver(slot, std::move(data));
           },
-          session_datagram ? netbios::SessionMessageReceiver(
-                                 [this, build = std::move(session_datagram)](
-                                     netbios::SessionMessage message) {
-                                     delivery_.Deliver(kSessionMessageSlot,
-                                                       build(message.sender, message.destination,
-                                                             message.text));
-                                 })
-                           : netbios::SessionMessageReceiver()),
+          session_datagram
+              ? netbios::SessionMessageReceiver(
+                    [this, build = std::move(session_datagram)](netbios::SessionMessage message) {
+                        delivery_.Deliver(kSessionMessageSlot,
+                                          build(message.sender, message.destination, message.text));
+                    })
+              : netbios::SessionMessageReceiver()),
       resolver_(service_) {}
 
 bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::string& slot,
