@@ -87,7 +87,9 @@ if command -v smbclient >/dev/null; then
     mkdir -p "$work/samba"
     printf '[global]\nnetbios name = SAMBAPC\ndos charset = CP866\nunix charset = UTF-8\nlock directory = %s\nstate directory = %s\ncache directory = %s\nprivate dir = %s\n' \
         "$work/samba" "$work/samba" "$work/samba" "$work/samba" >"$work/smb.conf"
-    popup="Всплывающее сообщение через сеанс $(printf 'блок %.0s' $(seq 30))"
+    # Cyrillic only at the start: smbclient 4.17 converts long input in pieces that may split
+    # a UTF-8 character, and sends '?' for what follows.
+    popup="Всплывающее сообщение $(printf 'block%03d ' $(seq 30))"
     printf '%s' "$popup" | timeout 20 smbclient -s "$work/smb.conf" -M LYRTEST -I 127.0.0.1 -U ivan -N \
         >"$work/smbclient.log" 2>&1 || fail "smbclient -M: $(cat "$work/smbclient.log")"
     for _ in $(seq 100); do
