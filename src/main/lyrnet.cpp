@@ -40,8 +40,8 @@ void PrintHelp(std::FILE* out) {
     std::fprintf(out,
                  "\n  lyrnet --help      this text\n"
                  "\nEnvironment: LYR_NETBIOS_COMPUTER_NAME and LYR_NETBIOS_WORKGROUP replace this "
-                 "computer's\nNetBIOS name and workgroup, LYR_NETBIOS_NS_PORT and "
-                 "LYR_NETBIOS_DGM_PORT the ports 137\nand 138.\n"
+                 "computer's\nNetBIOS name and workgroup, LYR_NETBIOS_NS_PORT, "
+                 "LYR_NETBIOS_DGM_PORT and\nLYR_NETBIOS_SSN_PORT the ports 137, 138 and 139.\n"
                  "\nThe messenger protocol has no authentication: anybody on the network can "
                  "send under any name.\n");
 }

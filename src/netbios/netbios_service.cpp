@@ -36,31 +36,13 @@ sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
     return result;
 }
 
-std::string ProgramPath() {
-    char path[4096] = {};
-    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : "PROGRAM";
-}
-
 std::string BindProblem(uint16_t port, int error) {
-    std::string where = "UDP port " + std::to_string(port);
-    std::string consequence =
+    return PortBindProblem(
+        false, port, error,
         ", so messages from other computers cannot reach this one; messages on this computer and "
-        "messages to other computers still work.";
-    if (error == EADDRINUSE) {
-        std::string holder = UdpPortHolder(port).value_or(
-            "another program (perhaps Samba's nmbd, or another copy of the messenger)");
-        return where + " is in use by " + holder + consequence +
-               " Stop that program (for Samba: sudo systemctl stop nmbd) and start again.";
-    }
-    if (error == EACCES) {
-        return where +
-               " is below 1024 and may be used only by root or with the "
-               "CAP_NET_BIND_SERVICE capability" +
-               consequence + " Grant it once with: sudo setcap cap_net_bind_service=+ep " +
-               ProgramPath();
-    }
-    return where + " cannot be opened (" + std::strerror(error) + ")" + consequence;
+        "messages to other computers still work.",
+        "another program (perhaps Samba's nmbd, or another copy of the messenger)",
+        "Stop that program (for Samba: sudo systemctl stop nmbd) and start again.");
 }
 
 // A UDP socket bound to 0.0.0.0:port (0 = any free port), non-blocking, able to broadcast and
@@ -177,7 +159,8 @@ struct NetbiosService::Registration {
     Clock::time_point next_try;
 };
 
-NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
+NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
+                               SessionMessageReceiver session_receiver)
     : config_(std::move(config)),
       receiver_(std::move(receiver)),
       browse_list_(config_.computer_name, config_.workgroup, config_.server_type) {
@@ -216,10 +199,20 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver)
     } else {
         names_.clear();
     }
+    if (status_.network_owner && session_receiver) {
+        SessionConversation::Settings settings{
+            config_.computer_name, config_.scope,
+            [this](const NetbiosName& name) { return HoldsActive(name, nullptr, true); }};
+        session_listener_ = std::make_unique<SessionListener>(config_.session, std::move(settings),
+                                                              std::move(session_receiver));
+        status_.session_port = session_listener_->Listening() ? session_listener_->Port() : 0;
+        status_.session_problem = session_listener_->Problem();
+    }
     thread_ = std::thread([this] { Run(); });
 }
 
 NetbiosService::~NetbiosService() {
+    session_listener_.reset();
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -237,14 +230,16 @@ void NetbiosService::OpenSockets() {
     if (config_.mode == ServiceMode::Owner) {
         name_socket_ = OpenUdpSocket(config_.name_service_port, 0);
         if (name_socket_ < 0) {
-            status_ = {false, config_.name_service_port, errno,
-                       BindProblem(config_.name_service_port, errno)};
+            status_.failed_port = config_.name_service_port;
+            status_.error_number = errno;
+            status_.problem = BindProblem(config_.name_service_port, errno);
         } else {
             datagram_socket_ =
                 OpenUdpSocket(config_.datagram_port, config_.datagram_receive_buffer);
             if (datagram_socket_ < 0) {
-                status_ = {false, config_.datagram_port, errno,
-                           BindProblem(config_.datagram_port, errno)};
+                status_.failed_port = config_.datagram_port;
+                status_.error_number = errno;
+                status_.problem = BindProblem(config_.datagram_port, errno);
                 ::close(name_socket_);
                 name_socket_ = -1;
             } else {

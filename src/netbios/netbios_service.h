@@ -21,6 +21,7 @@
 #include "netbios/interfaces.h"
 #include "netbios/name_packet.h"
 #include "netbios/netbios_name.h"
+#include "netbios/session_listener.h"
 
 namespace lyr::netbios {
 
@@ -37,6 +38,9 @@ struct ServiceConfig {
     ServiceMode mode = ServiceMode::Owner;
     uint16_t name_service_port = 137;
     uint16_t datagram_port = 138;
+    // Popup messages over the NetBIOS session service (TCP 139); only an owner of the UDP ports
+    // that was given a receiver for them listens.
+    SessionLimits session;
     std::string scope;
     // A fixed set of interfaces instead of the system's (tests).
     std::optional<std::vector<Ipv4Interface>> interfaces;
@@ -80,6 +84,9 @@ struct NetworkStatus {
     int error_number = 0;
     std::string problem;    // why, and what to do, for people; empty when all is well
     bool can_send = false;  // sockets for queries and datagrams, on our ports or others
+    // The session service: the TCP port listened on (0: none), and why not, for people.
+    uint16_t session_port = 0;
+    std::string session_problem;
 };
 
 struct QueryAnswer {
@@ -96,8 +103,10 @@ using MailslotReceiver = std::function<void(const std::string& slot, std::string
 // The NetBIOS name and datagram services of a B node, on one thread of its own.
 class NetbiosService {
 public:
-    // Throws std::system_error when the service thread cannot be set up.
-    NetbiosService(ServiceConfig config, MailslotReceiver receiver = {});
+    // Throws std::system_error when the service thread cannot be set up. With a
+    // `session_receiver`, an owner of the ports also takes popup messages over TCP sessions.
+    NetbiosService(ServiceConfig config, MailslotReceiver receiver = {},
+                   SessionMessageReceiver session_receiver = {});
     ~NetbiosService();  // releases our names
     NetbiosService(const NetbiosService&) = delete;
     NetbiosService& operator=(const NetbiosService&) = delete;
@@ -200,6 +209,7 @@ private:
     mutable std::chrono::steady_clock::time_point interfaces_expire_{};
 
     std::thread thread_;
+    std::unique_ptr<SessionListener> session_listener_;  // asks HoldsActive: goes first
 };
 
 }  // namespace lyr::netbios

@@ -1,6 +1,8 @@
 #include "netbios/port_holder.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -12,7 +14,9 @@ namespace {
 // The socket inodes bound to `port` in a /proc/net/udp table: lines of
 // "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...", the local
 // address as hexadecimal "ADDRESS:PORT".
-std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16_t port) {
+// `state`, when given, is the socket state a line must have (TCP: "0A", listening).
+std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16_t port,
+                                      std::string_view state_wanted = {}) {
     std::vector<std::string> inodes;
     std::ifstream file(table);
     std::string line;
@@ -32,7 +36,7 @@ std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16
         auto [end, error] =
             std::from_chars(local.data() + colon + 1, local.data() + local.size(), local_port, 16);
         if (error == std::errc() && end == local.data() + local.size() && local_port == port &&
-            inode != "0") {
+            inode != "0" && (state_wanted.empty() || state == state_wanted)) {
             inodes.push_back(inode);
         }
     }
@@ -66,13 +70,8 @@ bool EachEntry(const std::filesystem::path& directory, Visit visit) {
     return false;
 }
 
-}  // namespace
-
-std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
-    // A socket bound to [::]:port takes the IPv4 port as well.
-    auto inodes = SocketInodes(proc / "net" / "udp", port);
-    auto inodes6 = SocketInodes(proc / "net" / "udp6", port);
-    inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
+std::optional<std::string> ProcessHolding(const std::vector<std::string>& inodes,
+                                          const std::filesystem::path& proc) {
     if (inodes.empty()) {
         return std::nullopt;
     }
@@ -97,6 +96,47 @@ std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::p
         });
     });
     return holder;
+}
+
+std::string ProgramPath() {
+    std::error_code error;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? "PROGRAM" : path.string();
+}
+
+}  // namespace
+
+std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+    // A socket bound to [::]:port takes the IPv4 port as well.
+    auto inodes = SocketInodes(proc / "net" / "udp", port);
+    auto inodes6 = SocketInodes(proc / "net" / "udp6", port);
+    inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
+    return ProcessHolding(inodes, proc);
+}
+
+std::optional<std::string> TcpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+    auto inodes = SocketInodes(proc / "net" / "tcp", port, "0A");
+    auto inodes6 = SocketInodes(proc / "net" / "tcp6", port, "0A");
+    inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
+    return ProcessHolding(inodes, proc);
+}
+
+std::string PortBindProblem(bool tcp, uint16_t port, int error, const std::string& consequence,
+                            const std::string& usual_holder, const std::string& remedy) {
+    std::string where = (tcp ? "TCP port " : "UDP port ") + std::to_string(port);
+    if (error == EADDRINUSE) {
+        std::string holder =
+            (tcp ? TcpPortHolder(port) : UdpPortHolder(port)).value_or(usual_holder);
+        return where + " is in use by " + holder + consequence + " " + remedy;
+    }
+    if (error == EACCES) {
+        return where +
+               " is below 1024 and may be used only by root or with the "
+               "CAP_NET_BIND_SERVICE capability" +
+               consequence + " Grant it once with: sudo setcap cap_net_bind_service=+ep " +
+               ProgramPath();
+    }
+    return where + " cannot be opened (" + std::strerror(error) + ")" + consequence;
 }
 
 }  // namespace lyr::netbios

@@ -12,5 +12,14 @@ namespace lyr::netbios {
 // may look into is bound to it. `proc` is the proc file system (tests give another).
 std::optional<std::string> UdpPortHolder(uint16_t port,
                                          const std::filesystem::path& proc = "/proc");
+// The same for a TCP port that a process listens on.
+std::optional<std::string> TcpPortHolder(uint16_t port,
+                                         const std::filesystem::path& proc = "/proc");
+
+// For people: why a port of ours could not be bound, what follows from it (`consequence`
+// starts with ", so ..."), and what to do: `usual_holder` names who tends to hold it, `remedy`
+// how to make that program let go.
+std::string PortBindProblem(bool tcp, uint16_t port, int error, const std::string& consequence,
+                            const std::string& usual_holder, const std::string& remedy);
 
 }  // namespace lyr::netbios

@@ -39,6 +39,7 @@ netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     config.workgroup = NameFromEnvironment("LYR_NETBIOS_WORKGROUP").value_or(Workgroup());
     config.name_service_port = PortFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
     config.datagram_port = PortFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);
+    config.session.port = PortFromEnvironment("LYR_NETBIOS_SSN_PORT", config.session.port);
     return config;
 }
 

@@ -8,6 +8,7 @@ namespace lyr {
 // (host_identity.h), the standard ports. The environment may change them, for test hosts and
 // for running beside another NetBIOS stack:
 //   LYR_NETBIOS_NS_PORT, LYR_NETBIOS_DGM_PORT   name service and datagram ports (137, 138)
+//   LYR_NETBIOS_SSN_PORT                        session service port (TCP 139)
 //   LYR_NETBIOS_COMPUTER_NAME, LYR_NETBIOS_WORKGROUP
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode);
 

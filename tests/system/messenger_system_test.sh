@@ -28,7 +28,7 @@ fail() {
 }
 
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export QT_QPA_PLATFORM=offscreen LYR_MESSAGE_BOXES=stderr
+export QT_QPA_PLATFORM=offscreen LYR_MESSAGE_BOXES=stderr LYR_NETBIOS_COMPUTER_NAME=LYRTEST
 mkdir -p "$work/run" && chmod 700 "$work/run"
 data="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
 
@@ -80,6 +80,28 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 grep -q '"FRIEND"' "$work/inbox" || fail "inbox: $(cat "$work/inbox")"
+
+# Samba's smbclient -M over the NetBIOS session service (TCP 139) reaches the messenger's inbox
+# the same way, in several blocks, sent by the user and the calling computer.
+if command -v smbclient >/dev/null; then
+    mkdir -p "$work/samba"
+    printf '[global]\nnetbios name = SAMBAPC\ndos charset = CP866\nunix charset = UTF-8\nlock directory = %s\nstate directory = %s\ncache directory = %s\nprivate dir = %s\n' \
+        "$work/samba" "$work/samba" "$work/samba" "$work/samba" >"$work/smb.conf"
+    # Cyrillic only at the start: smbclient 4.17 converts long input in pieces that may split
+    # a UTF-8 character, and sends '?' for what follows.
+    popup="Всплывающее сообщение $(printf 'block%03d ' $(seq 30))"
+    printf '%s' "$popup" | timeout 20 smbclient -s "$work/smb.conf" -M LYRTEST -I 127.0.0.1 -U ivan -N \
+        >"$work/smbclient.log" 2>&1 || fail "smbclient -M: $(cat "$work/smbclient.log")"
+    for _ in $(seq 100); do
+        "$lyrnet" history --data-dir "$data" --json >"$work/inbox" 2>/dev/null
+        grep -qF "$popup" "$work/inbox" && break
+        sleep 0.1
+    done
+    grep -F "$popup" "$work/inbox" | grep -qF '"from":"ivan (SAMBAPC)"' ||
+        fail "smbclient's message: $(cat "$work/inbox")"
+else
+    echo "SKIPPED: smbclient is not installed; the session service of the messenger is not tested"
+fi
 
 kill -TERM "$pid"
 for _ in $(seq 100); do

@@ -16,19 +16,24 @@ const std::vector<Command>& AllCommands() {
          "Needs UDP ports 137 and 138, so it cannot run beside a messenger or lyrnet listen that "
          "holds them. Exit 1: the ports cannot be had (it says why) or a name was refused",
          RunNames},
-        {"send", "send TARGET TEXT [--from NAME]",
+        {"send", "send TARGET TEXT [--from NAME] [--session]",
          "send one message of at most 400 characters to TARGET: \".\" or this computer's name, "
          "another computer by name (a NetBIOS name query, then DNS) or IPv4 address, a workgroup, "
          "or \"*\" for every computer of this computer's workgroup. The sender is "
          "NAME, by default this computer's name. Works beside a running messenger or lyrnet "
-         "listen. Exit 1: the message cannot be delivered (it says why)",
+         "listen. With --session the message (up to 1600 characters) goes to one computer over "
+         "the NetBIOS session service (TCP 139) instead of as a datagram, for computers that "
+         "take messages only that way (Samba's smbd with a message command, old Windows). "
+         "Exit 1: the message cannot be delivered (it says why)",
          RunSend},
         {"listen", "listen [--count N] [--json]",
          "receive the messages sent to this computer, from here and from the network, and print "
          "each (sender, receiver, text; with --json one object a line with from, to and text) "
-         "until interrupted or N were printed. While it runs it holds UDP ports 137 and 138 and "
-         "this computer's NetBIOS names; when it cannot have them it says why and what to do, "
-         "and receives this computer's own messages only",
+         "until interrupted or N were printed. While it runs it holds UDP ports 137 and 138, "
+         "TCP port 139 (messages over the session service, as smbclient -M and Windows' "
+         "messenger send them to one computer) and this computer's NetBIOS names; when it "
+         "cannot have them it says why and what to do, and receives this computer's own "
+         "messages only (without TCP 139: all but those over the session service)",
          RunListen},
         {"scan", "scan [--wait SECONDS] [--json]",
          "list the workgroups and computers of the network neighbourhood as the user list shows "

@@ -13,6 +13,7 @@
 #include "platform/codepage.h"
 #include "platform/text_lines.h"
 #include "transport/md_winpopup.h"
+#include "transport/messenger_datagram.h"
 
 namespace lyr::cli {
 namespace {
@@ -70,10 +71,14 @@ private:
 // Holding "messngr" makes this process the computer's receiver: it takes the NetBIOS ports and
 // our names. Without them it goes on with this computer's messages and says why.
 void JoinNetworkAsReceiver(NetworkMailslotSystem& mailslots) {
-    auto status = mailslots.JoinNetwork(netbios::ServiceMode::Owner);
+    // Messages over the session service take the road of datagrams, into our own queue.
+    auto status = mailslots.JoinNetwork(netbios::ServiceMode::Owner, &BuildDatagram);
     if (!status.network_owner) {
         std::fprintf(stderr, "lyrnet listen: %s\n", status.problem.c_str());
         return;
+    }
+    if (!status.session_problem.empty()) {
+        std::fprintf(stderr, "lyrnet listen: %s\n", status.session_problem.c_str());
     }
     auto& service = mailslots.Network()->Service();
     const auto& config = service.Config();
@@ -93,6 +98,10 @@ void JoinNetworkAsReceiver(NetworkMailslotSystem& mailslots) {
         }
     }
     std::fprintf(stderr, "lyrnet listen: receiving from the network as%s\n", names.c_str());
+    if (status.session_port != 0) {
+        std::fprintf(stderr, "lyrnet listen: receiving over the session service on TCP port %u\n",
+                     static_cast<unsigned>(status.session_port));
+    }
 }
 
 }  // namespace

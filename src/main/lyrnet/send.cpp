@@ -5,6 +5,7 @@
 #include "main/lyrnet/subcommands.h"
 #include "netbios/interfaces.h"
 #include "netbios/mailslot_write.h"
+#include "netbios/session_conversation.h"
 #include "platform/codepage.h"
 #include "transport/mailslot_write.h"
 #include "transport/messenger_datagram.h"
@@ -46,10 +47,41 @@ std::string FailureReason(NetworkMailslotSystem& mailslots, const std::string& t
     return {};
 }
 
+void ReportFailure(const std::string& target, const std::string& reason) {
+    // The words the messenger shows its user, then why.
+    std::string failure = Utf8ToAnsi("Не могу доставить сообщение адресату \"") + target + "\".";
+    std::fprintf(stderr, "%s\n", AnsiToLocale(failure).c_str());
+    if (!reason.empty()) {
+        std::fprintf(stderr, "lyrnet send: %s\n", reason.c_str());
+    }
+}
+
+// The message over the NetBIOS session service: SMB message commands to TARGET<03> on TCP 139.
+int SendOverSession(NetworkMailslotSystem& mailslots, const std::string& target,
+                    const std::string& sender, const std::string& text) {
+    auto* network = mailslots.Network();
+    auto written = network->WriteOverSession(target, sender, AnsiToOem(text));
+    if (written.failure == RemoteWriteFailure::NotSent) {
+        ReportFailure(target,
+                      "a group cannot be reached over the session service; send without "
+                      "--session");
+        return 1;
+    }
+    if (written.failure != RemoteWriteFailure::None) {
+        ReportFailure(target, FailureReason(mailslots, target));
+        return 1;
+    }
+    if (written.outcome.result != netbios::SessionSendResult::Sent) {
+        ReportFailure(target, written.outcome.Explain());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int RunSend(const std::vector<std::string>& words) {
-    Arguments arguments(words, {"from"}, {});
+    Arguments arguments(words, {"from"}, {"session"});
     if (arguments.Positional().size() != 2) {
         throw UsageError("needs a TARGET and one TEXT (quote a text with spaces)");
     }
@@ -59,8 +91,14 @@ int RunSend(const std::vector<std::string>& words) {
     if (target.empty()) {
         throw UsageError("TARGET is empty");
     }
-    if (text.size() > kLongestSentText) {
-        text.resize(kLongestSentText);
+    const bool session = arguments.Has("session");
+    if (session && (target == "*" || target == ".")) {
+        throw UsageError("--session sends to one other computer");
+    }
+    // A session takes what Windows' messenger takes in one message; a datagram far less.
+    const size_t longest = session ? netbios::kMaxSessionMessageText : kLongestSentText;
+    if (text.size() > longest) {
+        text.resize(longest);
     }
     auto mailslots = MakeMailslotSystem();
     // A client of the network: it works beside a messenger or lyrnet listen that owns the ports.
@@ -68,6 +106,9 @@ int RunSend(const std::vector<std::string>& words) {
     std::string sender = LocaleToAnsi(arguments.Value("from").value_or(""));
     if (sender.empty()) {
         sender = mailslots->ThisComputerName();
+    }
+    if (session) {
+        return SendOverSession(*mailslots, target, sender, text);
     }
     if (!SendDatagram(*mailslots, target, target, sender, AnsiToOem(text))) {
         // The words the messenger shows its user, then why.

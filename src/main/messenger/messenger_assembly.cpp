@@ -18,6 +18,7 @@
 #include "platform/linux/network_mailslot_system.h"
 #include "platform/linux/no_messenger_service.h"
 #include "platform/linux/registry_file.h"
+#include "transport/messenger_datagram.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_shell.h"
 #include "ui/main_window/scan_views.h"
@@ -54,10 +55,13 @@ private:
 // the slot, as a sender only, as lyrnet send joins it.
 void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood,
                  bool slot_is_ours) {
+    // Messages over the session service (TCP 139) go into our own "messngr" queue as datagrams.
     const netbios::NetworkStatus status = mailslots.JoinNetwork(
-        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client);
+        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client, &BuildDatagram);
     if (mailslots.Network() != nullptr)
         neighbourhood.Join(mailslots.Network()->Service());
+    if (!status.session_problem.empty())
+        qCWarning(lcUi).noquote() << QString::fromStdString(status.session_problem);
     if (status.network_owner || !slot_is_ours)
         return;
     qCWarning(lcUi).noquote() << QString::fromStdString(status.problem);

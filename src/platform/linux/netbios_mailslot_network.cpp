@@ -6,11 +6,20 @@
 
 namespace lyr {
 
-NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config)
-    : service_(std::move(config),
-               [this](const std::string& slot, std::string data) {
-                   delivery_.Deliver(slot, std::move(data));
-               }),
+NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config,
+                                               SessionDatagramBuilder session_datagram)
+    : service_(
+          std::move(config),
+          [this](const std::string& slot, std::string data) {
+              delivery_.Deliver(slot, std::move(data));
+          },
+          session_datagram
+              ? netbios::SessionMessageReceiver(
+                    [this, build = std::move(session_datagram)](netbios::SessionMessage message) {
+                        delivery_.Deliver(kSessionMessageSlot,
+                                          build(message.sender, message.destination, message.text));
+                    })
+              : netbios::SessionMessageReceiver()),
       resolver_(service_) {}
 
 bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::string& slot,
@@ -20,6 +29,62 @@ bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::s
         last_failure_ = failure;
     }
     return failure == RemoteWriteFailure::None;
+}
+
+NetbiosMailslotNetwork::SessionWrite NetbiosMailslotNetwork::WriteOverSession(
+    const std::string& server, std::string_view sender, std::string_view text) {
+    const auto& config = service_.Config();
+    std::string target = netbios::NetbiosUpper(server);
+    netbios::SessionSend send;
+    send.port = config.session.port;
+    send.calling = netbios::NetbiosName::Make(config.computer_name, netbios::kWorkstationSuffix);
+    send.scope = config.scope;
+    send.originator = std::string(sender);
+    send.text = std::string(text);
+    SessionWrite result;
+    auto fail = [&](RemoteWriteFailure failure) {
+        last_failure_ = failure;
+        result.failure = failure;
+        return result;
+    };
+    if (target == "." || target == config.computer_name) {
+        send.address = 0x7F000001;
+        send.called = netbios::NetbiosName::Make(config.computer_name, netbios::kMessengerSuffix);
+    } else if (auto address = netbios::ParseAddress(target)) {
+        // The messenger name the computer there holds, as for a mailslot write to an address.
+        auto status = service_.QueryNodeStatus(*address);
+        if (!status) {
+            return fail(service_.Status().can_send ? RemoteWriteFailure::NameNotFound
+                                                   : RemoteWriteFailure::NoNetwork);
+        }
+        for (const auto& entry : status->names) {
+            if (entry.name.Suffix() == netbios::kMessengerSuffix &&
+                !(entry.flags & netbios::kNameGroup)) {
+                send.called = entry.name;
+                break;
+            }
+        }
+        if (send.called.Suffix() != netbios::kMessengerSuffix) {
+            return fail(RemoteWriteFailure::NameNotFound);
+        }
+        send.address = *address;
+    } else {
+        auto resolved = resolver_.Resolve(target);
+        if (!resolved) {
+            return fail(service_.Status().can_send ? RemoteWriteFailure::NameNotFound
+                                                   : RemoteWriteFailure::NoNetwork);
+        }
+        // A session reaches one computer; a group is written to by datagram.
+        if (resolved->kind == netbios::ResolvedTarget::Kind::Group) {
+            return fail(RemoteWriteFailure::NotSent);
+        }
+        send.address = resolved->address;
+        send.called = netbios::NetbiosName::Make(NetbiosNameFromHostName(target).value_or(target),
+                                                 netbios::kMessengerSuffix);
+    }
+    send.destination = send.called.Base();
+    result.outcome = netbios::SendSessionMessage(send);
+    return result;
 }
 
 RemoteWriteFailure NetbiosMailslotNetwork::SentOrNot(bool sent) const {

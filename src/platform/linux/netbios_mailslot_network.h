@@ -1,12 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "netbios/name_resolver.h"
 #include "netbios/netbios_service.h"
+#include "netbios/session_client.h"
 #include "platform/linux/local_mailslot_delivery.h"
 #include "platform/mailslot_network.h"
 
@@ -31,15 +33,35 @@ enum class RemoteWriteFailure {
                    // holds the slot either
 };
 
+// Turns a popup message that came over a NetBIOS session into the datagram its slot expects
+// (sender, receiver, text), so that it takes the road of every other message.
+using SessionDatagramBuilder = std::function<std::string(
+    std::string_view sender, std::string_view receiver, std::string_view text)>;
+// The slot such messages are delivered to.
+inline constexpr const char* kSessionMessageSlot = "messngr";
+
 class NetbiosMailslotNetwork : public MailslotNetwork {
 public:
-    explicit NetbiosMailslotNetwork(netbios::ServiceConfig config);
+    // With a `session_datagram`, an owner of the ports also receives popup messages over TCP
+    // sessions and hands them into the "messngr" queue.
+    explicit NetbiosMailslotNetwork(netbios::ServiceConfig config,
+                                    SessionDatagramBuilder session_datagram = {});
 
     bool WriteRemote(const std::string& server, const std::string& slot,
                      std::string_view data) override;
     // The reason of the latest write that failed, of any thread (a program that writes from one
     // thread, as lyrnet does, can tell its user why).
     RemoteWriteFailure LastFailure() const { return last_failure_; }
+
+    // One popup message to one computer over the NetBIOS session service (for peers that take
+    // messages only that way), the computer found as for a mailslot write. Failures to find it
+    // are kept as LastFailure and reported as NotSent here; the outcome says how the session went.
+    struct SessionWrite {
+        RemoteWriteFailure failure = RemoteWriteFailure::None;
+        netbios::SessionSendOutcome outcome;
+    };
+    SessionWrite WriteOverSession(const std::string& server, std::string_view sender,
+                                  std::string_view text);
 
     netbios::NetbiosService& Service() { return service_; }
     LocalMailslotDelivery& Delivery() { return delivery_; }

@@ -13,13 +13,15 @@ NetworkMailslotSystem::NetworkMailslotSystem(netbios::ServiceConfig config)
 
 NetworkMailslotSystem::~NetworkMailslotSystem() = default;
 
-netbios::NetworkStatus NetworkMailslotSystem::JoinNetwork(netbios::ServiceMode mode) {
+netbios::NetworkStatus NetworkMailslotSystem::JoinNetwork(netbios::ServiceMode mode,
+                                                          SessionDatagramBuilder session_datagram) {
     if (network_) {
         throw Exception("the mailslots have joined the network already");
     }
     auto config = config_;
     config.mode = mode;
-    network_ = std::make_unique<NetbiosMailslotNetwork>(std::move(config));
+    network_ =
+        std::make_unique<NetbiosMailslotNetwork>(std::move(config), std::move(session_datagram));
     joined_ = network_.get();
     return network_->Service().Status();
 }

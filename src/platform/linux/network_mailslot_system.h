@@ -27,7 +27,10 @@ public:
     //           that makes it this computer's receiver. When the ports cannot be had it goes on
     //           as a client, and the status says why and what to do.
     //   Client: resolves and sends from ports of its own, beside a running owner.
-    netbios::NetworkStatus JoinNetwork(netbios::ServiceMode mode);
+    //   An owner given `session_datagram` also listens on TCP 139 for popup messages over the
+    //   session service and puts each, as that datagram, into the "messngr" queue.
+    netbios::NetworkStatus JoinNetwork(netbios::ServiceMode mode,
+                                       SessionDatagramBuilder session_datagram = {});
 
     std::unique_ptr<MailslotReceiver> Create(const std::string& name, int32_t max_size,
                                              MailslotCreateError& error) override;
