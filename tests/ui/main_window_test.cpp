@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocalServer>
@@ -221,6 +222,25 @@ private slots:
         QTextDocument hint;
         hint.setHtml(tray.Hint());
         QCOMPARE(hint.toPlainText(), evil);
+    }
+
+    // "Вырезать" cuts: in the read-only receive pane nothing can be cut, so neither the text
+    // nor the clipboard changes there; the entry pane gives its selection to the clipboard.
+    void cutTakesTextOnlyFromTheEntryPane() {
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText(QStringLiteral("before"));
+        window_->SetRecText("received");
+        window_->RecTextPane()->selectAll();
+        window_->CutSelection(Pane::RecText);
+        QCOMPARE(clipboard->text(), QStringLiteral("before"));
+        QCOMPARE(window_->RecText(), std::string("received"));
+        window_->CopySelection(Pane::RecText);
+        QCOMPARE(clipboard->text(), QStringLiteral("received"));
+        window_->SetSendText("typed");
+        window_->SendTextPane()->selectAll();
+        window_->CutSelection(Pane::SendText);
+        QCOMPARE(clipboard->text(), QStringLiteral("typed"));
+        QCOMPARE(window_->SendText(), std::string());
     }
 
     // Qt's own menus and dialogs speak Russian too.

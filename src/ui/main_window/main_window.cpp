@@ -361,8 +361,9 @@ Pane TMainmgrForm::FocusedPane() const {
 }
 
 void TMainmgrForm::CutSelection(Pane pane) {
+    // A read-only pane gives nothing to cut: the cut leaves its text and the clipboard alone.
     if (auto* target = PaneOf(pane)) {
-        target->isReadOnly() ? target->copy() : target->cut();
+        target->cut();
     }
 }
 
