@@ -64,6 +64,14 @@ std::vector<Line> SplitLines(std::string_view contents) {
                 ending = contents.substr(newline - 1, 2);
             }
         }
+        if (newline == std::string_view::npos) {
+            // A last line cut off after its CRs: they end it, so that an LF added there later
+            // does not take one of them into a CR LF and change the line's text.
+            while (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+            }
+            ending = contents.substr(text.size());
+        }
         lines.push_back({text, ending});
         contents.remove_prefix(newline == std::string_view::npos ? contents.size() : newline + 1);
     }
@@ -150,8 +158,8 @@ std::string WriteProfileText(std::string_view contents, const std::string& secti
     std::vector<Line> lines = SplitLines(contents);
     // New lines end as the file's first line does; a new file's lines end in CR LF.
     const std::string_view ending =
-        !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\r\n";
-    if (!lines.empty() && lines.back().ending.empty()) {
+        !lines.empty() && lines.front().ending.ends_with('\n') ? lines.front().ending : "\r\n";
+    if (!lines.empty() && !lines.back().ending.ends_with('\n')) {
         lines.back().ending = ending;
     }
     const auto found = FindSection(lines, section);
