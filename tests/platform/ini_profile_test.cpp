@@ -69,6 +69,8 @@ TEST(IniProfile, FirstOfTwoKeysCountsAndAWriteChangesOnlyItsLine) {
               "; head\r\n[User]\r\nNik=new\r\nUserName = \"Anna\" \r\nNik=second\r\n"
               "BusyText=away\r\n\r\n[user]\r\nNik=third\r\n; the end\r\n");
     EXPECT_EQ(WriteProfileText("", "User", "Nik", "anna"), "[User]\r\nNik=anna\r\n");
+    EXPECT_EQ(WriteProfileText("[User]\r\nUserName=a\r", "User", "Nik", "x"),
+              "[User]\r\nUserName=a\r\nNik=x\r\n");
     EXPECT_EQ(WriteProfileText("[A]\nx=1", "User", "Nik", "anna"), "[A]\nx=1\n[User]\nNik=anna\n");
 }
 
