@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
-    libminizip-dev zlib1g-dev libsimpleini-dev libxcb-keysyms1-dev libx11-xcb-dev
+    libminizip-dev zlib1g-dev libxcb-keysyms1-dev libx11-xcb-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev locales
     clang libclang-rt-14-dev
     iproute2 util-linux tshark

@@ -51,6 +51,29 @@ TEST(IniProfile, WriteKeepsEveryOtherSectionAndKey) {
     EXPECT_LT(text.find("[User]"), text.find("[New]")) << text;
 }
 
+// A key written twice reads as its first line, and a write changes only that line: the
+// duplicate, comments, blank lines and line endings stay as the file had them.
+TEST(IniProfile, FirstOfTwoKeysCountsAndAWriteChangesOnlyItsLine) {
+    test::TempDir dir;
+    auto file = dir / "quidel.ini";
+    const std::string before =
+        "; head\r\n[User]\r\nNik=first\r\nUserName = \"Anna\" \r\nNik=second\r\n\r\n"
+        "[user]\r\nNik=third\r\n; the end";
+    test::WriteFile(file, before);
+    IniProfile profile(file);
+    EXPECT_EQ(profile.ReadString("User", "Nik", ""), "first");
+    EXPECT_EQ(profile.ReadString("User", "UserName", ""), "Anna");  // quotes go, as on Windows
+    profile.WriteString("User", "Nik", "new");
+    profile.WriteString("User", "BusyText", "away");
+    EXPECT_EQ(test::ReadFile(file),
+              "; head\r\n[User]\r\nNik=new\r\nUserName = \"Anna\" \r\nNik=second\r\n"
+              "BusyText=away\r\n\r\n[user]\r\nNik=third\r\n; the end\r\n");
+    EXPECT_EQ(WriteProfileText("", "User", "Nik", "anna"), "[User]\r\nNik=anna\r\n");
+    EXPECT_EQ(WriteProfileText("[User]\r\nUserName=a\r", "User", "Nik", "x"),
+              "[User]\r\nUserName=a\r\nNik=x\r\n");
+    EXPECT_EQ(WriteProfileText("[A]\nx=1", "User", "Nik", "anna"), "[A]\nx=1\n[User]\nNik=anna\n");
+}
+
 TEST(IniProfile, RefusedWriteNamesTheFile) {
     test::TempDir dir;
     auto file = dir / "missing" / "quidel.ini";

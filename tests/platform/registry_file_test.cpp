@@ -53,6 +53,25 @@ TEST(RegistryFile, WritesTheExportFormatAndReadsItBack) {
     EXPECT_EQ(key.ReadString("Binary"), binary);
 }
 
+// A settings file kept elsewhere through a symbolic link stays there, and a private file
+// stays private.
+TEST(RegistryFile, RewritingGoesThroughALinkAndKeepsThePermissions) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "elsewhere");
+    const auto target = dir / "elsewhere" / "settings.reg";
+    const auto file = dir / "1.0.reg";
+    RegistryFile(target, kKey).WriteInteger("WindowType", 1);
+    std::filesystem::permissions(
+        target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("elsewhere/settings.reg", file);
+    RegistryFile key(file, kKey);
+    key.WriteInteger("WindowType", 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+    EXPECT_EQ(RegistryFile(target, kKey).ReadInteger("WindowType"), 2);
+    EXPECT_EQ(std::filesystem::status(target).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(RegistryFile, TypedReadsReportTheValueName) {
     test::TempDir dir;
     RegistryFile key(dir / "1.0.reg", kKey);

@@ -16,10 +16,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 command -v trayer >/dev/null || { echo "SKIP: trayer is not installed"; exit 77; }
 desktop_begin "$@"
 
-# The tray menu's rows: Открыть, a separator, Состояние, Настройки, a separator, Выход.
+# The tray menu's rows: Открыть, a separator, Состояние, Автоответ, Настройки, a separator,
+# Выход.
 item_height=18
 separator_height=10
-menu_rows_height=$((4 * item_height + 2 * separator_height))
+menu_rows_height=$((5 * item_height + 2 * separator_height))
 settings_title="Настройка Zendry Messenger"
 
 eventually() {
@@ -120,9 +121,9 @@ xdotool mousemove "$icon_x" "$icon_y" click 1
 check "a left click on the icon shows the main window in front" eventually 5 main_in_front
 
 check "a right click on the icon opens the tray menu" open_tray_menu
-check "the menu is as tall as its four rows of 18 and two separators of 10 in a frame" menu_rows_fit
+check "the menu is as tall as its five rows of 18 and two separators of 10 in a frame" menu_rows_fit
 check "picture: the tray menu" shot tray-menu
-choose_item $((2 * item_height + separator_height))
+choose_item $((3 * item_height + separator_height))
 check "\"Настройки\" opens the settings dialog in front" eventually 5 settings_in_front
 check "the tray menu has gone" eventually 5 menu_gone
 check "the settings dialog is centred on the desktop" settings_centred
@@ -169,7 +170,7 @@ check "  ... all thirty are in the inbox, in order" inbox_order
 touch "$work/before-exit"
 sleep 0.1
 check "the tray menu opens again" open_tray_menu
-choose_item $((3 * item_height + 2 * separator_height))
+choose_item $((4 * item_height + 2 * separator_height))
 check "\"Выход\" ends the program" messenger_wait_end 10
 check "with exit code 0" test "${messenger_code:-}" = 0
 check "the settings were written at the exit" test "$settings_file" -nt "$work/before-exit"

@@ -23,13 +23,18 @@ struct Row {
 };
 
 const Row kTrayMenu[] = {
-    {"N1", "Открыть", 0, 0, true},       {"N5", "-"}, {"smiState", "Состояние >", 0, 0, true},
-    {"N4", "Настройки", 16464, 0, true}, {"N2", "-"}, {"N3", "Выход", 0, 0, true},
+    {"N1", "Открыть", 0, 0, true},
+    {"N5", "-"},
+    {"smiState", "Состояние >", 0, 0, true},
+    {"smiAutoReply", "Автоответ", 0, 0, true},
+    {"N4", "Настройки", 16464, 0, true},
+    {"N2", "-"},
+    {"N3", "Выход", 0, 0, true},
 };
+// Auto-reply stands beside "Состояние" in both menus, not in it.
 const Row kStateSubmenu[] = {
     {"smiActive", "Активен", 0, 0, true},
     {"smiBusy", "Занят", 0, 1, true},
-    {"smiAutoReply", "Автоответ", 0, 0, true},
 };
 const Row kMainMenu[] = {
     {"N11", "О программе", 0, 0, true},

@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocalServer>
@@ -224,6 +225,25 @@ private slots:
         QCOMPARE(hint.toPlainText(), evil);
     }
 
+    // "Вырезать" cuts: in the read-only receive pane nothing can be cut, so neither the text
+    // nor the clipboard changes there; the entry pane gives its selection to the clipboard.
+    void cutTakesTextOnlyFromTheEntryPane() {
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText(QStringLiteral("before"));
+        window_->SetRecText("received");
+        window_->RecTextPane()->selectAll();
+        window_->CutSelection(Pane::RecText);
+        QCOMPARE(clipboard->text(), QStringLiteral("before"));
+        QCOMPARE(window_->RecText(), std::string("received"));
+        window_->CopySelection(Pane::RecText);
+        QCOMPARE(clipboard->text(), QStringLiteral("received"));
+        window_->SetSendText("typed");
+        window_->SendTextPane()->selectAll();
+        window_->CutSelection(Pane::SendText);
+        QCOMPARE(clipboard->text(), QStringLiteral("typed"));
+        QCOMPARE(window_->SendText(), std::string());
+    }
+
     // Qt's own menus and dialogs speak Russian too.
     void qtsOwnTextsAreRussian() {
         QVERIFY(LoadQtRussianTranslations());
@@ -266,8 +286,9 @@ private slots:
         dialog.DomainBox()->setCurrentIndex(1);
         QCOMPARE(dialog.Result().Name, Ansi("ПК1"));
         QCOMPARE(dialog.Result().Group, std::string("HOME"));
+        // Each opening refills the groups only; the name typed last time stays.
         dialog.Fill({});
-        QVERIFY(dialog.NewCompName()->text().isEmpty());
+        QCOMPARE(dialog.NewCompName()->text(), QString::fromUtf8("ПК1"));
         QCOMPARE(dialog.Result().Group, std::string());
     }
 

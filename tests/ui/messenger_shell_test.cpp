@@ -301,6 +301,46 @@ private slots:
         QVERIFY(!Shell().Tray().Animating());
     }
 
+    // After the message window the focus is back in the pane the user was in, so the next
+    // paging and Delete act on that pane's store, not on the other one.
+    void theFocusComesBackToThePaneAfterTheMessageWindow() {
+        StartProgram([this](TOptions& options) {
+            options.SetWindowType(2);
+            options.SetMinOnStart(false);
+            TMsgList sent;
+            for (const char* text : {"first", "second"}) {
+                TMsgData record;
+                record.FromName = "TESTPC";
+                record.ToName = "FRIEND";
+                record.Text = text;
+                sent.Append(record);
+            }
+            sent.SaveToFile(ComputeDataDir(folders_) + "outbox.dat");
+        });
+        TMainmgrForm& window = program_->Window();
+        MainWindowController& controller = program_->Controller();
+        QCOMPARE(controller.Outbox().Count(), size_t{2});
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.SendTextPane()->setFocus();
+        QTRY_VERIFY(window.SendTextPane()->hasFocus());
+        bool shown = false;
+        WhenModalIsUp([&](QWidget* form) {
+            shown = true;
+            QTest::keyClick(form, Qt::Key_Escape);
+        });
+        LinuxMailslotSystem mailslots("TESTPC");
+        QVERIFY(SendDatagram(mailslots, ".", "TESTPC", "FRIEND", "hello"));
+        QTRY_VERIFY(shown && !Shell().MessageWindow()->isVisible());
+        QTRY_VERIFY(window.SendTextPane()->hasFocus());
+        controller.PrevMsg();
+        QCOMPARE(window.SendText(), std::string("first"));
+        controller.miDelMsgClick();
+        QCOMPARE(controller.Outbox().Count(), size_t{1});
+        QCOMPARE(controller.Outbox().Item(0).Text, std::string("second"));
+        QCOMPARE(controller.Inbox().Count(), size_t{1});
+    }
+
     void theAboutBoxIsSetOnlyWhileOpen() {
         StartProgram();
         bool wasSet = false;

@@ -175,17 +175,38 @@ private slots:
         QVERIFY(IsBuiltIn(LoadSkin(archive)));
     }
 
-    void bitmapSmallerThanTheLayoutIsNotUsed() {
-        const QByteArray small = test::BmpBytes(test::MakeTestSkinBitmap(kTestSample, {232, 119}));
-        test::WriteBytes(Path("narrow.bmp"), small);
-        QVERIFY(IsBuiltIn(LoadSkin(Path("narrow.bmp"))));
+    // A skin smaller than the layout is still the user's skin: its pieces are cut from what
+    // the bitmap has, black beyond it.
+    void bitmapSmallerThanTheLayoutIsStillUsed() {
+        const QByteArray narrow = test::BmpBytes(test::MakeTestSkinBitmap(kTestSample, {232, 119}));
+        test::WriteBytes(Path("narrow.bmp"), narrow);
+        QVERIFY(IsTestSkin(LoadSkin(Path("narrow.bmp"))));
         const QByteArray shallow =
             test::BmpBytes(test::MakeTestSkinBitmap(kTestSample, {242, 117}));
-        QVERIFY(IsBuiltIn(LoadSkin(WriteArchive("shallow.wsz", {{"mb.bmp", shallow}}))));
-        // Exactly the layout's size is enough.
-        const QByteArray exact = test::BmpBytes(test::MakeTestSkinBitmap(kTestSample, {233, 118}));
-        test::WriteBytes(Path("exact.bmp"), exact);
-        QVERIFY(IsTestSkin(LoadSkin(Path("exact.bmp"))));
+        QVERIFY(IsTestSkin(LoadSkin(WriteArchive("shallow.wsz", {{"mb.bmp", shallow}}))));
+
+        // A real skin's 275 x 116 bitmap, as a directory, a ".bmp" file and a packed skin.
+        QFile real(QStringLiteral(LYR_UI_TEST_DATA "/debian-xmms-main.bmp"));
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        const QByteArray realBytes = real.readAll();
+        const QImage realImage = QImage::fromData(realBytes, "BMP");
+        QCOMPARE(realImage.size(), QSize(275, 116));
+        QVERIFY(QDir(dir_.path()).mkpath("debian"));
+        test::WriteBytes(Path("debian/mb.bmp"), realBytes);
+        test::WriteBytes(Path("debian.bmp"), realBytes);
+        WriteArchive("debian.wsz", {{"Debian/main.bmp", "x"}, {"Debian/mb.bmp", realBytes}});
+        for (const char* name : {"debian", "debian.bmp", "debian.wsz"}) {
+            const Skin skin = LoadSkin(Path(name));
+            QCOMPARE(skin.SkinColor, realImage.pixelColor(kSkinColorSample));
+            for (int tile = 0; tile < kFrameTileCount; ++tile) {
+                const SkinPiece& piece = TilePiece(static_cast<FrameTile>(tile));
+                QCOMPARE(skin.tiles[tile], CutPiece(realImage, piece.source, piece.target));
+            }
+            // The bottom tiles' last source row lies below the bitmap.
+            const QImage& corner = skin.Tile(FrameTile::BottomRight);
+            QCOMPARE(corner.pixelColor(60, 37), QColor(Qt::black));
+            QCOMPARE(corner.pixelColor(60, 30), realImage.pixelColor(60, 110));
+        }
     }
 
     void bmpHeaderClaimingAHugeImageIsRefusedBeforeDecoding() {

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,9 +25,28 @@ void SyncDirectory(const std::filesystem::path& directory) {
     }
 }
 
+// The file a symbolic link leads to, through a chain of links; the path itself when it is no
+// link. Replacing the link with a plain file would cut the user's link to a file kept elsewhere.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+    constexpr int kMaxLinks = 40;  // as the kernel's own limit, so a loop ends
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+            return path;
+        }
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            return path;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
 }  // namespace
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+void WriteFileAtomically(const std::filesystem::path& link, std::string_view contents) {
+    const std::filesystem::path path = FollowLinks(link);
     const std::filesystem::path directory = path.parent_path();
     // The temporary name is unique per process and call; O_EXCL refuses a stale leftover, and
     // the mode 0666 lets the user's umask give the file the usual rights.
@@ -45,6 +65,11 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
         ::unlink(pattern.c_str());
         Fail(what, path, error);
     };
+    // A file being replaced keeps its permission bits (a private file stays private).
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+        abandon("Cannot write");
+    }
     const char* data = contents.data();
     size_t left = contents.size();
     while (left > 0) {

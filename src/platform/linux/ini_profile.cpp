@@ -1,19 +1,19 @@
 #include "platform/linux/ini_profile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
-
-// The identity file is in the ANSI code page: SimpleIni treats it as plain bytes. Debian's
-// header keeps the template definitions behind SI_IMPLEMENTATION (its shared library is built
-// for ICU conversion), so they are compiled here.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/log.h"
 
+// The profile functions work on the file's lines as Windows' do: the first section and the
+// first key of a name count, a write replaces only that one line (or adds one), and every other
+// line, duplicates and comments included, stays as it was, line endings too. INI libraries
+// rewrite the whole file from what they parsed (dropping duplicates, moving lines, losing a
+// comment at the end), so these few rules are written out here.
 namespace lyr {
 namespace {
 
@@ -24,42 +24,161 @@ std::string Cut(std::string text) {
     return text;
 }
 
-// Case-insensitive names, one value per key, no multi-line values, "key=value" lines like
-// the Windows profile functions write.
-class Ini {
-public:
-    explicit Ini(std::string_view contents) : ini_(false, false, false) {
-        ini_.SetSpaces(false);
-        if (!contents.empty() && ini_.LoadData(contents.data(), contents.size()) < 0) {
-            throw Exception("The profile text cannot be parsed");
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// One line of the file: its text without the line ending, and the ending as it was.
+struct Line {
+    std::string_view text;
+    std::string_view ending;
+};
+
+std::vector<Line> SplitLines(std::string_view contents) {
+    std::vector<Line> lines;
+    while (!contents.empty()) {
+        const size_t newline = contents.find('\n');
+        std::string_view text = contents.substr(0, newline);
+        std::string_view ending;
+        if (newline != std::string_view::npos) {
+            ending = contents.substr(newline, 1);
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+                ending = contents.substr(newline - 1, 2);
+            }
+        }
+        if (newline == std::string_view::npos) {
+            // A last line cut off after its CRs: they end it, so that an LF added there later
+            // does not take one of them into a CR LF and change the line's text.
+            while (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+            }
+            ending = contents.substr(text.size());
+        }
+        lines.push_back({text, ending});
+        contents.remove_prefix(newline == std::string_view::npos ? contents.size() : newline + 1);
+    }
+    return lines;
+}
+
+// The name of a section header line "[name]", if the line is one.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    line.remove_prefix(1);
+    return Trim(line.substr(0, line.find(']')));
+}
+
+// The lines of the first section named `section`: from the one after its header to the next
+// header or the end.
+std::optional<std::pair<size_t, size_t>> FindSection(const std::vector<Line>& lines,
+                                                     std::string_view section) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto name = SectionName(lines[i].text);
+        if (name && SameName(*name, section)) {
+            size_t end = i + 1;
+            while (end < lines.size() && !SectionName(lines[end].text)) {
+                ++end;
+            }
+            return std::pair{i + 1, end};
         }
     }
+    return std::nullopt;
+}
 
-    CSimpleIniA& operator*() { return ini_; }
-    CSimpleIniA* operator->() { return &ini_; }
+std::optional<std::string_view> KeyOf(std::string_view line) {
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Trim(line.substr(0, equals));
+}
 
-private:
-    CSimpleIniA ini_;
-};
+// The first line of the section that holds `key`.
+std::optional<size_t> FindKey(const std::vector<Line>& lines, std::pair<size_t, size_t> section,
+                              std::string_view key) {
+    for (size_t i = section.first; i < section.second; ++i) {
+        const auto name = KeyOf(lines[i].text);
+        if (name && SameName(*name, key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// The value of a key line: blanks around it go, and so does a pair of quotes around it all.
+std::string ValueOf(std::string_view line) {
+    std::string_view value = Trim(line.substr(line.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
 
 }  // namespace
 
 std::string ReadProfileText(std::string_view contents, const std::string& section,
                             const std::string& key, const std::string& default_value) {
-    Ini ini(contents);
-    const char* value = ini->GetValue(section.c_str(), key.c_str(), nullptr);
-    return Cut(value ? value : default_value);
+    const std::vector<Line> lines = SplitLines(contents);
+    if (const auto found = FindSection(lines, section)) {
+        if (const auto line = FindKey(lines, *found, key)) {
+            return Cut(ValueOf(lines[*line].text));
+        }
+    }
+    return Cut(default_value);
 }
 
 std::string WriteProfileText(std::string_view contents, const std::string& section,
                              const std::string& key, const std::string& value) {
-    Ini ini(contents);
-    std::string line = value;
+    std::string one_line = value;
     std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        one_line.begin(), one_line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    const std::string key_line = key + "=" + one_line;
+    const std::string header = "[" + section + "]";
+    std::vector<Line> lines = SplitLines(contents);
+    // New lines end as the file's first line does; a new file's lines end in CR LF.
+    const std::string_view ending =
+        !lines.empty() && lines.front().ending.ends_with('\n') ? lines.front().ending : "\r\n";
+    if (!lines.empty() && !lines.back().ending.ends_with('\n')) {
+        lines.back().ending = ending;
+    }
+    const auto found = FindSection(lines, section);
+    if (!found) {
+        lines.push_back({header, ending});
+        lines.push_back({key_line, ending});
+    } else if (const auto line = FindKey(lines, *found, key)) {
+        lines[*line].text = key_line;
+    } else {
+        // After the section's last line that is not blank.
+        size_t at = found->second;
+        while (at > found->first && Trim(lines[at - 1].text).empty()) {
+            --at;
+        }
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{key_line, ending});
+    }
     std::string text;
-    if (ini->SetValue(section.c_str(), key.c_str(), line.c_str()) < 0 || ini->Save(text) < 0) {
-        throw Exception("The profile text cannot be written");
+    for (const Line& line : lines) {
+        text.append(line.text).append(line.ending);
     }
     return text;
 }

@@ -31,7 +31,6 @@ QStringList ThanksLines() {
         QStringLiteral("Авторам бесплатных библиотек:"),
         QStringLiteral("Qt (https://www.qt.io)"),
         QStringLiteral("zlib и minizip (https://zlib.net)"),
-        QStringLiteral("SimpleIni (https://github.com/brofield/simpleini)"),
     };
 }
 

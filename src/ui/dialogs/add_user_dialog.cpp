@@ -43,8 +43,8 @@ TAddUserDlg::TAddUserDlg(QWidget* parent)
     setTabOrder(Button1, Button2);
 }
 
+// Only the groups are refilled; the name keeps what was typed at the last opening.
 void TAddUserDlg::Fill(const std::vector<std::string>& groups) {
-    NewCompName_->clear();
     DomainBox_->clear();
     for (const auto& group : groups)
         DomainBox_->addItem(FromAnsi(group));

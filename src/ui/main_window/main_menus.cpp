@@ -116,8 +116,10 @@ void MainWindowMenus::BuildTrayMenu() {
     smiBusy->setIcon(BitmapIcon(MenuBitmap::Busy));
     smiBusy->setActionGroup(group);
     SetChecked(smiBusy, false);
+    // Auto-reply is no presence of its own: like its twin in MainMenu it stands beside
+    // "Состояние", not in it.
     QAction* smiAutoReply =
-        AddItem(state, "smiAutoReply", "Автоответ", &MainWindowMenus::smiAutoReplyClick);
+        AddItem(trayMenu_, "smiAutoReply", "Автоответ", &MainWindowMenus::smiAutoReplyClick);
     smiAutoReply->setIcon(BitmapIcon(MenuBitmap::AutoReply));
     SetChecked(smiAutoReply, false);
     AddItem(trayMenu_, "N4", "Настройки", &MainWindowMenus::N4Click, kCtrlP)

@@ -284,8 +284,11 @@ void TMainmgrForm::ShowMainWindow() {
 }
 
 void TMainmgrForm::FocusMainWindow() {
+    // The focus goes back to the control the user left, so that the next command acts on the
+    // pane it acted on before the message came.
+    QWidget* last = focusWidget();
     activateWindow();
-    setFocus();
+    (last != nullptr ? last : this)->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 std::string TMainmgrForm::RecText() const {
@@ -358,8 +361,9 @@ Pane TMainmgrForm::FocusedPane() const {
 }
 
 void TMainmgrForm::CutSelection(Pane pane) {
+    // A read-only pane gives nothing to cut: the cut leaves its text and the clipboard alone.
     if (auto* target = PaneOf(pane)) {
-        target->isReadOnly() ? target->copy() : target->cut();
+        target->cut();
     }
 }
 

@@ -52,6 +52,7 @@ const SkinPiece& PressedFacePiece(CaptionButton button) {
 QImage CutPiece(const QImage& bitmap, const QRect& source, QSize target) {
     QImage piece(target, QImage::Format_RGB32);
     piece.fill(Qt::black);
+    // Shares the bitmap's pixels when it is already in this format.
     const QImage pixels = bitmap.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < target.height(); ++y) {
         const int sourceY = source.top() + SourceIndex(y, source.height(), target.height());
@@ -70,7 +71,11 @@ QImage CutPiece(const QImage& bitmap, const QRect& source, QSize target) {
     return piece;
 }
 
-Skin CutSkin(const QImage& bitmap) {
+Skin CutSkin(const QImage& skinBitmap) {
+    // Converting a large paletted bitmap costs far more than cutting twenty small pieces from
+    // it, so only the part the pieces lie in is converted, once for all of them.
+    const QRect layout = QRect(QPoint(0, 0), kMinimumSkinBitmapSize) & skinBitmap.rect();
+    const QImage bitmap = skinBitmap.copy(layout).convertToFormat(QImage::Format_RGB32);
     Skin skin;
     for (int i = 0; i < kFrameTileCount; ++i) {
         skin.tiles[i] = CutPiece(bitmap, kTilePieces[i].source, kTilePieces[i].target);

@@ -40,7 +40,8 @@ const SkinPiece& TilePiece(FrameTile tile);
 const SkinPiece& NormalFacePiece(CaptionButton button);
 const SkinPiece& PressedFacePiece(CaptionButton button);
 
-// Every piece lies inside this size; smaller bitmaps are not usable as skins.
+// Every piece lies inside this size. A smaller bitmap is still a skin: what its rectangles miss
+// comes out black.
 inline constexpr QSize kMinimumSkinBitmapSize{233, 118};
 // The pixel whose colour becomes SkinColor.
 inline constexpr QPoint kSkinColorSample{140, 100};
@@ -69,7 +70,8 @@ struct Skin {
 // so the outer lines of a tile stay one pixel wide. Pixels outside the bitmap come out black.
 QImage CutPiece(const QImage& bitmap, const QRect& source, QSize target);
 
-// Cuts every piece out of a skin bitmap and takes its colours. A bitmap smaller than
+// Cuts every piece out of a skin bitmap and takes its colours. The part of the bitmap the pieces
+// lie in is converted to 32-bit pixels once for all of them. A bitmap smaller than
 // kMinimumSkinBitmapSize yields black where it has no pixels.
 Skin CutSkin(const QImage& bitmap);
 

@@ -80,8 +80,7 @@ std::optional<QImage> DecodeSkinBitmap(const QByteArray& bytes) {
         return std::nullopt;
     }
     QImage image = reader.read();
-    if (image.isNull() || image.width() < kMinimumSkinBitmapSize.width() ||
-        image.height() < kMinimumSkinBitmapSize.height()) {
+    if (image.isNull()) {
         return std::nullopt;
     }
     return image;

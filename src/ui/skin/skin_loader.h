@@ -14,9 +14,9 @@ namespace lyr {
 // empty when there is none.
 QString LowerCaseExtension(const QString& path);
 
-// Decodes BMP bytes. Gives nothing for data that is not a BMP image, for an image smaller
-// than kMinimumSkinBitmapSize (its pieces would be cut from nothing) and for one whose header
-// claims a size no skin has, before anything is allocated for it.
+// Decodes BMP bytes. Gives nothing for data that is not a BMP image and for one whose header
+// claims a size no skin has, before anything is allocated for it. An image smaller than
+// kMinimumSkinBitmapSize is given as it is: its pieces are cut from what it has.
 std::optional<QImage> DecodeSkinBitmap(const QByteArray& bytes);
 
 // The skin bitmap that `skinDir` names: a ".bmp" file; a directory's "mb.bmp"; "mb.bmp" in a
