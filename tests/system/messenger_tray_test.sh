@@ -85,6 +85,14 @@ settings_centred() {
     [ $((X + WIDTH / 2 - 400)) -le 30 ] && [ $((400 - X - WIDTH / 2)) -le 30 ] &&
         [ $((Y + HEIGHT / 2 - 300)) -le 60 ] && [ $((300 - Y - HEIGHT / 2)) -le 60 ]
 }
+# _MOTIF_WM_HINTS: flags, functions, decorations. Minimise and maximise are function bits 8 and
+# 16, decoration bits 32 and 64; close is function bit 32.
+asks_close_only() {
+    local hints
+    hints=$(xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.*= //p' | tr -d ' ')
+    IFS=, read -r _ functions decorations _ <<<"$hints"
+    [ $((functions & 0x38)) = $((0x20)) ] && [ $((decorations & 0x60)) = 0 ]
+}
 settings_closed() { [ -z "$(settings_window)" ]; }
 message_window() { visible_windows | grep -vx "$main"; }
 message_in_front() { active_is "$(message_window)" && main_hidden; }
@@ -127,6 +135,8 @@ choose_item $((3 * item_height + separator_height))
 check "\"Настройки\" opens the settings dialog in front" eventually 5 settings_in_front
 check "the tray menu has gone" eventually 5 menu_gone
 check "the settings dialog is centred on the desktop" settings_centred
+check "the settings dialog asks the window manager for a close box, no minimise or maximise" \
+    asks_close_only "$(settings_window)"
 check "picture: the main window with the settings dialog" shot settings-dialog
 xdotool key Escape
 check "Escape closes the settings dialog" eventually 5 settings_closed
@@ -136,6 +146,7 @@ check "hidden for the message" hide_main
 check "the message window comes up in front while the main window stays hidden" \
     eventually 10 message_in_front
 check "there is one message window" test "$(message_window | wc -l)" = 1
+check "the message window asks for a close box only" asks_close_only "$(message_window)"
 check "picture: the message window" shot message-window
 # While the modal window stays open, more messages come than a socket's queue holds: every
 # sender is served at once, and every message waits to be shown after the open one.
