@@ -28,6 +28,10 @@ std::string FormatInstanceRequest(const InstanceRequest& request) {
             return "show " + std::to_string(request.parameter) + "\n";
         case InstanceRequestKind::Version:
             return "version\n";
+        case InstanceRequestKind::Names:
+            return "names\n";
+        case InstanceRequestKind::Scan:
+            return "scan " + std::to_string(request.parameter) + "\n";
         case InstanceRequestKind::State:
             break;
     }
@@ -41,16 +45,27 @@ std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line) {
         return InstanceRequest{InstanceRequestKind::Version, 0};
     if (line == "state")
         return InstanceRequest{InstanceRequestKind::State, 0};
+    if (line == "names")
+        return InstanceRequest{InstanceRequestKind::Names, 0};
     constexpr std::string_view kShow = "show ";
-    if (line.substr(0, kShow.size()) != kShow)
+    constexpr std::string_view kScan = "scan ";
+    InstanceRequestKind kind;
+    if (line.substr(0, kShow.size()) == kShow) {
+        kind = InstanceRequestKind::Show;
+    } else if (line.substr(0, kScan.size()) == kScan) {
+        kind = InstanceRequestKind::Scan;
+    } else {
         return std::nullopt;
+    }
     line.remove_prefix(kShow.size());
     std::uintptr_t parameter = 0;
     auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), parameter);
     if (error != std::errc{} || end != line.data() + line.size() || line.empty()) {
         return std::nullopt;
     }
-    return InstanceRequest{InstanceRequestKind::Show, parameter};
+    if (kind == InstanceRequestKind::Scan && parameter > kLongestScanWaitSeconds)
+        return std::nullopt;
+    return InstanceRequest{kind, parameter};
 }
 
 std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
@@ -67,6 +82,19 @@ std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
     if (error != std::errc{} || end == answer->data() || *end != '\n')
         return std::nullopt;
     return value;
+}
+
+std::optional<std::string> AskRunningCopyForText(const std::string& socket_path,
+                                                 const InstanceRequest& request,
+                                                 size_t longest_answer, int timeout_milliseconds) {
+    std::optional<std::string> answer = AskLocalSocket(socket_path, FormatInstanceRequest(request),
+                                                       longest_answer + 1, timeout_milliseconds);
+    if (!answer || answer->empty() || answer->back() != '\n')
+        return std::nullopt;
+    answer->pop_back();
+    if (*answer == kInstanceError)
+        return std::nullopt;
+    return answer;
 }
 
 bool CopyHoldsInstanceSocket(const std::string& socket_path) {

@@ -14,7 +14,11 @@ namespace lyr {
 //   "version\n"                                           ->  "65537\n"
 //   "state\n"                                             ->  "0\n" active, "1\n" busy, "2\n"
 //   auto-reply
-// A line the running copy does not understand gets "error\n".
+//   "names\n"                   ->  one line of JSON: the names its NetBIOS service holds
+//   "scan SECONDS\n"            ->  one line of JSON: the neighbourhood after asking the network
+//                                   to announce itself and waiting SECONDS
+// A line the running copy does not understand, or a request it cannot serve (the names and the
+// neighbourhood when it does not hold the NetBIOS ports), gets "error\n".
 inline constexpr char kInstanceTokenName[] = "zendrylyrmgrrun";
 
 // $XDG_RUNTIME_DIR + "/zendrylyrmgrrun-" + the user id. Without a runtime directory the socket
@@ -25,12 +29,16 @@ std::string InstanceSocketPath();
 // The same for a given runtime directory (nullptr: none) and temporary directory.
 std::string InstanceSocketPathIn(const char* runtime_directory, const std::string& temp_directory);
 
-enum class InstanceRequestKind { Show, Version, State };
+enum class InstanceRequestKind { Show, Version, State, Names, Scan };
 
 struct InstanceRequest {
     InstanceRequestKind kind = InstanceRequestKind::State;
-    std::uintptr_t parameter = 0;  // Show: 1 show, anything else hide
+    std::uintptr_t parameter = 0;  // Show: 1 show, anything else hide; Scan: seconds to wait
 };
+
+// The longest wait a scan request may ask of the running copy.
+inline constexpr std::uintptr_t kLongestScanWaitSeconds = 60;
+inline constexpr char kInstanceError[] = "error";
 
 std::string FormatInstanceRequest(const InstanceRequest& request);
 // Nothing for a line that is not a request (the trailing line break is optional).
@@ -41,6 +49,12 @@ std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line);
 std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,
                                            const InstanceRequest& request,
                                            int timeout_milliseconds = 3000);
+
+// The same for a request answered with a line of text (the line without its line break, at most
+// `longest_answer` bytes); nothing also when the copy answers "error".
+std::optional<std::string> AskRunningCopyForText(const std::string& socket_path,
+                                                 const InstanceRequest& request,
+                                                 size_t longest_answer, int timeout_milliseconds);
 
 // Whether a copy holds the socket at `socket_path`, answering or not (stopped, or its window
 // busy): such a copy runs, and no other may.

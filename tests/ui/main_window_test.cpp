@@ -309,12 +309,13 @@ private slots:
     void theInstanceSocketAnswersRequests() {
         const QString path = dir_.path() + "/token";
         int shown = -1;
-        InstanceServer server([&](const InstanceRequest& request) -> std::int32_t {
+        InstanceServer server([&](const InstanceRequest& request, InstanceServer::Reply reply) {
             if (request.kind == InstanceRequestKind::Show) {
                 shown = static_cast<int>(request.parameter);
-                return 1;
+                reply("1");
+                return;
             }
-            return request.kind == InstanceRequestKind::Version ? 65537 : 2;
+            reply(request.kind == InstanceRequestKind::Version ? "65537" : "2");
         });
         QVERIFY(server.Listen(path));
         auto ask = [&](InstanceRequest request) {
@@ -335,7 +336,7 @@ private slots:
         QCOMPARE(ask({InstanceRequestKind::Show, 1}), std::optional<std::int32_t>(1));
         QCOMPARE(shown, 1);
 
-        InstanceServer second([](const InstanceRequest&) { return 0; });
+        InstanceServer second([](const InstanceRequest&, InstanceServer::Reply reply) { reply("0"); });
         QVERIFY(!second.Listen(path));
 
         // A socket file nobody listens on, as a killed copy leaves it.
@@ -347,7 +348,7 @@ private slots:
         QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
         ::close(fd);
         QVERIFY(!AskRunningCopy(stale, {InstanceRequestKind::State, 0}));
-        InstanceServer third([](const InstanceRequest&) { return 0; });
+        InstanceServer third([](const InstanceRequest&, InstanceServer::Reply reply) { reply("0"); });
         QVERIFY(third.Listen(QString::fromStdString(stale)));
     }
 
@@ -357,6 +358,11 @@ private slots:
         QVERIFY(!ParseInstanceRequest("show \n"));
         QVERIFY(!ParseInstanceRequest("show 1x\n"));
         QVERIFY(!ParseInstanceRequest("status\n"));
+        QVERIFY(ParseInstanceRequest("names\n")->kind == InstanceRequestKind::Names);
+        QVERIFY(ParseInstanceRequest(FormatInstanceRequest({InstanceRequestKind::Scan, 60}))
+                    ->parameter == 60);
+        QVERIFY(!ParseInstanceRequest("scan 61\n"));  // a scan may not hold a copy for long
+        QVERIFY(!ParseInstanceRequest("scan\n"));
         QVERIFY(
             ParseInstanceRequest(FormatInstanceRequest({InstanceRequestKind::Version, 0}))->kind ==
             InstanceRequestKind::Version);

@@ -13,8 +13,9 @@ const std::vector<Command>& AllCommands() {
          RunHistory},
         {"names", "names",
          "register this computer's NetBIOS names on the network and list them with their state. "
-         "Needs UDP ports 137 and 138, so it cannot run beside a messenger or lyrnet listen that "
-         "holds them. Exit 1: the ports cannot be had (it says why) or a name was refused",
+         "Beside this user's running messenger it lists the messenger's names; otherwise it "
+         "needs UDP ports 137 and 138 itself. Exit 1: the ports cannot be had (it says why) or "
+         "a name was refused",
          RunNames},
         {"send", "send TARGET TEXT [--from NAME] [--session]",
          "send one message of at most 400 characters to TARGET: \".\" or this computer's name, "
@@ -38,7 +39,8 @@ const std::vector<Command>& AllCommands() {
         {"scan", "scan [--wait SECONDS] [--json]",
          "list the workgroups and computers of the network neighbourhood as the user list shows "
          "them, after asking our workgroup to announce itself and waiting SECONDS (2) for "
-         "answers; --json: one JSON object a line",
+         "answers; --json: one JSON object a line. Beside this user's running messenger it lists "
+         "what the messenger hears",
          RunScan},
         {"status", "status",
          "ask this user's running messenger for its version and state (0 active, 1 busy, 2 "

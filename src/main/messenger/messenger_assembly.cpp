@@ -215,3 +215,14 @@ MainWindowController& MessengerAssembly::Controller() {
 }
 
 }  // namespace lyr
+
+namespace lyr {
+
+netbios::NetbiosService* MessengerAssembly::PortOwner() {
+    NetbiosMailslotNetwork* network = parts_->mailslots.Network();
+    if (network == nullptr || !network->Service().Status().network_owner)
+        return nullptr;
+    return &network->Service();
+}
+
+}  // namespace lyr

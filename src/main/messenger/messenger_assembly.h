@@ -9,6 +9,9 @@
 
 namespace lyr {
 
+namespace netbios {
+class NetbiosService;
+}
 class MainWindowController;
 class MainWindowShell;
 class TMainmgrForm;
@@ -46,6 +49,9 @@ public:
     UserList& Users();
     MainWindowShell& Shell();
     MainWindowController& Controller();
+    // On the UI thread: the NetBIOS service when this program holds the NetBIOS ports, else
+    // nothing. The service itself may be used from any thread while the assembly exists.
+    netbios::NetbiosService* PortOwner();
 
 private:
     struct Parts;

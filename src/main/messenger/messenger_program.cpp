@@ -1,12 +1,16 @@
 #include "main/messenger/messenger_program.h"
 
 #include <QSessionManager>
+#include <QThreadPool>
 
+#include <chrono>
 #include <memory>
 
 #include "app/instance_requests.h"
 #include "app/program_titles.h"
+#include "main/lyrnet/neighbourhood.h"
 #include "main/messenger/messenger_assembly.h"
+#include "platform/linux/browse_list_enumerator.h"
 #include "messaging/main_window_controller.h"
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
@@ -63,16 +67,43 @@ int RunMessenger(int argc, char** argv) {
     MessengerAssembly& program = *assembly;
     MainWindowController& controller = program.Controller();
 
-    InstanceServer instance_server([&](const InstanceRequest& request) -> std::int32_t {
+    // Names and scans wait for the network's answers: on threads of their own, all done before
+    // the shutdown touches the network.
+    QThreadPool scans;
+    InstanceServer instance_server([&](const InstanceRequest& request,
+                                       InstanceServer::Reply reply) {
         switch (request.kind) {
             case InstanceRequestKind::Show:
-                return controller.OnMgrShow(request.parameter);
+                reply(std::to_string(controller.OnMgrShow(request.parameter)));
+                return;
             case InstanceRequestKind::Version:
-                return controller.OnMgrVersion();
+                reply(std::to_string(controller.OnMgrVersion()));
+                return;
             case InstanceRequestKind::State:
+                reply(std::to_string(controller.OnMgrState()));
+                return;
+            case InstanceRequestKind::Names:
+            case InstanceRequestKind::Scan:
                 break;
         }
-        return controller.OnMgrState();
+        netbios::NetbiosService* service = program.PortOwner();
+        if (service == nullptr) {
+            reply(kInstanceError);
+            return;
+        }
+        scans.start([service, request, reply] {
+            if (request.kind == InstanceRequestKind::Names) {
+                // Right after the start the names may still be on their way.
+                const auto& config = service->Config();
+                service->WaitForRegistration(config.registration_interval *
+                                             (config.registration_tries + 1));
+                reply(cli::NamesJson(service->Names()));
+                return;
+            }
+            ServiceNeighbourhood neighbourhood(*service, std::chrono::seconds(request.parameter));
+            BrowseListEnumerator enumerator(neighbourhood);
+            reply(cli::NeighbourhoodJson(enumerator));
+        });
     });
     if (!socket_path.empty() && !instance_server.Listen(QString::fromStdString(socket_path))) {
         // A copy that started at the same moment holds it now.
@@ -102,6 +133,7 @@ int RunMessenger(int argc, char** argv) {
 
     program.Start();
     const int code = QApplication::exec();
+    scans.waitForDone();
     program.Finish();
     return code;
 }

@@ -2,6 +2,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 
 namespace lyr {
 
@@ -37,9 +38,20 @@ void InstanceServer::AnswerClient() {
             while (client->canReadLine()) {
                 const QByteArray line = client->readLine(64);
                 auto request = ParseInstanceRequest(line.toStdString());
-                const std::string reply =
-                    request ? std::to_string(answer_(*request)) + "\n" : std::string("error\n");
-                client->write(reply.data(), static_cast<qint64>(reply.size()));
+                QPointer<QLocalSocket> to(client);
+                // Posted to the server, which outlives every answer; the client may be gone.
+                Reply reply = [this, to](const std::string& text) {
+                    QMetaObject::invokeMethod(
+                        this, [to, answer = text + "\n"] {
+                            if (to)
+                                to->write(answer.data(), static_cast<qint64>(answer.size()));
+                        },
+                        Qt::QueuedConnection);
+                };
+                if (request)
+                    answer_(*request, std::move(reply));
+                else
+                    reply(kInstanceError);
             }
             if (client->bytesAvailable() > 64)
                 client->disconnectFromServer();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "app/instance_requests.h"
 
@@ -13,12 +14,15 @@ class QLocalServer;
 namespace lyr {
 
 // The running copy's end of the single-instance socket (see app/instance_requests.h): answers
-// each request line of any local client with what `answer` returns.
+// each request line of any local client with the line `answer` replies, at once or later.
 class InstanceServer : public QObject {
     Q_OBJECT
 
 public:
-    using Answer = std::function<std::int32_t(const InstanceRequest&)>;
+    // Takes the answer's line (without its line break); callable once, from any thread. A
+    // client gone meanwhile gets nothing.
+    using Reply = std::function<void(const std::string& line)>;
+    using Answer = std::function<void(const InstanceRequest&, Reply reply)>;
 
     explicit InstanceServer(Answer answer, QObject* parent = nullptr);
     ~InstanceServer() override;
