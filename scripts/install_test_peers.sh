@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
-# Installs the independent peers some system tests run against (Samba's smbclient and smbd),
-# for tests only: their services are kept from starting, now and at the next boot. Not part of
-# the user's set-up; a test whose peer is missing is skipped.
+# Installs the independent peers some system tests run against (Samba's programs and others),
+# for tests only: services they bring are kept from starting, now and at the next boot. Not part
+# of the user's set-up; a test whose peer is missing is skipped.
 set -euo pipefail
-command -v smbclient >/dev/null && command -v smbd >/dev/null && exit 0
+peers=(smbclient samba nbtscan)
+# Services that installing a peer would start on the machine's real network.
+services=(smbd nmbd samba-ad-dc)
+
+missing=()
+for package in "${peers[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -gt 0 ] || exit 0
+
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 policy=/usr/sbin/policy-rc.d
@@ -13,9 +22,9 @@ if [ ! -e "$policy" ]; then
     $sudo chmod +x "$policy"
     made_policy=1
 fi
-for service in smbd nmbd samba-ad-dc; do
+for service in "${services[@]}"; do
     $sudo ln -sf /dev/null "/etc/systemd/system/$service.service"
 done
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends smbclient samba ||
-    echo "install_test_peers: Samba could not be installed; its tests will be skipped" >&2
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" ||
+    echo "install_test_peers: ${missing[*]} could not be installed; their tests will be skipped" >&2
 [ -z "$made_policy" ] || $sudo rm -f "$policy"
