@@ -19,6 +19,8 @@ enum class DatagramType : uint8_t {
 
 // FLAGS: first fragment, no more fragments, sent by a B node.
 inline constexpr uint8_t kDatagramFlagsWhole = 0x02;
+// The source node type bits of an H node (a B node leaves them 0).
+inline constexpr uint8_t kDatagramSourceHybrid = 0x0C;
 inline constexpr uint8_t kDatagramFlagMore = 0x01;
 inline constexpr uint8_t kDatagramFlagFirst = 0x02;
 inline constexpr size_t kDatagramHeaderLength = 14;

@@ -232,10 +232,15 @@ NamePacket MakeNegativeQueryResponse(uint16_t id, const ScopedName& name) {
 }
 
 NamePacket MakeRegistrationRequest(uint16_t id, const ScopedName& name, NameOwner owner,
-                                   uint32_t ttl) {
-    return RegistrationLike(
-        id, OpcodeBits(NameOpcode::Registration) | kFlagRecursionDesired | kFlagBroadcast, name,
-        owner, ttl);
+                                   uint32_t ttl, bool broadcast) {
+    return RegistrationLike(id,
+                            OpcodeBits(NameOpcode::Registration) | kFlagRecursionDesired |
+                                (broadcast ? kFlagBroadcast : 0),
+                            name, owner, ttl);
+}
+
+NamePacket MakeRefreshRequest(uint16_t id, const ScopedName& name, NameOwner owner, uint32_t ttl) {
+    return RegistrationLike(id, OpcodeBits(NameOpcode::Refresh), name, owner, ttl);
 }
 
 NamePacket MakeOverwriteDemand(uint16_t id, const ScopedName& name, NameOwner owner, uint32_t ttl) {
@@ -251,8 +256,10 @@ NamePacket MakeNegativeRegistrationResponse(uint16_t id, const ScopedName& name,
                       OwnerRecord(name, 0, claimant));
 }
 
-NamePacket MakeReleaseRequest(uint16_t id, const ScopedName& name, NameOwner owner) {
-    return RegistrationLike(id, OpcodeBits(NameOpcode::Release) | kFlagBroadcast, name, owner, 0);
+NamePacket MakeReleaseRequest(uint16_t id, const ScopedName& name, NameOwner owner,
+                              bool broadcast) {
+    return RegistrationLike(id, OpcodeBits(NameOpcode::Release) | (broadcast ? kFlagBroadcast : 0),
+                            name, owner, 0);
 }
 
 NamePacket MakeConflictDemand(uint16_t id, const ScopedName& name, NameOwner holder) {

@@ -24,6 +24,7 @@ enum class NameOpcode : uint8_t {
     Release = 6,
     WaitForAcknowledgement = 7,
     Refresh = 8,
+    RefreshAlternate = 9,  // what some name servers answer a refresh with
 };
 
 inline constexpr uint8_t kRcodeNameError = 3;
@@ -41,6 +42,8 @@ inline constexpr uint16_t kNameDeregistering = 0x1000;
 inline constexpr uint16_t kNameConflict = 0x0800;
 inline constexpr uint16_t kNameActive = 0x0400;
 inline constexpr uint16_t kNamePermanent = 0x0200;
+// The owner node type bits: 0 a B node, this an H node (broadcast and a name server).
+inline constexpr uint16_t kNodeTypeHybrid = 0x6000;
 
 struct NameQuestion {
     ScopedName name;
@@ -108,15 +111,19 @@ NamePacket MakeNameQuery(uint16_t id, const ScopedName& name, bool broadcast);
 NamePacket MakePositiveQueryResponse(uint16_t id, const ScopedName& name, uint32_t ttl,
                                      const std::vector<NameOwner>& owners);
 NamePacket MakeNegativeQueryResponse(uint16_t id, const ScopedName& name);
+// Broadcast to the subnet, or sent to a name server (`broadcast` false).
 NamePacket MakeRegistrationRequest(uint16_t id, const ScopedName& name, NameOwner owner,
-                                   uint32_t ttl);
+                                   uint32_t ttl, bool broadcast = true);
+// Keeps a name registered at a name server before its time to live runs out.
+NamePacket MakeRefreshRequest(uint16_t id, const ScopedName& name, NameOwner owner, uint32_t ttl);
 // Sent once after a registration nobody refused: the name is ours now.
 NamePacket MakeOverwriteDemand(uint16_t id, const ScopedName& name, NameOwner owner, uint32_t ttl);
 // Defends a name: the claimant gets the record of its own request back (its flags and address);
 // who holds the name it learns from where the answer comes from.
 NamePacket MakeNegativeRegistrationResponse(uint16_t id, const ScopedName& name,
                                             NameOwner claimant);
-NamePacket MakeReleaseRequest(uint16_t id, const ScopedName& name, NameOwner owner);
+NamePacket MakeReleaseRequest(uint16_t id, const ScopedName& name, NameOwner owner,
+                              bool broadcast = true);
 NamePacket MakeConflictDemand(uint16_t id, const ScopedName& name, NameOwner holder);
 NamePacket MakeNodeStatusRequest(uint16_t id, const ScopedName& name);
 // Nothing when the names do not fit the response.

@@ -27,6 +27,11 @@ constexpr size_t kMaxPacket = 65536;
 // Datagrams handled per wake-up before the name service gets its turn again.
 constexpr int kDatagramBatch = 256;
 constexpr auto kInterfacesLifetime = std::chrono::seconds(2);
+// A name server that asks us to wait for its answer is waited for at most this long.
+constexpr auto kLongestAcknowledgementWait = std::chrono::seconds(120);
+// How long the end waits for a name server to take back our names, per try.
+constexpr auto kReleaseWait = std::chrono::milliseconds(250);
+constexpr int kReleaseTries = 2;
 
 sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
     sockaddr_in result{};
@@ -146,6 +151,7 @@ SendResult SendTo(int fd, std::string_view bytes, uint32_t address, uint16_t por
 struct NetbiosService::PendingQuery {
     NetbiosName name;
     std::optional<uint32_t> node_status_of;  // a node status request to this address
+    size_t step = 0;  // the name server asked now; past the last one: broadcasts
     uint16_t transaction_id = 0;
     int tries_sent = 0;
     Clock::time_point next_try;
@@ -157,6 +163,18 @@ struct NetbiosService::Registration {
     uint16_t transaction_id = 0;
     int tries_sent = 0;
     Clock::time_point next_try;
+};
+
+// A name at the name servers: registered at the first that answers, then refreshed there.
+struct NetbiosService::ServerRegistration {
+    enum class Step { Registering, Held, Silent, Refused, Dropped };
+    size_t name_index = 0;
+    Step step = Step::Registering;
+    size_t server = 0;  // index into the configured servers
+    uint16_t transaction_id = 0;
+    int tries_sent = 0;
+    Clock::time_point next_try;  // the next try, or while held the next refresh
+    std::chrono::seconds ttl{0};
 };
 
 NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
@@ -183,6 +201,13 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
         auto now = Now();
         for (size_t i = 0; i < names_.size(); ++i) {
             registrations_.push_back({i, NextTransactionId(), 0, now});
+            if (!config_.name_servers.empty()) {
+                ServerRegistration at_server;
+                at_server.name_index = i;
+                at_server.transaction_id = NextTransactionId();
+                at_server.next_try = now;
+                server_registrations_.push_back(at_server);
+            }
         }
         AnnouncerSettings announcer{config_.computer_name, config_.workgroup, config_.server_type,
                                     config_.announcement_intervals,
@@ -274,6 +299,18 @@ bool NetbiosService::WaitForRegistration(std::chrono::milliseconds timeout) cons
     });
 }
 
+std::chrono::milliseconds NetbiosService::LongestRegistration() const {
+    auto longest = config_.registration_interval * (config_.registration_tries + 1);
+    if (!config_.name_servers.empty()) {
+        // A server may first ask the name's present owner, and says so; a few seconds suffice.
+        auto at_servers = config_.name_server_interval * config_.registration_tries *
+                              static_cast<int>(config_.name_servers.size()) +
+                          std::chrono::seconds(5);
+        longest = std::max<std::chrono::milliseconds>(longest, at_servers);
+    }
+    return longest;
+}
+
 std::vector<Ipv4Interface> NetbiosService::Interfaces() const {
     if (config_.interfaces) {
         return *config_.interfaces;
@@ -316,12 +353,19 @@ void NetbiosService::Wake() {
     }
 }
 
-std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
+bool NetbiosService::AnyBroadcastInterface() const {
     auto interfaces = Interfaces();
-    // Without an interface that carries broadcasts nobody could hear the query.
-    if (name_socket_ < 0 ||
-        std::none_of(interfaces.begin(), interfaces.end(),
-                     [](const auto& interface) { return interface.CarriesBroadcasts(); })) {
+    return std::any_of(interfaces.begin(), interfaces.end(),
+                       [](const auto& interface) { return interface.CarriesBroadcasts(); });
+}
+
+uint16_t NetbiosService::NameServerPort() const {
+    return config_.name_server_port ? config_.name_server_port : config_.name_service_port;
+}
+
+std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
+    // Without a server or an interface that carries broadcasts nobody could hear the query.
+    if (name_socket_ < 0 || (config_.name_servers.empty() && !AnyBroadcastInterface())) {
         return std::nullopt;
     }
     auto query = std::make_shared<PendingQuery>();
@@ -375,6 +419,9 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
     datagram.destination = destination;
     datagram.scope = config_.scope;
     datagram.source_port = config_.datagram_port;
+    if (NodeType() == kNodeTypeHybrid) {
+        datagram.flags |= kDatagramSourceHybrid;
+    }
     datagram.user_data = std::string(user_data);
     auto send_one = [&](uint32_t own_address, uint32_t target) {
         datagram.id = next_datagram_id_++;
@@ -482,20 +529,10 @@ Clock::time_point NetbiosService::RunTimers() {
             if (it->tries_sent < config_.registration_tries) {
                 SendRegistrationRound(*it);
             } else {
-                // Nobody objected: the name is ours; say so once.
-                std::unique_lock lock(mutex_);
-                HeldName held = names_[it->name_index];
-                names_[it->name_index].state = NameState::Registered;
-                lock.unlock();
-                names_changed_.notify_all();
-                ScopedName name{held.name, config_.scope};
-                uint16_t id = it->transaction_id;
-                BroadcastNamePacket([&](uint32_t own) {
-                    return MakeOverwriteDemand(id, name,
-                                               {held.group ? kNameGroup : uint16_t{0}, own},
-                                               config_.ttl_seconds);
-                });
+                // Nobody on the subnet objected.
+                size_t index = it->name_index;
                 it = registrations_.erase(it);
+                Settle(index);
                 continue;
             }
         }
@@ -505,7 +542,18 @@ Clock::time_point NetbiosService::RunTimers() {
     for (auto it = queries_.begin(); it != queries_.end();) {
         auto& query = **it;
         if (query.next_try <= now) {
+            if (query.tries_sent >= config_.query_tries && !query.node_status_of &&
+                query.step < config_.name_servers.size()) {
+                ++query.step;  // this server is silent: the next one, at last the subnet
+                query.tries_sent = 0;
+            }
             if (query.tries_sent >= config_.query_tries) {
+                query.answer.set_value(std::nullopt);
+                it = queries_.erase(it);
+                continue;
+            }
+            if (!query.node_status_of && query.step == config_.name_servers.size() &&
+                query.tries_sent == 0 && !AnyBroadcastInterface()) {
                 query.answer.set_value(std::nullopt);
                 it = queries_.erase(it);
                 continue;
@@ -516,6 +564,11 @@ Clock::time_point NetbiosService::RunTimers() {
                 SendNamePacket(
                     MakeNodeStatusRequest(query.transaction_id, {query.name, config_.scope}),
                     *query.node_status_of, config_.name_service_port);
+            } else if (query.step < config_.name_servers.size()) {
+                query.next_try = now + config_.name_server_interval;
+                SendNamePacket(
+                    MakeNameQuery(query.transaction_id, {query.name, config_.scope}, false),
+                    config_.name_servers[query.step], NameServerPort());
             } else {
                 NamePacket packet =
                     MakeNameQuery(query.transaction_id, {query.name, config_.scope}, true);
@@ -525,7 +578,168 @@ Clock::time_point NetbiosService::RunTimers() {
         next = std::min(next, query.next_try);
         ++it;
     }
+    next = std::min(next, RunServerTimers(now));
     return std::min(next, RunBrowserTimers(now));
+}
+
+Clock::time_point NetbiosService::RunServerTimers(Clock::time_point now) {
+    using Step = ServerRegistration::Step;
+    auto next = Clock::time_point::max();
+    for (auto& registration : server_registrations_) {
+        if (registration.step != Step::Registering && registration.step != Step::Held) {
+            continue;
+        }
+        if (registration.next_try > now) {
+            next = std::min(next, registration.next_try);
+            continue;
+        }
+        if (registration.tries_sent >= config_.registration_tries) {
+            registration.tries_sent = 0;
+            if (registration.step == Step::Held) {
+                // The server did not take the refresh; it is tried again, and once back it
+                // registers the name anew.
+                registration.next_try = now + std::max<std::chrono::seconds>(
+                                                  registration.ttl / 2, std::chrono::seconds(1));
+                next = std::min(next, registration.next_try);
+                continue;
+            }
+            if (++registration.server >= config_.name_servers.size()) {
+                // No server answered: the name is ours on the subnet only, as for a B node.
+                registration.step = Step::Silent;
+                Settle(registration.name_index);
+                continue;
+            }
+        }
+        SendToServer(registration);
+        next = std::min(next, registration.next_try);
+    }
+    return next;
+}
+
+void NetbiosService::SendToServer(ServerRegistration& registration) {
+    if (registration.tries_sent == 0 && registration.step == ServerRegistration::Step::Held) {
+        registration.transaction_id = NextTransactionId();
+    }
+    ++registration.tries_sent;
+    registration.next_try = Now() + config_.name_server_interval;
+    HeldName held;
+    {
+        std::lock_guard lock(mutex_);
+        held = names_[registration.name_index];
+    }
+    uint32_t server = config_.name_servers[registration.server];
+    ScopedName name{held.name, config_.scope};
+    NameOwner owner{static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()),
+                    AddressFacing(Interfaces(), server).value_or(0)};
+    SendNamePacket(
+        registration.step == ServerRegistration::Step::Held
+            ? MakeRefreshRequest(registration.transaction_id, name, owner, config_.ttl_seconds)
+            : MakeRegistrationRequest(registration.transaction_id, name, owner, config_.ttl_seconds,
+                                      false),
+        server, NameServerPort());
+}
+
+bool NetbiosService::HandleServerResponse(const NamePacket& packet, uint32_t source) {
+    using Step = ServerRegistration::Step;
+    auto opcode = packet.Opcode();
+    if (packet.answers.empty() ||
+        (opcode != NameOpcode::Registration && opcode != NameOpcode::Refresh &&
+         opcode != NameOpcode::RefreshAlternate && opcode != NameOpcode::WaitForAcknowledgement)) {
+        return false;
+    }
+    const ResourceRecord& answer = packet.answers.front();
+    for (auto& registration : server_registrations_) {
+        if ((registration.step != Step::Registering && registration.step != Step::Held) ||
+            registration.transaction_id != packet.transaction_id ||
+            config_.name_servers[registration.server] != source) {
+            continue;
+        }
+        std::unique_lock lock(mutex_);
+        HeldName& held = names_[registration.name_index];
+        if (held.name != answer.name.name) {
+            continue;
+        }
+        auto now = Now();
+        if (opcode == NameOpcode::WaitForAcknowledgement) {
+            // The server asks the name's present owner first; one more try after the wait.
+            registration.next_try =
+                now + std::min<std::chrono::seconds>(std::chrono::seconds(answer.ttl),
+                                                     kLongestAcknowledgementWait);
+            registration.tries_sent =
+                std::min(registration.tries_sent, config_.registration_tries - 1);
+            return true;
+        }
+        if (packet.Rcode() == 0) {
+            bool was_registering = registration.step == Step::Registering;
+            registration.step = Step::Held;
+            registration.ttl = std::chrono::seconds(answer.ttl ? answer.ttl : config_.ttl_seconds);
+            registration.tries_sent = 0;
+            registration.next_try =
+                now + std::max<std::chrono::seconds>(registration.ttl / 2, std::chrono::seconds(1));
+            lock.unlock();
+            if (was_registering) {
+                Settle(registration.name_index);
+            }
+            return true;
+        }
+        if (registration.step == Step::Held) {
+            // The server gave the name to another node meanwhile: we must not use it any more.
+            registration.step = Step::Dropped;
+            if (held.state == NameState::Registered) {
+                held.state = NameState::Conflict;
+                held.refused_by = source;
+                held.refused_by_name_server = true;
+            }
+            lock.unlock();
+            names_changed_.notify_all();
+            return true;
+        }
+        registration.step = Step::Refused;
+        lock.unlock();
+        Settle(registration.name_index);
+        return true;
+    }
+    return false;
+}
+
+void NetbiosService::Settle(size_t name_index) {
+    using Step = ServerRegistration::Step;
+    ServerRegistration* at_server =
+        name_index < server_registrations_.size() ? &server_registrations_[name_index] : nullptr;
+    bool broadcasting = std::any_of(
+        registrations_.begin(), registrations_.end(),
+        [&](const Registration& registration) { return registration.name_index == name_index; });
+    std::unique_lock lock(mutex_);
+    HeldName& held = names_[name_index];
+    if (held.state != NameState::Registering) {
+        return;
+    }
+    if (at_server && at_server->step == Step::Refused) {
+        held.state = NameState::Refused;
+        held.refused_by = config_.name_servers[at_server->server];
+        held.refused_by_name_server = true;
+        lock.unlock();
+        std::erase_if(registrations_, [&](const Registration& registration) {
+            return registration.name_index == name_index;
+        });
+        names_changed_.notify_all();
+        return;
+    }
+    if (broadcasting || (at_server && at_server->step == Step::Registering)) {
+        return;
+    }
+    // Nobody objected: the name is ours; say so once.
+    held.state = NameState::Registered;
+    HeldName copy = held;
+    lock.unlock();
+    names_changed_.notify_all();
+    ScopedName name{copy.name, config_.scope};
+    uint16_t id = NextTransactionId();
+    BroadcastNamePacket([&](uint32_t own) {
+        return MakeOverwriteDemand(
+            id, name, {static_cast<uint16_t>((copy.group ? kNameGroup : 0) | NodeType()), own},
+            config_.ttl_seconds);
+    });
 }
 
 Clock::time_point NetbiosService::RunBrowserTimers(Clock::time_point now) {
@@ -534,7 +748,11 @@ Clock::time_point NetbiosService::RunBrowserTimers(Clock::time_point now) {
         return next;
     }
     // Announced is the name we hold: not before it is registered, never when it was refused.
-    if (!announcing_settled_ && registrations_.empty()) {
+    bool at_servers = std::any_of(
+        server_registrations_.begin(), server_registrations_.end(), [](const auto& registration) {
+            return registration.step == ServerRegistration::Step::Registering;
+        });
+    if (!announcing_settled_ && registrations_.empty() && !at_servers) {
         announcing_settled_ = true;
         if (config_.announce &&
             HoldsActive(NetbiosName::Make(config_.computer_name, kWorkstationSuffix))) {
@@ -554,9 +772,10 @@ void NetbiosService::SendRegistrationRound(Registration& registration) {
     registration.next_try = Now() + config_.registration_interval;
     ScopedName name{held.name, config_.scope};
     BroadcastNamePacket([&](uint32_t own) {
-        return MakeRegistrationRequest(registration.transaction_id, name,
-                                       {held.group ? kNameGroup : uint16_t{0}, own},
-                                       config_.ttl_seconds);
+        return MakeRegistrationRequest(
+            registration.transaction_id, name,
+            {static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()), own},
+            config_.ttl_seconds);
     });
 }
 
@@ -571,8 +790,59 @@ void NetbiosService::ReleaseNames() {
         uint16_t id = NextTransactionId();
         ScopedName name{held.name, config_.scope};
         BroadcastNamePacket([&](uint32_t own) {
-            return MakeReleaseRequest(id, name, {held.group ? kNameGroup : uint16_t{0}, own});
+            return MakeReleaseRequest(
+                id, name, {static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()), own});
         });
+    }
+    ReleaseAtNameServers();
+}
+
+void NetbiosService::ReleaseAtNameServers() {
+    struct Release {
+        uint32_t server = 0;
+        NamePacket packet;
+    };
+    std::vector<Release> releases;
+    for (const auto& registration : server_registrations_) {
+        if (registration.step != ServerRegistration::Step::Held) {
+            continue;
+        }
+        HeldName held;
+        {
+            std::lock_guard lock(mutex_);
+            held = names_[registration.name_index];
+        }
+        uint32_t server = config_.name_servers[registration.server];
+        NameOwner owner{static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()),
+                        AddressFacing(Interfaces(), server).value_or(0)};
+        releases.push_back({server, MakeReleaseRequest(NextTransactionId(),
+                                                       {held.name, config_.scope}, owner, false)});
+    }
+    // Waited for briefly, so that the names are free at once for whoever comes next; a server
+    // that does not answer lets them expire.
+    std::string buffer;
+    for (int round = 0; round < kReleaseTries && !releases.empty(); ++round) {
+        for (const auto& release : releases) {
+            SendNamePacket(release.packet, release.server, NameServerPort());
+        }
+        auto deadline = Clock::now() + kReleaseWait;
+        while (!releases.empty()) {
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            pollfd entry{name_socket_, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) != 1) {
+                break;
+            }
+            while (auto received = ReceiveOne(name_socket_, buffer)) {
+                auto packet = ParseNamePacket(received->bytes);
+                if (!packet || !packet->IsResponse() || packet->Opcode() != NameOpcode::Release) {
+                    continue;
+                }
+                std::erase_if(releases, [&](const Release& release) {
+                    return release.server == received->source &&
+                           release.packet.transaction_id == packet->transaction_id;
+                });
+            }
+        }
     }
 }
 
@@ -655,10 +925,11 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
                 }
             } else if (question.type == kTypeNb) {
                 if (HoldsActive(question.name.name, &group)) {
-                    SendNamePacket(MakePositiveQueryResponse(
-                                       packet.transaction_id, question.name, config_.ttl_seconds,
-                                       {{group ? kNameGroup : uint16_t{0}, own}}),
-                                   source, source_port);
+                    SendNamePacket(
+                        MakePositiveQueryResponse(
+                            packet.transaction_id, question.name, config_.ttl_seconds,
+                            {{static_cast<uint16_t>((group ? kNameGroup : 0) | NodeType()), own}}),
+                        source, source_port);
                 } else if (!broadcast) {
                     SendNamePacket(MakeNegativeQueryResponse(packet.transaction_id, question.name),
                                    source, source_port);
@@ -687,7 +958,20 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
 }
 
 void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
-    if (packet.answers.empty()) {
+    if (packet.Opcode() == NameOpcode::Query && packet.Rcode() != 0) {
+        // A name server that does not know the name: the next server, at last the subnet.
+        for (auto& query : queries_) {
+            if (query->transaction_id == packet.transaction_id && !query->node_status_of &&
+                query->step < config_.name_servers.size() &&
+                config_.name_servers[query->step] == source) {
+                ++query->step;
+                query->tries_sent = 0;
+                query->next_try = Now();
+            }
+        }
+        return;
+    }
+    if (HandleServerResponse(packet, source) || packet.answers.empty()) {
         return;
     }
     const ResourceRecord& answer = packet.answers.front();
@@ -729,9 +1013,25 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
         if (it->transaction_id == packet.transaction_id && held.name == answer.name.name) {
             held.state = NameState::Refused;
             held.refused_by = owner;
+            size_t index = it->name_index;
             registrations_.erase(it);
             lock.unlock();
             names_changed_.notify_all();
+            if (index < server_registrations_.size()) {
+                auto& at_server = server_registrations_[index];
+                if (at_server.step == ServerRegistration::Step::Held) {
+                    // The server gave us a name the subnet refuses: give it back.
+                    NamePacket release = MakeReleaseRequest(
+                        NextTransactionId(), {held.name, config_.scope},
+                        {static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()),
+                         AddressFacing(Interfaces(), config_.name_servers[at_server.server])
+                             .value_or(0)},
+                        false);
+                    SendNamePacket(release, config_.name_servers[at_server.server],
+                                   NameServerPort());
+                }
+                at_server.step = ServerRegistration::Step::Dropped;
+            }
             return;
         }
     }

@@ -49,6 +49,13 @@ struct ServiceConfig {
     std::chrono::milliseconds query_interval{750};
     int query_tries = 3;
     uint32_t ttl_seconds = 300000;
+    // NetBIOS name servers (WINS), tried in this order. With one, this is an H node: our names
+    // are registered at the server as well as by broadcast, refreshed there before their time
+    // runs out and released there at the end, and names are looked up there before a broadcast.
+    // Without, a B node.
+    std::vector<uint32_t> name_servers;
+    uint16_t name_server_port = 0;  // 0: name_service_port
+    std::chrono::milliseconds name_server_interval{1500};
     // Name resolution: how long answers are kept, and how long DNS may take (0: no DNS).
     std::chrono::seconds cache_lifetime{600};
     std::chrono::milliseconds dns_timeout{2000};
@@ -74,6 +81,9 @@ struct HeldName {
     bool group = false;
     NameState state = NameState::Registering;
     uint32_t refused_by = 0;  // the owner's address when refused
+    // Refused (or taken away) by a name server, which answers for the owner: refused_by is
+    // the server's address then.
+    bool refused_by_name_server = false;
 };
 
 // How the service reaches the network. In Client mode, and in Owner mode when the ports could
@@ -100,7 +110,8 @@ struct QueryAnswer {
 // Browser frames are not handed over: the service keeps the browse list from them.
 using MailslotReceiver = std::function<void(const std::string& slot, std::string data)>;
 
-// The NetBIOS name and datagram services of a B node, on one thread of its own.
+// The NetBIOS name and datagram services of a B node (an H node with name servers), on one
+// thread of its own.
 class NetbiosService {
 public:
     // Throws std::system_error when the service thread cannot be set up. With a
@@ -116,9 +127,13 @@ public:
     std::vector<HeldName> Names() const;
     // Waits until no name is Registering any more; false on time-out.
     bool WaitForRegistration(std::chrono::milliseconds timeout) const;
+    // How long registering our names takes at most, a name server's wait included.
+    std::chrono::milliseconds LongestRegistration() const;
 
-    // Broadcasts NAME QUERY REQUESTs (config's tries and interval); the first positive answer.
-    // Nothing at once when no interface carries broadcasts.
+    // Asks each name server in turn, then broadcasts NAME QUERY REQUESTs (config's tries and
+    // intervals); the first positive answer. A server that does not know the name passes the
+    // question on at once. Nothing at once when there is no server and no interface carries
+    // broadcasts.
     std::optional<QueryAnswer> QueryName(const NetbiosName& name);
 
     // Asks the node at `address` which names it holds (NODE STATUS REQUEST, config's tries and
@@ -155,6 +170,7 @@ private:
     struct Socket;
     struct PendingQuery;
     struct Registration;
+    struct ServerRegistration;
 
     std::optional<QueryAnswer> Ask(std::shared_ptr<PendingQuery> query);
     void OpenSockets();
@@ -170,7 +186,16 @@ private:
     Clock::time_point RunBrowserTimers(Clock::time_point now);
     Clock::time_point RunTimers();
     void SendRegistrationRound(Registration& registration);
+    Clock::time_point RunServerTimers(Clock::time_point now);
+    void SendToServer(ServerRegistration& registration);
+    bool HandleServerResponse(const NamePacket& packet, uint32_t source);
+    // Decides a name's state once its broadcast and server registrations have ended.
+    void Settle(size_t name_index);
     void ReleaseNames();
+    void ReleaseAtNameServers();
+    uint16_t NameServerPort() const;
+    uint16_t NodeType() const { return config_.name_servers.empty() ? 0 : kNodeTypeHybrid; }
+    bool AnyBroadcastInterface() const;
     void SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port);
     bool Send(int fd, std::string_view bytes, uint32_t address, uint16_t port);
     void BroadcastNamePacket(const std::function<NamePacket(uint32_t own_address)>& make);
@@ -201,8 +226,9 @@ private:
     // Service thread only.
     std::vector<std::shared_ptr<PendingQuery>> queries_;
     std::vector<Registration> registrations_;
-    std::unique_ptr<Browser> browser_;  // an owner of the ports only
-    bool announcing_settled_ = false;   // whether to announce was decided, after registration
+    std::vector<ServerRegistration> server_registrations_;  // one per name, with name servers
+    std::unique_ptr<Browser> browser_;                      // an owner of the ports only
+    bool announcing_settled_ = false;  // whether to announce was decided, after registration
 
     mutable std::mutex interfaces_mutex_;
     mutable std::vector<Ipv4Interface> cached_interfaces_;

@@ -50,35 +50,42 @@ std::optional<std::string> ComputerName() {
     return NetbiosNameFromHostName(*host_name);
 }
 
-std::string Workgroup(const std::filesystem::path& smb_conf) {
+std::optional<std::string> SambaGlobalSetting(const std::string& wanted,
+                                              const std::filesystem::path& smb_conf) {
     std::ifstream in(smb_conf);
     std::string line;
     bool in_global = false;
+    auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
     while (std::getline(in, line)) {
         std::string text = Trim(line);
         if (text.empty() || text[0] == '#' || text[0] == ';') {
             continue;
         }
         if (text.front() == '[') {
-            std::string section = Trim(text.substr(1, text.find(']') - 1));
-            std::transform(section.begin(), section.end(), section.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            in_global = section == "global";
+            in_global = lower(Trim(text.substr(1, text.find(']') - 1))) == "global";
             continue;
         }
         auto equals = text.find('=');
         if (!in_global || equals == std::string::npos) {
             continue;
         }
-        std::string key = Trim(text.substr(0, equals));
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (key == "workgroup") {
+        if (lower(Trim(text.substr(0, equals))) == wanted) {
             std::string value = Trim(text.substr(equals + 1));
             if (!value.empty()) {
-                return UpperCut(value);
+                return value;
             }
         }
+    }
+    return std::nullopt;
+}
+
+std::string Workgroup(const std::filesystem::path& smb_conf) {
+    if (auto value = SambaGlobalSetting("workgroup", smb_conf)) {
+        return UpperCut(*value);
     }
     return "WORKGROUP";
 }

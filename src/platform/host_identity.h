@@ -19,4 +19,8 @@ std::optional<std::string> HostName();
 // "WORKGROUP"; upper-cased and cut to 15 characters like a computer name.
 std::string Workgroup(const std::filesystem::path& smb_conf = "/etc/samba/smb.conf");
 
+// The first non-empty value of `key` (lower case) in the [global] section of smb.conf.
+std::optional<std::string> SambaGlobalSetting(const std::string& key,
+                                              const std::filesystem::path& smb_conf);
+
 }  // namespace lyr

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "netbios/interfaces.h"
 #include "platform/host_identity.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {
@@ -32,6 +34,36 @@ std::optional<std::string> NameFromEnvironment(const char* variable) {
 
 }  // namespace
 
+std::vector<uint32_t> ParseNameServers(const std::string& text) {
+    std::vector<uint32_t> servers;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t begin = text.find_first_not_of(" \t,;", at);
+        if (begin == std::string::npos) {
+            break;
+        }
+        size_t end = text.find_first_of(" \t,;", begin);
+        std::string entry = text.substr(begin, end == std::string::npos ? end : end - begin);
+        at = end == std::string::npos ? text.size() : end;
+        // Samba's "TAG:ADDRESS" form: the tag groups servers of one WINS replication set.
+        std::string address = entry.substr(entry.rfind(':') + 1);
+        if (auto parsed = netbios::ParseAddress(address)) {
+            servers.push_back(*parsed);
+        } else {
+            LogLine(LogSeverity::Warning, "netbios",
+                    "WINS server \"" + entry + "\" left out: only IPv4 addresses are used");
+        }
+    }
+    return servers;
+}
+
+std::vector<uint32_t> NameServers(const std::filesystem::path& smb_conf) {
+    if (const char* chosen = std::getenv("LYR_NETBIOS_WINS_SERVER"); chosen && *chosen) {
+        return ParseNameServers(chosen);
+    }
+    return ParseNameServers(SambaGlobalSetting("wins server", smb_conf).value_or(""));
+}
+
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     netbios::ServiceConfig config;
     config.mode = mode;
@@ -40,6 +72,7 @@ netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     config.name_service_port = PortFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
     config.datagram_port = PortFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);
     config.session.port = PortFromEnvironment("LYR_NETBIOS_SSN_PORT", config.session.port);
+    config.name_servers = NameServers();
     return config;
 }
 

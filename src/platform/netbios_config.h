@@ -1,5 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "netbios/netbios_service.h"
 
 namespace lyr {
@@ -10,6 +15,13 @@ namespace lyr {
 //   LYR_NETBIOS_NS_PORT, LYR_NETBIOS_DGM_PORT   name service and datagram ports (137, 138)
 //   LYR_NETBIOS_SSN_PORT                        session service port (TCP 139)
 //   LYR_NETBIOS_COMPUTER_NAME, LYR_NETBIOS_WORKGROUP
+//   LYR_NETBIOS_WINS_SERVER                     name servers, in place of smb.conf's
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode);
+
+// The WINS servers: LYR_NETBIOS_WINS_SERVER when set, else "wins server =" of smb.conf; a list
+// of IPv4 addresses (blanks or commas between them, Samba's "TAG:" before one is dropped).
+// Entries that are no address are left out and logged.
+std::vector<uint32_t> NameServers(const std::filesystem::path& smb_conf = "/etc/samba/smb.conf");
+std::vector<uint32_t> ParseNameServers(const std::string& text);
 
 }  // namespace lyr

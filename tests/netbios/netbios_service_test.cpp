@@ -6,9 +6,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -266,6 +268,157 @@ TEST(NetbiosService, ARefusedNameNamesTheNodeThatRefusedIt) {
     EXPECT_EQ(names[0].state, NameState::Registered);
     EXPECT_EQ(names[1].state, NameState::Refused);
     EXPECT_EQ(FormatAddress(names[1].refused_by), FormatAddress(kPeer));
+}
+
+// A WINS server played by a peer: it answers what it is asked as `answer` says, until `done`.
+void ServeAsNameServer(
+    test::UdpPeer& server,
+    const std::function<std::optional<NamePacket>(const NamePacket&, std::vector<NamePacket>&)>&
+        answer,
+    const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        auto received = server.Receive(100ms);
+        auto request = received ? ParseNamePacket(received->bytes) : std::nullopt;
+        if (!request || request->IsResponse()) {
+            continue;
+        }
+        std::vector<NamePacket> first;  // sent before the answer (a wait for acknowledgement)
+        auto reply = answer(*request, first);
+        for (const auto& packet : first) {
+            server.Send(*BuildNamePacket(packet), received->source, received->source_port);
+        }
+        if (reply) {
+            server.Send(*BuildNamePacket(*reply), received->source, received->source_port);
+        }
+    }
+}
+
+NamePacket ServerAnswer(const NamePacket& request, uint8_t rcode, uint32_t ttl) {
+    NamePacket reply;
+    reply.transaction_id = request.transaction_id;
+    reply.flags =
+        static_cast<uint16_t>(kFlagResponse | (request.flags & 0x7800) | kFlagAuthoritative |
+                              kFlagRecursionDesired | kFlagRecursionAvailable | rcode);
+    ResourceRecord record =
+        request.additional.empty()
+            ? ResourceRecord{request.questions.front().name, kTypeNb, kClassIn, 0, {}}
+            : request.additional.front();
+    record.ttl = ttl;
+    reply.answers.push_back(record);
+    return reply;
+}
+
+TEST(NetbiosService, AnHNodeRegistersAtItsNameServerRefreshesReleasesAndAsksThereFirst) {
+    uint16_t port = test::FreePortPair();
+    test::UdpPeer server;  // 127.0.0.2
+    auto config = TestConfig(port);
+    config.name_servers = {kPeer};
+    config.name_server_port = server.Port();
+    config.name_server_interval = 100ms;
+    auto owner = std::make_unique<NetbiosService>(config);
+
+    // Registrations come unicast, from an H node; PC1<03> is held elsewhere: the server has
+    // the owner asked first (a wait for acknowledgement), then refuses.
+    std::vector<std::string> registered;
+    ServeAsNameServer(
+        server,
+        [&](const NamePacket& request,
+            std::vector<NamePacket>& first) -> std::optional<NamePacket> {
+            EXPECT_EQ(request.flags, 0x2900);  // registration, RD, not broadcast
+            auto owners = ParseNameOwners(request.additional.at(0).data);
+            EXPECT_EQ(owners->at(0).flags & kNodeTypeHybrid, kNodeTypeHybrid);
+            EXPECT_EQ(FormatAddress(owners->at(0).address), FormatAddress(kLoopback));
+            std::string name = request.questions.at(0).name.name.ToString();
+            registered.push_back(name);
+            if (name != "PC1<03>") {
+                return ServerAnswer(request, 0, 1);  // one second: a refresh follows soon
+            }
+            NamePacket wait = ServerAnswer(request, 0, 1);
+            wait.flags = 0xBC00;  // wait for acknowledgement
+            first.push_back(wait);
+            return ServerAnswer(request, kRcodeActive, 0);
+        },
+        [&] { return registered.size() >= 3; });
+    ASSERT_TRUE(owner->WaitForRegistration(3s));
+    auto names = owner->Names();
+    EXPECT_EQ(names[0].state, NameState::Registered);
+    EXPECT_EQ(names[1].state, NameState::Refused);
+    EXPECT_TRUE(names[1].refused_by_name_server);
+    EXPECT_EQ(FormatAddress(names[1].refused_by), FormatAddress(kPeer));
+    EXPECT_EQ(names[2].state, NameState::Registered);
+
+    // Before their time runs out the names it holds are refreshed there.
+    std::vector<std::string> refreshed;
+    ServeAsNameServer(
+        server,
+        [&](const NamePacket& request, std::vector<NamePacket>&) -> std::optional<NamePacket> {
+            if (request.Opcode() != NameOpcode::Refresh) {
+                return std::nullopt;
+            }
+            refreshed.push_back(request.questions.at(0).name.name.ToString());
+            return ServerAnswer(request, 0, 300);
+        },
+        [&] { return refreshed.size() >= 2; }, 3s);
+    std::sort(refreshed.begin(), refreshed.end());
+    EXPECT_EQ(refreshed, (std::vector<std::string>{"OFFICE<00>", "PC1<00>"}));
+
+    // A client asks the server first; a name the server does not know is asked on the subnet.
+    auto client_config = TestConfig(port, ServiceMode::Client);
+    client_config.name_servers = config.name_servers;
+    client_config.name_server_port = server.Port();
+    client_config.name_server_interval = 100ms;
+    NetbiosService client(client_config);
+    std::vector<std::string> asked;
+    std::thread serving([&] {
+        ServeAsNameServer(
+            server,
+            [&](const NamePacket& request, std::vector<NamePacket>&) -> std::optional<NamePacket> {
+                if (request.Opcode() != NameOpcode::Query) {
+                    return std::nullopt;
+                }
+                EXPECT_EQ(request.flags & kFlagBroadcast, 0);
+                std::string name = request.questions.at(0).name.name.ToString();
+                asked.push_back(name);
+                if (name != "PC2<03>") {
+                    return MakeNegativeQueryResponse(request.transaction_id,
+                                                     request.questions.at(0).name);
+                }
+                return MakePositiveQueryResponse(request.transaction_id,
+                                                 request.questions.at(0).name, 300,
+                                                 {{kNodeTypeHybrid, 0x0A020002}});
+            },
+            [&] { return asked.size() >= 2; });
+    });
+    auto far = client.QueryName(NetbiosName::Make("PC2", 3));
+    auto near = client.QueryName(NetbiosName::Make("PC1", 0));
+    serving.join();
+    ASSERT_TRUE(far);
+    EXPECT_EQ(FormatAddress(far->address), "10.2.0.2");
+    ASSERT_TRUE(near);
+    EXPECT_EQ(FormatAddress(near->address), FormatAddress(kLoopback));
+
+    // At the end the names it holds there are given back, and the end does not wait for more.
+    std::vector<std::string> released;
+    std::thread releasing([&] {
+        ServeAsNameServer(
+            server,
+            [&](const NamePacket& request, std::vector<NamePacket>&) -> std::optional<NamePacket> {
+                if (request.Opcode() != NameOpcode::Release) {
+                    return std::nullopt;
+                }
+                EXPECT_EQ(request.flags & kFlagBroadcast, 0);
+                released.push_back(request.questions.at(0).name.name.ToString());
+                return ServerAnswer(request, 0, 0);
+            },
+            [&] { return released.size() >= 2; });
+    });
+    auto start = std::chrono::steady_clock::now();
+    owner.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 400ms);
+    releasing.join();
+    std::sort(released.begin(), released.end());
+    EXPECT_EQ(released, (std::vector<std::string>{"OFFICE<00>", "PC1<00>"}));
 }
 
 TEST(NetbiosService, RegistersOnItsOwnClock) {

@@ -2,6 +2,9 @@
 # at the end. Nothing is created in the namespace the suite runs in: the bridge lives in a
 # namespace of its own as well. Source this file, then:
 #   hosts_create N        hosts 1..N at 10.213.1.1 .. 10.213.1.N/24 (broadcast 10.213.1.255)
+#   routed_hosts_create N hosts 1..N each on a subnet of its own, 10.213.(10+I).2/24, joined by
+#                         a router at 10.213.(10+I).1 that forwards between them (broadcasts
+#                         stay on their subnet)
 #   on_host I CMD...      runs CMD on host I
 #   on_host_background I OUTPUT CMD...   the same in the background, output to a file; the
 #                         process is stopped by hosts_destroy
@@ -48,6 +51,24 @@ hosts_create() {
         on_host "$i" ip link set lo up
         on_host "$i" ip addr add "10.213.1.$i/24" broadcast 10.213.1.255 dev eth0
         on_host "$i" ip link set eth0 up
+    done
+}
+
+routed_hosts_create() {
+    local count=$1
+    SWITCH_PID=$(_namespace_process)
+    _in $SWITCH_PID ip link set lo up
+    _in $SWITCH_PID sysctl -qw net.ipv4.ip_forward=1
+    for i in $(seq "$count"); do
+        local net=10.213.$((10 + i))
+        HOST_PIDS[$i]=$(_namespace_process)
+        _in $SWITCH_PID ip link add lyrr$i type veth peer name eth0 netns "${HOST_PIDS[$i]}"
+        _in $SWITCH_PID ip addr add "$net.1/24" broadcast "$net.255" dev lyrr$i
+        _in $SWITCH_PID ip link set lyrr$i up
+        on_host "$i" ip link set lo up
+        on_host "$i" ip addr add "$net.2/24" broadcast "$net.255" dev eth0
+        on_host "$i" ip link set eth0 up
+        on_host "$i" ip route add default via "$net.1"
     done
 }
 

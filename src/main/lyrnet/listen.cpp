@@ -81,8 +81,7 @@ void JoinNetworkAsReceiver(NetworkMailslotSystem& mailslots) {
         std::fprintf(stderr, "lyrnet listen: %s\n", status.session_problem.c_str());
     }
     auto& service = mailslots.Network()->Service();
-    const auto& config = service.Config();
-    service.WaitForRegistration(config.registration_interval * (config.registration_tries + 1));
+    service.WaitForRegistration(service.LongestRegistration());
     std::string names;
     for (const auto& held : service.Names()) {
         if (held.state != netbios::NameState::Refused) {
@@ -90,11 +89,14 @@ void JoinNetworkAsReceiver(NetworkMailslotSystem& mailslots) {
         }
         if (held.state == netbios::NameState::Refused ||
             held.state == netbios::NameState::Conflict) {
+            std::string holder = held.refused_by_name_server
+                                     ? "another computer, says the name server " +
+                                           netbios::FormatAddress(held.refused_by)
+                                     : netbios::FormatAddress(held.refused_by);
             std::fprintf(stderr,
                          "lyrnet listen: the name %s is held by %s; what is sent to it reaches "
                          "that computer, not this one. Give this computer another name.\n",
-                         held.name.ToString().c_str(),
-                         netbios::FormatAddress(held.refused_by).c_str());
+                         held.name.ToString().c_str(), holder.c_str());
         }
     }
     std::fprintf(stderr, "lyrnet listen: receiving from the network as%s\n", names.c_str());

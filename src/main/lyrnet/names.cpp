@@ -26,8 +26,7 @@ int RunNames(const std::vector<std::string>& words) {
         std::fprintf(stderr, "lyrnet names: %s\n", status.problem.c_str());
         return 1;
     }
-    const auto& settings = service.Config();
-    service.WaitForRegistration(settings.registration_interval * (settings.registration_tries + 1));
+    service.WaitForRegistration(service.LongestRegistration());
     return PrintNames(NamesJson(service.Names())).value_or(false) ? 0 : 1;
 }
 

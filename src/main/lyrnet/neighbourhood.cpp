@@ -38,9 +38,12 @@ std::string StateText(const netbios::HeldName& name) {
         case netbios::NameState::Registered:
             return "registered";
         case netbios::NameState::Conflict:
-            return "conflict with " + netbios::FormatAddress(name.refused_by);
+            return (name.refused_by_name_server ? "taken away by the name server "
+                                                : "conflict with ") +
+                   netbios::FormatAddress(name.refused_by);
         case netbios::NameState::Refused:
-            return "refused by " + netbios::FormatAddress(name.refused_by);
+            return (name.refused_by_name_server ? "refused by the name server " : "refused by ") +
+                   netbios::FormatAddress(name.refused_by);
     }
     return {};
 }

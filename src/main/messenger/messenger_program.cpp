@@ -10,8 +10,8 @@
 #include "app/program_titles.h"
 #include "main/lyrnet/neighbourhood.h"
 #include "main/messenger/messenger_assembly.h"
-#include "platform/linux/browse_list_enumerator.h"
 #include "messaging/main_window_controller.h"
+#include "platform/linux/browse_list_enumerator.h"
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
 #include "ui/program/qt_translations.h"
@@ -94,9 +94,7 @@ int RunMessenger(int argc, char** argv) {
         scans.start([service, request, reply] {
             if (request.kind == InstanceRequestKind::Names) {
                 // Right after the start the names may still be on their way.
-                const auto& config = service->Config();
-                service->WaitForRegistration(config.registration_interval *
-                                             (config.registration_tries + 1));
+                service->WaitForRegistration(service->LongestRegistration());
                 reply(cli::NamesJson(service->Names()));
                 return;
             }

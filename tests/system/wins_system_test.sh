@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Beyond one subnet with a WINS server: three subnets joined by a router, Samba's nmbd as the
+# WINS server on the first, lyrnet on the other two. Our names are registered there (nmblookup
+# asks the server), a message crosses the router to a name the server knows, a name held on
+# another subnet is refused by the server, names are refreshed before their time runs out and
+# released at the end; nbtscan reads our node status across the router; tshark dissects what we
+# sent the server.
+# Usage: wins_system_test.sh PATH-TO-lyrnet
+set -u
+lyrnet=$(readlink -f "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/test_hosts.sh"
+
+for peer in nmbd nmblookup; do
+    if ! command -v $peer >/dev/null; then
+        echo "SKIPPED: Samba's $peer is not installed (scripts/install_test_peers.sh installs it, for tests only)"
+        exit 77
+    fi
+done
+system_test_begin
+chmod 777 "$work"  # dumpcap may write as another user
+export LC_ALL=C.UTF-8 LYR_NETBIOS_WORKGROUP=OFFICE LYR_NETBIOS_WINS_SERVER=10.213.11.2
+unset LYR_NETBIOS_NS_PORT LYR_NETBIOS_DGM_PORT LYR_NETBIOS_SSN_PORT
+wins=10.213.11.2 pca=10.213.12.2 pcb=10.213.13.2
+fails() { ! "$@"; }
+# server_knows NAME#TYPE ADDRESS: the WINS server answers a unicast query with ADDRESS.
+server_knows() {
+    on_host 3 nmblookup -U "$wins" --recursion "$1" >"$work/nmblookup.out" 2>&1
+    grep -q "^$2 " "$work/nmblookup.out" || { sed 's/^/    /' "$work/nmblookup.out"; return 1; }
+}
+
+routed_hosts_create 3
+mkdir -p "$work/nmbd"
+cat >"$work/nmbd.conf" <<CONF
+[global]
+workgroup = OFFICE
+netbios name = WINSSRV
+wins support = yes
+min wins ttl = 6
+max wins ttl = 6
+interfaces = $wins/24
+bind interfaces only = yes
+local master = no
+domain master = no
+preferred master = no
+lock directory = $work/nmbd
+state directory = $work/nmbd
+cache directory = $work/nmbd
+private dir = $work/nmbd
+pid directory = $work/nmbd
+log file = $work/nmbd/log.%m
+CONF
+if command -v tshark >/dev/null; then
+    on_host_background 1 "$work/tshark.log" tshark -i eth0 -f "udp port 137" -w "$work/capture.pcap"
+    wait_for_line "$work/tshark.log" "Capturing on" 10 || cat "$work/tshark.log"
+fi
+on_host_background 1 "$work/nmbd.out" nmbd --foreground --no-process-group --debug-stdout -d 1 \
+    -s "$work/nmbd.conf"
+for _ in $(seq 100); do
+    server_knows 'WINSSRV#00' "$wins" >/dev/null && break
+    sleep 0.2
+done
+check "nmbd serves as the WINS server" server_knows 'WINSSRV#00' "$wins"
+
+on_host_background 2 "$work/listen.err" env LYR_NETBIOS_COMPUTER_NAME=PCA \
+    bash -c 'exec "$0" listen --json >"'"$work/listen.out"'"' "$lyrnet"
+listener=${BACKGROUND_PIDS[-1]}
+check "lyrnet listen on PCA's subnet receives" \
+    wait_for_line "$work/listen.err" "receiving from the network as PCA<00> PCA<03> OFFICE<00>" 15
+registered=$(date +%s)
+check "the server knows PCA<03> at PCA's address (nmblookup)" server_knows 'PCA#03' "$pca"
+check "  ... and PCA<00>" server_knows 'PCA#00' "$pca"
+
+check "a message from PCB's subnet crosses the router to PCA, found at the server" \
+    on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCB "$lyrnet" send PCA 'через маршрутизатор'
+check "  ... and arrives" \
+    wait_for_line "$work/listen.out" '"from":"PCB","to":"PCA","text":"через маршрутизатор"' 5
+check "without the server the name is not found beyond the router" fails \
+    on_host 3 env -u LYR_NETBIOS_WINS_SERVER LYR_NETBIOS_COMPUTER_NAME=PCB \
+    timeout 30 "$lyrnet" send PCA 'по широковещанию' 2>/dev/null
+
+on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCA timeout 30 "$lyrnet" names >"$work/names.out" 2>&1
+check "PCA taken on PCB's subnet is refused by the server, which asked the holder" \
+    grep -q "PCA<03>.*refused by the name server $wins" "$work/names.out"
+[ "$failed" -eq 0 ] || sed 's/^/    /' "$work/names.out"
+check "  ... and PCA still holds it there" server_knows 'PCA#03' "$pca"
+
+if command -v nbtscan >/dev/null; then
+    on_host 3 nbtscan "$pca/32" >"$work/nbtscan.out" 2>&1
+    check "nbtscan reads PCA's node status across the router" grep -q "$pca.*PCA" "$work/nbtscan.out"
+else
+    echo "SKIPPED: nbtscan is not installed"
+fi
+
+# The server gives the names 6 s; they are refreshed after half of it.
+sleep $((registered + 8 - $(date +%s)))
+check "after the time to live the server still knows PCA" server_knows 'PCA#03' "$pca"
+
+kill -TERM "$listener"
+wait "$listener" 2>/dev/null
+check "at the end PCA's names are released at the server" fails server_knows 'PCA#03' "$pca"
+
+if command -v tshark >/dev/null && [ -s "$work/capture.pcap" ]; then
+    sleep 0.5
+    tshark -r "$work/capture.pcap" -Y "nbns && ip.src == $pca" \
+        -T fields -e nbns.flags.opcode -e nbns.flags.broadcast -e nbns.name \
+        -e _ws.expert.message >"$work/decoded.txt" 2>&1
+    check "tshark: registration requests to the server, unicast" \
+        grep -qP '^5\t(False|0)\tPCA<03>' "$work/decoded.txt"
+    check "tshark: refreshes" grep -qP '^8\t(False|0)\tPCA<03>' "$work/decoded.txt"
+    check "tshark: releases" grep -qP '^6\t(False|0)\tPCA<03>' "$work/decoded.txt"
+    check "tshark: nothing malformed" fails grep -qi "malformed" "$work/decoded.txt"
+    [ "$failed" -eq 0 ] || sed 's/^/    /' "$work/decoded.txt"
+else
+    echo "SKIPPED: tshark is not installed, the frames were not dissected"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
