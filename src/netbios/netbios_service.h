@@ -169,8 +169,24 @@ private:
     using Clock = std::chrono::steady_clock;
     struct Socket;
     struct PendingQuery;
-    struct Registration;
-    struct ServerRegistration;
+    // A name being registered by broadcast.
+    struct Registration {
+        size_t name_index = 0;
+        uint16_t transaction_id = 0;
+        int tries_sent = 0;
+        Clock::time_point next_try;
+    };
+    // A name at the name servers: registered at the first that answers, then refreshed there.
+    struct ServerRegistration {
+        enum class Step { Registering, Held, Silent, Refused, Dropped };
+        size_t name_index = 0;
+        Step step = Step::Registering;
+        size_t server = 0;  // index into the configured servers
+        uint16_t transaction_id = 0;
+        int tries_sent = 0;
+        Clock::time_point next_try;  // the next try, or while held the next refresh
+        std::chrono::seconds ttl{0};
+    };
 
     std::optional<QueryAnswer> Ask(std::shared_ptr<PendingQuery> query);
     void OpenSockets();
