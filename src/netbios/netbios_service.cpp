@@ -83,7 +83,9 @@ struct Received {
 };
 
 std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
-    buffer.resize(kMaxPacket);
+    if (buffer.size() != kMaxPacket) {
+        buffer.resize(kMaxPacket);
+    }
     sockaddr_in from{};
     iovec vector{buffer.data(), buffer.size()};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
@@ -278,22 +280,21 @@ bool NetbiosService::WaitForRegistration(std::chrono::milliseconds timeout) cons
     });
 }
 
-std::vector<Ipv4Interface> NetbiosService::Interfaces() const {
-    if (config_.interfaces) {
-        return *config_.interfaces;
-    }
-    // Addresses change seldom, and a burst must not ask the kernel for them per datagram.
+std::shared_ptr<const std::vector<Ipv4Interface>> NetbiosService::Interfaces() const {
+    // Addresses change seldom, and a burst must not ask the kernel for them, nor copy them, per
+    // datagram.
     std::lock_guard lock(interfaces_mutex_);
     auto now = Now();
-    if (now >= interfaces_expire_) {
-        cached_interfaces_ = ListIpv4Interfaces();
+    if (!cached_interfaces_ || (!config_.interfaces && now >= interfaces_expire_)) {
+        cached_interfaces_ = std::make_shared<const std::vector<Ipv4Interface>>(
+            config_.interfaces ? *config_.interfaces : ListIpv4Interfaces());
         interfaces_expire_ = now + kInterfacesLifetime;
     }
     return cached_interfaces_;
 }
 
 bool NetbiosService::IsOwnAddress(uint32_t address) const {
-    for (const auto& interface : Interfaces()) {
+    for (const auto& interface : *Interfaces()) {
         if (interface.address == address) {
             return true;
         }
@@ -322,7 +323,7 @@ void NetbiosService::Wake() {
 
 bool NetbiosService::AnyBroadcastInterface() const {
     auto interfaces = Interfaces();
-    return std::any_of(interfaces.begin(), interfaces.end(),
+    return std::any_of(interfaces->begin(), interfaces->end(),
                        [](const auto& interface) { return interface.CarriesBroadcasts(); });
 }
 
@@ -397,10 +398,10 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
         return bytes && Send(datagram_socket_, *bytes, target, config_.datagram_port);
     };
     if (address) {
-        return send_one(AddressFacing(interfaces, *address).value_or(0), *address);
+        return send_one(AddressFacing(*interfaces, *address).value_or(0), *address);
     }
     bool any = false;
-    for (const auto& interface : interfaces) {
+    for (const auto& interface : *interfaces) {
         if (interface.CarriesBroadcasts()) {
             any = send_one(interface.address, interface.broadcast) || any;
         }
@@ -428,7 +429,7 @@ bool NetbiosService::Send(int fd, std::string_view bytes, uint32_t address, uint
 }
 
 void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t)>& make) {
-    for (const auto& interface : Interfaces()) {
+    for (const auto& interface : *Interfaces()) {
         if (interface.CarriesBroadcasts()) {
             SendNamePacket(make(interface.address), interface.broadcast, config_.name_service_port);
         }
@@ -437,7 +438,6 @@ void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t
 
 void NetbiosService::Run() {
     t_on_service_thread = true;
-    std::string buffer;
     for (;;) {
         {
             std::lock_guard lock(mutex_);
@@ -621,13 +621,12 @@ void NetbiosService::ReleaseAtNameServers() {
         }
         uint32_t server = config_.name_servers[registration.server];
         NameOwner owner{static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()),
-                        AddressFacing(Interfaces(), server).value_or(0)};
+                        AddressFacing(*Interfaces(), server).value_or(0)};
         releases.push_back({server, MakeReleaseRequest(NextTransactionId(),
                                                        {held.name, config_.scope}, owner, false)});
     }
     // Waited for briefly, so that the names are free at once for whoever comes next; a server
     // that does not answer lets them expire.
-    std::string buffer;
     for (int round = 0; round < kReleaseTries && !releases.empty(); ++round) {
         for (const auto& release : releases) {
             SendNamePacket(release.packet, release.server, NameServerPort());
@@ -639,7 +638,7 @@ void NetbiosService::ReleaseAtNameServers() {
             if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) != 1) {
                 break;
             }
-            while (auto received = ReceiveOne(name_socket_, buffer)) {
+            while (auto received = ReceiveOne(name_socket_, receive_buffer_)) {
                 auto packet = ParseNamePacket(received->bytes);
                 if (!packet || !packet->IsResponse() || packet->Opcode() != NameOpcode::Release) {
                     continue;
@@ -654,9 +653,8 @@ void NetbiosService::ReleaseAtNameServers() {
 }
 
 void NetbiosService::ReceiveNamePackets() {
-    std::string buffer;
     for (int i = 0; i < kDatagramBatch; ++i) {
-        auto received = ReceiveOne(name_socket_, buffer);
+        auto received = ReceiveOne(name_socket_, receive_buffer_);
         if (!received) {
             return;
         }
@@ -717,7 +715,7 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
     if (question.name.scope != config_.scope) {
         return;
     }
-    uint32_t own = AddressFacing(Interfaces(), source).value_or(local_address);
+    uint32_t own = AddressFacing(*Interfaces(), source).value_or(local_address);
     const bool broadcast = packet.flags & kFlagBroadcast;
     bool group = false;
     switch (packet.Opcode()) {
@@ -831,7 +829,7 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
                     NamePacket release = MakeReleaseRequest(
                         NextTransactionId(), {held.name, config_.scope},
                         {static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()),
-                         AddressFacing(Interfaces(), config_.name_servers[at_server.server])
+                         AddressFacing(*Interfaces(), config_.name_servers[at_server.server])
                              .value_or(0)},
                         false);
                     SendNamePacket(release, config_.name_servers[at_server.server],
@@ -855,9 +853,8 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
 }
 
 void NetbiosService::ReceiveDatagrams() {
-    std::string buffer;
     for (int i = 0; i < kDatagramBatch; ++i) {
-        auto received = ReceiveOne(datagram_socket_, buffer);
+        auto received = ReceiveOne(datagram_socket_, receive_buffer_);
         if (!received) {
             return;
         }

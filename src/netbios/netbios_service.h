@@ -154,7 +154,7 @@ public:
     // and defends our names, and does not wait for room.
     uint64_t DroppedSends() const { return dropped_sends_; }
 
-    std::vector<Ipv4Interface> Interfaces() const;
+    std::shared_ptr<const std::vector<Ipv4Interface>> Interfaces() const;
     bool IsOwnAddress(uint32_t address) const;
 
     // The network neighbourhood as the browser announcements heard so far tell it, for the
@@ -242,12 +242,13 @@ private:
     // Service thread only.
     std::vector<std::shared_ptr<PendingQuery>> queries_;
     std::vector<Registration> registrations_;
+    std::string receive_buffer_;  // room for the largest packet, kept between wake-ups
     std::vector<ServerRegistration> server_registrations_;  // one per name, with name servers
     std::unique_ptr<Browser> browser_;                      // an owner of the ports only
     bool announcing_settled_ = false;  // whether to announce was decided, after registration
 
     mutable std::mutex interfaces_mutex_;
-    mutable std::vector<Ipv4Interface> cached_interfaces_;
+    mutable std::shared_ptr<const std::vector<Ipv4Interface>> cached_interfaces_;
     mutable std::chrono::steady_clock::time_point interfaces_expire_{};
 
     std::thread thread_;

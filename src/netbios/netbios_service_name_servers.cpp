@@ -76,7 +76,7 @@ void NetbiosService::SendToServer(ServerRegistration& registration) {
     uint32_t server = config_.name_servers[registration.server];
     ScopedName name{held.name, config_.scope};
     NameOwner owner{static_cast<uint16_t>((held.group ? kNameGroup : 0) | NodeType()),
-                    AddressFacing(Interfaces(), server).value_or(0)};
+                    AddressFacing(*Interfaces(), server).value_or(0)};
     SendNamePacket(
         registration.step == ServerRegistration::Step::Held
             ? MakeRefreshRequest(registration.transaction_id, name, owner, config_.ttl_seconds)

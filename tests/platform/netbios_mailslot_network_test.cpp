@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 
 #include "netbios/datagram.h"
 #include "netbios/mailslot_write.h"
@@ -79,7 +80,7 @@ TEST(NetbiosMailslotNetwork, AWriteLargerThanOneDatagramFailsWhole) {
 TEST(NetbiosMailslotNetwork, AComputerByNameAndWhatArrivesFromTheNetwork) {
     uint16_t port = test::FreePortPair();
     std::string slot = UniqueSlot("LyrUnique");
-    test::LocalMailslotReader reader(slot);
+    auto reader = std::make_unique<test::LocalMailslotReader>(slot);
     NetbiosMailslotNetwork owner(TestConfig("PC1", port, netbios::ServiceMode::Owner));
     ASSERT_TRUE(owner.Service().WaitForRegistration(2s));
     NetbiosMailslotNetwork client(TestConfig("PC2", port, netbios::ServiceMode::Client));
@@ -87,7 +88,7 @@ TEST(NetbiosMailslotNetwork, AComputerByNameAndWhatArrivesFromTheNetwork) {
     // Resolved by a name query, sent as a datagram, handed into the slot's queue.
     std::string text("ANNA\0PC1\0\x8F\xE0\xA8\xA2\xA5\xE2", 15);  // "Привет" in code page 866
     ASSERT_TRUE(client.WriteRemote("pc1", slot, text));
-    EXPECT_EQ(reader.Read(2s), text);
+    EXPECT_EQ(reader->Read(2s), text);
 
     // From another computer, with the slot in other letter case.
     test::UdpPeer peer;
@@ -99,23 +100,30 @@ TEST(NetbiosMailslotNetwork, AComputerByNameAndWhatArrivesFromTheNetwork) {
     datagram.user_data =
         *netbios::BuildMailslotWrite("\\mailslot\\" + netbios::NetbiosUpper(slot), "from PC3");
     peer.Send(*netbios::BuildDatagram(datagram), kLoopback, static_cast<uint16_t>(port + 1));
-    EXPECT_EQ(reader.Read(2s), "from PC3");
+    EXPECT_EQ(reader->Read(2s), "from PC3");
 
     // A slot nobody holds drops the message, and later ones still arrive.
     datagram.user_data = *netbios::BuildMailslotWrite("\\MAILSLOT\\NOBODYHOLDSTHIS", "lost");
     peer.Send(*netbios::BuildDatagram(datagram), kLoopback, static_cast<uint16_t>(port + 1));
     datagram.user_data = *netbios::BuildMailslotWrite("\\MAILSLOT\\" + slot, "after");
     peer.Send(*netbios::BuildDatagram(datagram), kLoopback, static_cast<uint16_t>(port + 1));
-    EXPECT_EQ(reader.Read(2s), "after");
+    EXPECT_EQ(reader->Read(2s), "after");
 
     // Our own group write reaches our queue once, not once more through the network.
     ASSERT_TRUE(client.WriteRemote("*", slot, "to all"));
-    EXPECT_EQ(reader.Read(1s), "to all");
-    EXPECT_FALSE(reader.Read(300ms));
+    EXPECT_EQ(reader->Read(1s), "to all");
+    EXPECT_FALSE(reader->Read(300ms));
 
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(client.WriteRemote("NOBODY", slot, "x"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+
+    // A reader that closed its slot and opened it again gets what comes next.
+    reader.reset();
+    reader = std::make_unique<test::LocalMailslotReader>(slot);
+    datagram.user_data = *netbios::BuildMailslotWrite("\\MAILSLOT\\" + slot, "reopened");
+    peer.Send(*netbios::BuildDatagram(datagram), kLoopback, static_cast<uint16_t>(port + 1));
+    EXPECT_EQ(reader->Read(2s), "reopened");
 }
 
 bool WriteTo(MailslotSystem& system, const std::string& server, const std::string& slot,

@@ -28,8 +28,13 @@ std::optional<std::string> LocalMailslotReader::Read(std::chrono::milliseconds t
     if (::poll(&entry, 1, static_cast<int>(timeout.count())) != 1) {
         return std::nullopt;
     }
-    std::string message(65536, '\0');
-    ssize_t size = ::recv(fd_, message.data(), message.size(), 0);
+    // The size first, so that a burst of short messages does not clear 64 KiB for each.
+    ssize_t size = ::recv(fd_, nullptr, 0, MSG_PEEK | MSG_TRUNC);
+    if (size < 0) {
+        return std::nullopt;
+    }
+    std::string message(static_cast<size_t>(size), '\0');
+    size = ::recv(fd_, message.data(), message.size(), 0);
     if (size < 0) {
         return std::nullopt;
     }

@@ -1,8 +1,16 @@
 #include "platform/linux/local_mailslot_delivery.h"
 
+#include <map>
+
 #include "platform/linux/local_mailslot.h"
 
 namespace lyr {
+namespace {
+
+// As long as a writer of this computer waits for room in a full queue.
+constexpr int kWriteTimeoutMs = 2000;
+
+}  // namespace
 
 LocalMailslotDelivery::LocalMailslotDelivery(size_t max_waiting_bytes)
     : max_waiting_bytes_(max_waiting_bytes), thread_([this] { Run(); }) {}
@@ -17,6 +25,7 @@ LocalMailslotDelivery::~LocalMailslotDelivery() {
 }
 
 bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
+    bool was_empty;
     {
         std::lock_guard lock(mutex_);
         size_t size = slot.size() + data.size();
@@ -24,10 +33,14 @@ bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
             ++dropped_;
             return false;
         }
+        was_empty = waiting_.empty();
         waiting_bytes_ += size;
         waiting_.emplace_back(std::move(slot), std::move(data));
     }
-    changed_.notify_all();
+    // The thread waits only for an empty queue; during a burst nobody needs waking.
+    if (was_empty) {
+        changed_.notify_all();
+    }
     return true;
 }
 
@@ -42,20 +55,43 @@ void LocalMailslotDelivery::Flush() {
 }
 
 void LocalMailslotDelivery::Run() {
+    // A connection per slot, kept between messages; one that fails (its reader went away, or
+    // came back as another socket) is opened anew once.
+    std::map<std::string, LocalMailslotConnection, std::less<>> connections;
+    auto write = [&](const std::string& slot, std::string_view data) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            auto found = connections.find(slot);
+            if (found == connections.end()) {
+                auto opened = LocalMailslotConnection::Open(slot, kWriteTimeoutMs);
+                if (!opened) {
+                    return;  // nobody holds the slot: dropped, as a write to a missing slot is
+                }
+                found = connections.emplace(slot, std::move(*opened)).first;
+            }
+            if (found->second.Send(data) == LocalWriteResult::Written) {
+                return;
+            }
+            connections.erase(found);
+        }
+    };
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
         if (waiting_.empty()) {
             return;  // stopping, and everything is delivered
         }
-        auto [slot, data] = std::move(waiting_.front());
-        waiting_.pop_front();
-        waiting_bytes_ -= slot.size() + data.size();
+        std::deque<std::pair<std::string, std::string>> batch;
+        batch.swap(waiting_);
         busy_ = true;
         lock.unlock();
-        // A slot nobody holds drops the message, as a mailslot write to a missing slot would.
-        WriteLocalMailslot(slot, data);
+        size_t written_bytes = 0;
+        for (const auto& [slot, data] : batch) {
+            write(slot, data);
+            written_bytes += slot.size() + data.size();
+        }
         lock.lock();
+        // Counted until written, so that the bound holds for what waits here in all.
+        waiting_bytes_ -= written_bytes;
         busy_ = false;
         changed_.notify_all();
     }
