@@ -41,17 +41,6 @@ listen_on() {
 }
 
 # Waits until FILE holds LINE exactly.
-wait_for_exact_line() {
-    local file=$1 line=$2 seconds=${3:-5}
-    for _ in $(seq $((seconds * 20))); do
-        grep -qxF -- "$line" "$file" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    echo "  no line '$line' in $file:"
-    sed 's/^/    /' "$file"
-    return 1
-}
-
 # Whether process PID runs (an ended child that was not waited for does not).
 running() {
     local state

@@ -6,7 +6,7 @@
 #   flood NAME COUNT                   ANNA sends NAME#0 .. NAME#COUNT-1 to PC1
 #   stored NAME                        how many NAME#… messages the inbox holds
 #   texts_in_order NAME COUNT          the inbox holds NAME#0 .. NAME#COUNT-1 in this order
-#   status                             a state request answered; eventually SECS CMD...
+#   status                             a state request answered
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 export QT_QPA_PLATFORM=offscreen LYR_NETBIOS_WORKGROUP=OFFICE LYR_MESSAGE_BOXES=stderr
 mkdir -p -m 700 "$work/run"
@@ -14,12 +14,6 @@ data="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
 settings="$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg"
 
 status() { on_host 1 "$lyrnet" status >/dev/null 2>&1; }
-eventually() {
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
 start_messenger() {
     on_host_background 1 "$work/messenger.log" env LYR_NETBIOS_COMPUTER_NAME=PC1 "$messenger"
     messenger_pid=${BACKGROUND_PIDS[-1]}

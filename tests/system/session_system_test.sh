@@ -42,18 +42,6 @@ smbclient_to() {
     printf '%s' "$2" | on_host 2 timeout 20 smbclient -s "$work/smb.conf" -M "$1" -I 10.213.1.1 \
         -p "$port" -U ivan -N >>"$work/smbclient.out" 2>&1
 }
-fails() { ! "$@"; }
-wait_for_exact_line() {
-    local file=$1 line=$2
-    for _ in $(seq 100); do
-        grep -qxF -- "$line" "$file" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    echo "  no line '$line' in $file:"
-    sed 's/^/    /' "$file"
-    return 1
-}
-
 hosts_create 2
 if command -v tshark >/dev/null; then
     on_host_background 1 "$work/tshark.log" tshark -i eth0 -f "tcp port $port" -w "$work/capture.pcap"

@@ -9,6 +9,9 @@
 #   on_host_background I OUTPUT CMD...   the same in the background, output to a file; the
 #                         process is stopped by hosts_destroy
 #   wait_for_line FILE TEXT SECONDS
+#   wait_for_exact_line FILE LINE [SECONDS]   a whole line; shows the file when it is not there
+#   eventually SECONDS CMD...                 CMD succeeds within SECONDS (tried every 0.1 s)
+#   fails CMD...                              CMD fails
 #   hosts_destroy         (put it in the EXIT trap of the script)
 # A suite that cannot make namespaces (no privilege) should skip: hosts_available tells.
 
@@ -95,6 +98,26 @@ wait_for_line() {
     done
     return 1
 }
+
+wait_for_exact_line() {
+    local file=$1 line=$2 seconds=${3:-5}
+    for _ in $(seq $((seconds * 20))); do
+        grep -qxF -- "$line" "$file" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    echo "  no line '$line' in $file:"
+    sed 's/^/    /' "$file"
+    return 1
+}
+
+eventually() {
+    local tries=$(($1 * 10))
+    shift
+    for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+
+fails() { ! "$@"; }
 
 hosts_destroy() {
     for pid in "${BACKGROUND_PIDS[@]}" "${HOST_PIDS[@]}" $SWITCH_PID; do

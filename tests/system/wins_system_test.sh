@@ -22,7 +22,6 @@ chmod 777 "$work"  # dumpcap may write as another user
 export LC_ALL=C.UTF-8 LYR_NETBIOS_WORKGROUP=OFFICE LYR_NETBIOS_WINS_SERVER=10.213.11.2
 unset LYR_NETBIOS_NS_PORT LYR_NETBIOS_DGM_PORT LYR_NETBIOS_SSN_PORT
 wins=10.213.11.2 pca=10.213.12.2 pcb=10.213.13.2
-fails() { ! "$@"; }
 # server_knows NAME#TYPE ADDRESS: the WINS server answers a unicast query with ADDRESS.
 server_knows() {
     on_host 3 nmblookup -U "$wins" --recursion "$1" >"$work/nmblookup.out" 2>&1
