@@ -9,7 +9,7 @@ packages=(
     libminizip-dev zlib1g-dev libxcb-keysyms1-dev libx11-xcb-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev locales
     clang libclang-rt-14-dev
-    iproute2 util-linux tshark
+    iproute2 util-linux tshark libcap2-bin
     xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
 )
 
