@@ -9,8 +9,9 @@ packages=(
     libminizip-dev zlib1g-dev libxcb-keysyms1-dev libx11-xcb-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev locales
     clang libclang-rt-14-dev
-    iproute2 util-linux tshark libcap2-bin
+    iproute2 util-linux tshark
     xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
+    python3 libcap2-bin
 )
 
 if [ "$(id -u)" -ne 0 ]; then
