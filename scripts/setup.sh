@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     iproute2 util-linux tshark
     xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
+    python3 libcap2-bin
 )
 
 if [ "$(id -u)" -ne 0 ]; then
