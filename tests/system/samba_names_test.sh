@@ -6,33 +6,14 @@ set -u
 lyrnet=$(readlink -f "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_hosts.sh"
+. "$here/nmbd_peer.sh"
 
-for peer in nmbd nmblookup; do
-    if ! command -v $peer >/dev/null; then
-        echo "SKIPPED: Samba's $peer is not installed (scripts/install_test_peers.sh installs it, for tests only)"
-        exit 77
-    fi
-done
+skip_without_samba nmbd nmblookup
 system_test_begin
 export LC_ALL=C.UTF-8 LYR_NETBIOS_WORKGROUP=OFFICE
 unset LYR_NETBIOS_NS_PORT LYR_NETBIOS_DGM_PORT LYR_NETBIOS_SSN_PORT LYR_NETBIOS_WINS_SERVER
 hosts_create 2
-mkdir -p "$work/nmbd"
-cat >"$work/nmbd.conf" <<CONF
-[global]
-workgroup = OFFICE
-netbios name = SAMBAPC
-interfaces = 10.213.1.1/24
-bind interfaces only = yes
-lock directory = $work/nmbd
-state directory = $work/nmbd
-cache directory = $work/nmbd
-private dir = $work/nmbd
-pid directory = $work/nmbd
-log file = $work/nmbd/log.%m
-CONF
-on_host_background 1 "$work/nmbd.out" nmbd --foreground --no-process-group --debug-stdout -d 1 \
-    -s "$work/nmbd.conf"
+start_nmbd 1 SAMBAPC 10.213.1.1
 for _ in $(seq 100); do
     on_host 2 nmblookup -B 10.213.1.255 SAMBAPC 2>/dev/null | grep -q '^10.213.1.1 ' && break
     sleep 0.2

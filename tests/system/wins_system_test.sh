@@ -10,13 +10,9 @@ set -u
 lyrnet=$(readlink -f "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_hosts.sh"
+. "$here/nmbd_peer.sh"
 
-for peer in nmbd nmblookup; do
-    if ! command -v $peer >/dev/null; then
-        echo "SKIPPED: Samba's $peer is not installed (scripts/install_test_peers.sh installs it, for tests only)"
-        exit 77
-    fi
-done
+skip_without_samba nmbd nmblookup
 system_test_begin
 chmod 777 "$work"  # dumpcap may write as another user
 export LC_ALL=C.UTF-8 LYR_NETBIOS_WORKGROUP=OFFICE LYR_NETBIOS_WINS_SERVER=10.213.11.2
@@ -29,32 +25,12 @@ server_knows() {
 }
 
 routed_hosts_create 3
-mkdir -p "$work/nmbd"
-cat >"$work/nmbd.conf" <<CONF
-[global]
-workgroup = OFFICE
-netbios name = WINSSRV
-wins support = yes
-min wins ttl = 6
-max wins ttl = 6
-interfaces = $wins/24
-bind interfaces only = yes
-local master = no
-domain master = no
-preferred master = no
-lock directory = $work/nmbd
-state directory = $work/nmbd
-cache directory = $work/nmbd
-private dir = $work/nmbd
-pid directory = $work/nmbd
-log file = $work/nmbd/log.%m
-CONF
 if command -v tshark >/dev/null; then
     on_host_background 1 "$work/tshark.log" tshark -i eth0 -f "udp port 137" -w "$work/capture.pcap"
     wait_for_line "$work/tshark.log" "Capturing on" 10 || cat "$work/tshark.log"
 fi
-on_host_background 1 "$work/nmbd.out" nmbd --foreground --no-process-group --debug-stdout -d 1 \
-    -s "$work/nmbd.conf"
+start_nmbd 1 WINSSRV "$wins" "wins support = yes" "min wins ttl = 6" "max wins ttl = 6" \
+    "local master = no" "domain master = no" "preferred master = no"
 for _ in $(seq 100); do
     server_knows 'WINSSRV#00' "$wins" >/dev/null && break
     sleep 0.2
