@@ -1,5 +1,6 @@
 #include "ui/program/error_report.h"
 #include "app/program_titles.h"
+#include "ui/notify/event_sound.h"
 
 #include <cstdio>
 #include <exception>
@@ -18,6 +19,8 @@ bool MessageBoxesGoToStandardError() {
 
 void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
                     bool on_top) {
+    if (icon == QMessageBox::Critical)
+        PlayEventSound(EventSound::Error);
     if (MessageBoxesGoToStandardError()) {
         std::fprintf(stderr, "%s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
         std::fflush(stderr);
