@@ -22,15 +22,6 @@ for tool in dunst dunstctl dbus-daemon dbus-monitor xclip; do
 done
 desktop_begin "$@"
 
-eventually() {
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 set_option() { sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings_file"; }
 displayed() { [ "$(dunstctl count displayed 2>/dev/null)" = "$1" ]; }
 main_visible() { [ -n "$(visible_windows)" ]; }
