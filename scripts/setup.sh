@@ -12,6 +12,7 @@ packages=(
     iproute2 util-linux tshark
     xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
     python3 libcap2-bin
+    libcanberra-dev
 )
 
 if [ "$(id -u)" -ne 0 ]; then

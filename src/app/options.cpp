@@ -72,6 +72,7 @@ TOptions::TOptions(RegistryKey& key, const SpecialFolders& folders) : key_(key) 
     f.RescanTime = ReadOrInitInteger("RescanTime", 3600000);
     f.ShortCutKey = ReadOrInitInteger("ShortCutKey", 0);
     f.WordWrap = ReadOrInitBool("WordWrap", true);
+    f.DesktopNotify = ReadOrInitBool("DesktopNotify", true);
 }
 
 TOptions::~TOptions() {
@@ -220,6 +221,9 @@ void TOptions::SetShortCutKey(std::int32_t value) {
 }
 void TOptions::SetWordWrap(bool value) {
     Put(fields_.WordWrap, "WordWrap", value);
+}
+void TOptions::SetDesktopNotify(bool value) {
+    Put(fields_.DesktopNotify, "DesktopNotify", value);
 }
 
 }  // namespace lyr

@@ -75,6 +75,8 @@ public:
     std::int32_t RescanTime() const { return fields_.RescanTime; }  // milliseconds
     std::int32_t ShortCutKey() const { return fields_.ShortCutKey; }
     bool WordWrap() const { return fields_.WordWrap; }
+    // A received message that is shown also raises a desktop notification.
+    bool DesktopNotify() const { return fields_.DesktopNotify; }
 
     // Each setter stores the value first, then writes it; a refused write throws
     // lyr::Exception(kFailedToSetData) with the field already changed.
@@ -107,6 +109,7 @@ public:
     void SetRescanTime(std::int32_t value);
     void SetShortCutKey(std::int32_t value);
     void SetWordWrap(bool value);
+    void SetDesktopNotify(bool value);
 
 private:
     struct Fields {
@@ -142,6 +145,7 @@ private:
         std::int32_t RescanTime = 0;
         std::int32_t ShortCutKey = 0;
         bool WordWrap = false;
+        bool DesktopNotify = false;
     };
 
     void Put(bool& field, const char* name, bool value);

@@ -67,6 +67,19 @@ void MainWindowController::Page(int step) {
     panes_.SetFromPanelCaption(FromPanelCaption(inbox_.List().Item(InboxPos_ - 1)));
 }
 
+void MainWindowController::OpenReceived(std::int32_t position, bool reply) {
+    if (Shows(position, inbox_.List())) {
+        InboxPos_ = position;
+        ShowInboxMessage();
+        panes_.SetFromPanelCaption(FromPanelCaption(inbox_.List().Item(InboxPos_ - 1)));
+    }
+    window_.ShowMainWindow();
+    if (reply) {
+        static const Control notification_reply{};
+        ReplyMsg(&notification_reply);
+    }
+}
+
 void MainWindowController::NextMsg() {
     Page(+1);
 }

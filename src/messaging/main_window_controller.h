@@ -87,6 +87,10 @@ public:
     bool Sending() const { return list_send_in_flight_; }
     // SendText := RecText quoted line by line; with a control SendText gets the focus.
     void ReplyMsg(const Control* control);
+    // The actions of a desktop notification: the main window shows the received message at
+    // `position` (as DesktopNotify gave it), and with `reply` has its reply ready as the reply
+    // button makes it. A position that no longer holds a message shows the window only.
+    void OpenReceived(std::int32_t position, bool reply);
 
     // The keys and commands that send.
     static constexpr int kVirtualKeyEnter = 13;
@@ -165,6 +169,7 @@ private:
     struct Received {
         TMsgData record;
         std::string sender;
+        std::int32_t position = 0;  // in Inbox, from 1
     };
 
     void RunStartUp();
@@ -179,7 +184,7 @@ private:
     void AnswerAndNotifyStored();
     void AnswerAndNotify(const Received& message);
     void AnswerAutomatically(const Received& message);
-    void Notify(const TMsgData& record);
+    void Notify(const Received& message);
 
     void SendToLastSender(const std::string& text);
     void SendToUserList(const std::string& wire_text, const std::string& pane_text);

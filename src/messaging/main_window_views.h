@@ -181,6 +181,10 @@ public:
     virtual void EnableSetTextOnStartTimer() = 0;
     // 0: the default sound of a received message; 0xFFFFFFFF: the simple beep of a sent one.
     virtual void MessageBeep(std::uint32_t type) = 0;
+    // A received message the user is being notified of, also as a desktop notification:
+    // `position` is its place in Inbox (from 1) now, `sender` and `text` are its record's.
+    virtual void DesktopNotify(std::int32_t position, const std::string& sender,
+                               const std::string& text) = 0;
 };
 
 inline constexpr std::uint32_t kDefaultBeep = 0;

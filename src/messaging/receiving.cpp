@@ -76,8 +76,9 @@ std::optional<MainWindowController::Received> MainWindowController::StoreReceive
     record.FromName = datagram.sender;
     record.ToName = datagram.receiver;
     record.Text = std::move(text);
-    Received message{record, LastSender_};
+    Received message{record, LastSender_, 0};
     AddToStore(inbox_, std::move(record));
+    message.position = static_cast<std::int32_t>(Inbox().Count());
     return message;
 }
 
@@ -117,7 +118,7 @@ void MainWindowController::AnswerAndNotify(const Received& message) {
     tray_.StartTrayAnimation();
     AnswerAutomatically(message);
     if (options_.ShowMsg() && IsActive_) {
-        Notify(message.record);
+        Notify(message);
     }
     tray_.StopTrayAnimation();
 }
@@ -140,7 +141,13 @@ void MainWindowController::AnswerAutomatically(const Received& message) {
     SendMsg(nullptr);
 }
 
-void MainWindowController::Notify(const TMsgData& record) {
+void MainWindowController::Notify(const Received& message) {
+    const TMsgData& record = message.record;
+    // Before a modal box or window holds the handler; where no window can come to the front
+    // (Wayland), this is what the user sees.
+    if (options_.DesktopNotify()) {
+        shell_.DesktopNotify(message.position, record.FromName.Text(), record.Text);
+    }
     window_.RememberForegroundWindow();
     switch (options_.WindowType()) {
         case 0:

@@ -48,6 +48,7 @@ constexpr char kFirstStartFile[] =
     "\"RescanTime\"=dword:0036ee80\n"
     "\"ShortCutKey\"=dword:00000000\n"
     "\"WordWrap\"=dword:00000001\n"
+    "\"DesktopNotify\"=dword:00000001\n"
     "\n";
 
 // Passes every call to the settings file and lists the names written.
@@ -119,7 +120,7 @@ TEST_F(OptionsTest, FirstStartWritesEveryDefaultInTableOrder) {
     {
         TOptions options(key, folders);
         EXPECT_EQ(test::ReadFile(SettingsFile()), kFirstStartFile);
-        EXPECT_EQ(key.written.size(), 32u);
+        EXPECT_EQ(key.written.size(), 33u);
         EXPECT_TRUE(options.SaveUserList());
         EXPECT_EQ(options.SkinDir(), "<default>");
         EXPECT_FALSE(options.SendBeep());
@@ -132,6 +133,7 @@ TEST_F(OptionsTest, FirstStartWritesEveryDefaultInTableOrder) {
         EXPECT_FALSE(options.RunOnWinStart());
         EXPECT_EQ(options.RescanTime(), 3600000);
         EXPECT_TRUE(options.WordWrap());
+        EXPECT_TRUE(options.DesktopNotify());
     }
     // The run ends by writing AppData, and nothing else.
     EXPECT_EQ(key.written.back(), "AppData");
@@ -243,6 +245,7 @@ TEST_F(OptionsTest, EverySetterWritesTheValueTheNextStartReads) {
         options.SetRescanTime(600000);
         options.SetShortCutKey(0x4000 + 'M');
         options.SetWordWrap(false);
+        options.SetDesktopNotify(false);
     }
     RecordingKey key(SettingsFile());
     TOptions options(key, folders);
@@ -277,6 +280,7 @@ TEST_F(OptionsTest, EverySetterWritesTheValueTheNextStartReads) {
     EXPECT_EQ(options.RescanTime(), 600000);
     EXPECT_EQ(options.ShortCutKey(), 0x4000 + 'M');
     EXPECT_FALSE(options.WordWrap());
+    EXPECT_FALSE(options.DesktopNotify());
 }
 
 TEST_F(OptionsTest, SettersCutShortStringsAndWriteBoundsInOrder) {

@@ -250,10 +250,22 @@ public:
         start_timer_enabled = true;
     }
     void MessageBeep(std::uint32_t type) override { beeps.push_back(type); }
+    void DesktopNotify(std::int32_t position, const std::string& sender,
+                       const std::string& text) override {
+        desktop_notifications.push_back({position, sender, text});
+    }
+
+    struct DesktopNotification {
+        std::int32_t position = 0;
+        std::string sender;
+        std::string text;
+        friend bool operator==(const DesktopNotification&, const DesktopNotification&) = default;
+    };
 
     bool hot_key_registered = false;
     bool start_timer_enabled = false;
     std::vector<std::uint32_t> beeps;
+    std::vector<DesktopNotification> desktop_notifications;
     std::function<void()> on_refresh_menus;
 
 private:

@@ -262,6 +262,59 @@ TEST_F(ReceivingTest, ABusyUserIsNotNotified) {
     EXPECT_TRUE(View().dialogs.boxes.empty());
 }
 
+TEST_F(ReceivingTest, EveryShownMessageAlsoRaisesADesktopNotification) {
+    using Notification = test::FakeShell::DesktopNotification;
+    StartAs("Anna");
+    std::vector<Notification> expected;
+    for (int type = 0; type < 4; ++type) {
+        Options().SetWindowType(type);
+        Receive("PEER", "line 1\r\nline 2\r\n");
+        expected.push_back({type + 1, "PEER", "line 1\r\nline 2"});
+    }
+    Options().SetDesktopNotify(false);
+    Receive("PEER", "the setting is off");
+    Options().SetDesktopNotify(true);
+    Options().SetShowMsg(false);
+    Receive("PEER", "nothing is shown");
+    Options().SetShowMsg(true);
+    Controller().miActiveClick(Control{1});
+    Receive("PEER", "busy");
+    Controller().miActiveClick(Control{0});
+    Receive("OLGA", "shown again");
+    expected.push_back({8, "OLGA", "shown again"});
+    EXPECT_EQ(View().shell.desktop_notifications, expected);
+}
+
+TEST_F(ReceivingTest, TheNotificationsActionsShowThatMessageAndPrepareItsReply) {
+    Options().SetWindowType(3);
+    StartAs("Anna");
+    Receive("PEER", "first\r\nquestion");
+    Receive("OLGA", "second");
+    Receive("IVAN", "third");
+    Controller().OpenReceived(2, false);
+    EXPECT_EQ(Controller().InboxPos(), 2);
+    EXPECT_EQ(View().panes.rec_text, "second");
+    EXPECT_EQ(View().panes.from_panel_caption,
+              Ansi("От: OLGA ") + DateTimeText(Controller().Inbox().Item(1).Time));
+    EXPECT_TRUE(View().window.visible);
+    EXPECT_EQ(CountOf("FocusSendText"), 0u);
+
+    View().window.visible = false;
+    View().panes.send_text = "typed before";
+    Controller().OpenReceived(1, true);
+    EXPECT_EQ(Controller().InboxPos(), 1);
+    EXPECT_TRUE(View().window.visible);
+    EXPECT_EQ(View().panes.send_text, ">first\r\n>question");
+    EXPECT_EQ(View().panes.focused, Pane::SendText);
+
+    View().panes.focused = Pane::RecText;
+    Controller().miDelMsgClick();
+    Controller().miDelMsgClick();
+    Controller().OpenReceived(3, false);
+    EXPECT_EQ(Controller().InboxPos(), 1) << "a deleted message's position shows what it showed";
+    EXPECT_EQ(View().panes.rec_text, "third");
+}
+
 TEST_F(ReceivingTest, AutomaticAnswersAreNotAnswered) {
     StartAs("Anna");
     Controller().smiAutoReplyClick();

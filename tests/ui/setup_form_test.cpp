@@ -147,6 +147,7 @@ private slots:
             {"eBusyText", nullptr, 135},
             {"MacroGrid", nullptr, 136},
             {"ReplyGrid", nullptr, 137},
+            {"DesktopNotifyBox", "Уведомления рабочего стола", 138},
         };
         for (const auto& expected : controls) {
             QWidget* control = Control(*form, expected.name);
@@ -213,6 +214,7 @@ private slots:
             {"BOSBox", "SendBeep"},
             {"BORBox", "RecBeep"},
             {"CheckBox1", "ShowMsg"},
+            {"DesktopNotifyBox", "DesktopNotify"},
             {"cbAutoRescan", "AutoRescan"},
         };
         for (const auto& [name, value] : boxes) {

@@ -13,6 +13,7 @@
 #include "ui/dialogs/msg_form.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_views.h"
+#include "ui/notify/event_sound.h"
 #include "ui/program/error_report.h"
 #include "ui/setup/setup_form.h"
 #include "ui/tray/artwork.h"
@@ -64,6 +65,15 @@ MainWindowShell::MainWindowShell(const MainWindowShellParts& parts)
     ConnectMenus();
     connect(&tray_, &TrayIcon::TrayIconClick, this, &MainWindowShell::TrayIconClick);
     connect(&hotKey_, &GlobalHotKey::HotKeyPressed, this, &MainWindowShell::HotKeyPressed);
+    // A notification's actions bring the window to the front as "Открыть" of the tray menu does.
+    connect(&notifier_, &DesktopNotifier::OpenRequested, this, [this](int position) {
+        BringToFront(parts_.window);
+        parts_.controller.OpenReceived(position, false);
+    });
+    connect(&notifier_, &DesktopNotifier::ReplyRequested, this, [this](int position) {
+        BringToFront(parts_.window);
+        parts_.controller.OpenReceived(position, true);
+    });
     // While the about box is open it stays above the main window whenever that is shown.
     connect(&parts_.window, &TMainmgrForm::Shown, this, [this] {
         windowShown_ = true;
@@ -273,8 +283,13 @@ void MainWindowShell::EnableSetTextOnStartTimer() {
                        [this] { parts_.controller.SetTextOnStartTimer(); });
 }
 
-void MainWindowShell::MessageBeep(std::uint32_t) {
-    QApplication::beep();
+void MainWindowShell::MessageBeep(std::uint32_t type) {
+    PlayEventSound(EventSoundOfBeep(type));
+}
+
+void MainWindowShell::DesktopNotify(std::int32_t position, const std::string& sender,
+                                    const std::string& text) {
+    notifier_.Notify(position, FromAnsi(sender), FromAnsi(text));
 }
 
 std::vector<std::string>& MainWindowShell::ReplyList() {

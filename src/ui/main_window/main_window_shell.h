@@ -14,6 +14,7 @@
 #include "ui/dialogs/about_form.h"
 #include "ui/keys/x11/global_hot_key.h"
 #include "ui/main_window/main_menus.h"
+#include "ui/notify/desktop_notifier.h"
 #include "ui/panes/url_links.h"
 #include "ui/setup/setup_form_host.h"
 #include "ui/tray/tray_icon.h"
@@ -104,6 +105,8 @@ public:
     void AddViewSkinsMenuItem() override {}  // the skins menu holds it from its creation on
     void EnableSetTextOnStartTimer() override;
     void MessageBeep(std::uint32_t type) override;
+    void DesktopNotify(std::int32_t position, const std::string& sender,
+                       const std::string& text) override;
 
     // SetupFormHost
     Identity& IdentityValues() override { return parts_.identity; }
@@ -128,6 +131,7 @@ private:
     TrayIcon tray_;
     GlobalHotKey hotKey_;
     UrlLinks links_;
+    DesktopNotifier notifier_;
     // Children of the main window, made by CreateForms.
     TMsgForm* msgForm_ = nullptr;
     TAddUserDlg* addUserDlg_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/program/error_report.h"
 #include "app/program_titles.h"
+#include "ui/notify/event_sound.h"
 
 #include <cstdio>
 #include <exception>
@@ -23,6 +24,10 @@ void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString&
         std::fflush(stderr);
         return;
     }
+    // The sound comes with the box; in the tests' stand-in it would only add the sound
+    // system's complaints to the output.
+    if (icon == QMessageBox::Critical)
+        PlayEventSound(EventSound::Error);
     QMessageBox box(icon, title, text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     if (on_top)

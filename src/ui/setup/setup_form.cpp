@@ -154,6 +154,7 @@ void TSetupForm::FormCreate() {
     BORBox->setChecked(options_.RecBeep());
     USIBox->setChecked(options_.UseSysIcon());
     CheckBox1->setChecked(options_.ShowMsg());
+    DesktopNotifyBox->setChecked(options_.DesktopNotify());
     SaveUserBox->setChecked(options_.SaveUserBoxes());
     ClearOnSend->setChecked(options_.ClearMsg());
 

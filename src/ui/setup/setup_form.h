@@ -172,6 +172,7 @@ private:
     QCheckBox* BORBox = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* DesktopNotifyBox = nullptr;
     std::array<QRadioButton*, 4> windowTypeButtons_{};  // RB1 ... RB4, tag = index
     QWidget* UserWindowPreview = nullptr;
     ColorBox* UserWndColor = nullptr;

@@ -200,7 +200,8 @@ QWidget* TSetupForm::BuildSettingsPage() {
 
 QWidget* TSetupForm::BuildInterfacePage() {
     auto* page = new QWidget;
-    QGroupBox* look = Group(page, "GroupBox3", {4, 4, kGroupWidth, 62});
+    // Three rows here and two below fill the page to its foot with the notification group.
+    QGroupBox* look = Group(page, "GroupBox3", {4, 2, kGroupWidth, 74});
     TitleBar(look, "Label1", QStringLiteral("Настройка интерфейса "), {2, 2, kGroupWidth - 4, 16});
     auto* picture = Named(new QLabel(look), "Image1");
     picture->setPixmap(InterfacePicture());
@@ -210,11 +211,18 @@ QWidget* TSetupForm::BuildInterfacePage() {
                                           "после «OK»."),
                            &TOptions::UseSysIcon, &TOptions::SetUseSysIcon);
     bAnimate =
-        AddSettingBox(look, "bAnimate", QStringLiteral("Анимация при появлении нового письма"), 38,
+        AddSettingBox(look, "bAnimate", QStringLiteral("Анимация при появлении нового письма"), 37,
                       121, QStringLiteral("Значок программы оживает, когда приходит письмо."),
                       &TOptions::AnimateRec, &TOptions::SetAnimateRec);
 
-    QGroupBox* sounds = Group(page, "GroupBox2", {4, 70, kGroupWidth, 62});
+    DesktopNotifyBox = AddSettingBox(
+        look, "DesktopNotifyBox", QStringLiteral("Уведомления рабочего стола"), 54, 138,
+        QStringLiteral("Письмо, которое показывается в окне уведомления, показывается и "
+                       "уведомлением рабочего стола: щелчок по нему открывает окно, «Ответить» "
+                       "готовит ответ."),
+        &TOptions::DesktopNotify, &TOptions::SetDesktopNotify);
+
+    QGroupBox* sounds = Group(page, "GroupBox2", {4, 78, kGroupWidth, 58});
     TitleBar(sounds, "Label5", QStringLiteral("Звуковые сигналы"), {2, 2, kGroupWidth - 4, 16});
     BOSBox = AddSettingBox(sounds, "BOSBox", QStringLiteral("Звуковой сигнал при передаче письма"),
                            20, 122, QStringLiteral("Сигнал звучит, когда письмо послано."),
@@ -224,7 +232,7 @@ QWidget* TSetupForm::BuildInterfacePage() {
                       38, 123, QStringLiteral("Сигнал звучит, когда приходит письмо."),
                       &TOptions::RecBeep, &TOptions::SetRecBeep);
 
-    GroupBox1 = Group(page, "GroupBox1", {4, 136, kGroupWidth, 207});
+    GroupBox1 = Group(page, "GroupBox1", {4, 138, kGroupWidth, 207});
     GroupBox1->setTitle(QStringLiteral(" Параметры окна уведомления "));
     QFont bold = GroupBox1->font();
     bold.setBold(true);

@@ -1,0 +1,54 @@
+#include "ui/notify/event_sound.h"
+
+#include <QApplication>
+
+#include <canberra.h>
+
+#include "messaging/main_window_views.h"
+
+namespace lyr {
+namespace {
+
+// One context for the run, made at the first sound; nothing when it cannot be made.
+ca_context* SoundContext() {
+    static ca_context* const context = [] {
+        ca_context* made = nullptr;
+        if (ca_context_create(&made) != CA_SUCCESS) {
+            return static_cast<ca_context*>(nullptr);
+        }
+        ca_context_change_props(made, CA_PROP_APPLICATION_NAME, "Lyr Messenger",
+                                CA_PROP_APPLICATION_ID, "lyrmessenger",
+                                CA_PROP_APPLICATION_ICON_NAME, "lyrmessenger", nullptr);
+        return made;
+    }();
+    return context;
+}
+
+}  // namespace
+
+const char* EventSoundId(EventSound sound) {
+    switch (sound) {
+        case EventSound::MessageReceived:
+            return "message-new-instant";
+        case EventSound::MessageSent:
+            return "message-sent-instant";
+        case EventSound::Error:
+            break;
+    }
+    return "dialog-error";
+}
+
+EventSound EventSoundOfBeep(std::uint32_t type) {
+    return type == kSimpleBeep ? EventSound::MessageSent : EventSound::MessageReceived;
+}
+
+void PlayEventSound(EventSound sound) {
+    ca_context* context = SoundContext();
+    // ca_context_play only starts the sound; it fails at once when the event has no sound.
+    if (context == nullptr ||
+        ca_context_play(context, 0, CA_PROP_EVENT_ID, EventSoundId(sound), nullptr) != CA_SUCCESS) {
+        QApplication::beep();
+    }
+}
+
+}  // namespace lyr

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Received messages raise notifications of a real notification server: dunst on Xvfb, on a
+# session bus of the test's own. The sender is the summary, the first lines with their markup
+# escaped are the body, the icon is the program's; "Ответить" (dunst's context menu) brings
+# the main window with the reply to that message in the entry pane, the default action
+# ("Открыть") brings the window. With DesktopNotify off there is no notification; without a
+# server the message is taken as ever, without a wait.
+#   messenger_notification_test.sh LYRMESSENGER LYRNET SCREEN_SHOT SHOT_DIR
+set -uo pipefail
+messenger=$1
+lyrnet=$2
+screen_shot=$3
+shots=$4
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/test_hosts.sh"
+. "$here/test_desktop.sh"
+for tool in dunst dunstctl dbus-daemon dbus-monitor xclip; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: $tool is not installed (scripts/install_test_peers.sh installs it)"
+        exit 77
+    fi
+done
+desktop_begin "$@"
+
+set_option() { sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings_file"; }
+displayed() { [ "$(dunstctl count displayed 2>/dev/null)" = "$1" ]; }
+main_visible() { [ -n "$(visible_windows)" ]; }
+main_hidden() { [ -z "$(visible_windows)" ]; }
+in_inbox() { "$lyrnet" history --data-dir "$data_dir" --json | grep -F "$1" >/dev/null; }
+# What the entry pane holds, through the clipboard (Ctrl+A, Ctrl+C in the focused pane).
+entry_pane_is() {
+    xdotool key ctrl+a ctrl+c
+    sleep 0.3
+    [ "$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')" = "$1" ]
+}
+history_has() { dunstctl history | grep -F -- "$1" >/dev/null; }
+
+# A bus with no services to start: the notification server is only what the test runs.
+cat >"$work/bus.conf" <<EOF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus-address" \
+    2>"$work/dbus.log" &
+BACKGROUND_PIDS+=($!)
+wait_for_line "$work/bus-address" "unix:" 10 || { echo "FAIL: dbus-daemon did not start"; exit 1; }
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus-address")
+dbus-monitor "interface=org.freedesktop.Notifications,member=Notify" >"$work/notify-calls.log" 2>&1 &
+BACKGROUND_PIDS+=($!)
+
+# dunst's context menu asks its dmenu for the line to take: the reply to ANNA's message.
+cat >"$work/pick" <<EOF
+#!/bin/sh
+tee "$work/menu.txt" | grep -m1 'Ответить (ANNA)'
+EOF
+chmod +x "$work/pick"
+cat >"$work/dunstrc" <<EOF
+[global]
+    markup = full
+    dmenu = $work/pick
+[urgency_normal]
+    timeout = 0
+EOF
+start_dunst() {
+    dunst -config "$work/dunstrc" >>"$work/dunst.log" 2>&1 &
+    dunst_pid=$!
+    BACKGROUND_PIDS+=($dunst_pid)
+    eventually 10 displayed 0
+}
+check "dunst serves the notifications of the test's bus" start_dunst
+
+# A start in the tray without a tray icon: nothing on the screen but what the notification
+# brings; WindowType 3 shows a message in no window.
+messenger_start
+kill -TERM "$messenger_pid"
+check "a first start ends on SIGTERM" messenger_wait_end 10
+set_option MinOnStart dword:00000001
+set_option UseSysIcon dword:00000000
+set_option WindowType dword:00000003
+check "DesktopNotify is on by default" test "$(settings_value DesktopNotify)" = dword:00000001
+messenger_start
+sleep 0.5
+check "the program starts with no window on show" main_hidden
+
+"$lyrnet" send . $'Первое <b>письмо</b> & ещё\r\nвторая строка\r\nтретья\r\nчетвёртая' --from ANNA
+"$lyrnet" send . "Второе письмо" --from BORIS
+check "each message raises a notification" eventually 10 displayed 2
+check "the program's icon and the actions \"Открыть\" and \"Ответить\"" \
+    test "$(grep -c -e 'string "lyrmessenger"' -e 'string "Открыть"' -e 'string "Ответить"' \
+        "$work/notify-calls.log")" = 8
+check "no window shows the messages" main_hidden
+
+dunstctl context
+check "\"Ответить\" on ANNA's notification brings the main window" eventually 5 main_visible
+check "  ... with the reply to ANNA's message in the entry pane" eventually 3 entry_pane_is \
+    $'>Первое <b>письмо</b> & ещё\n>вторая строка\n>третья\n>четвёртая'
+check "picture: the main window after \"Ответить\"" bash -c "mkdir -p '$shots' && '$screen_shot' '$shots/notification-reply.png'"
+"$lyrnet" hide
+check "hidden again" eventually 5 main_hidden
+dunstctl action 0
+check "the default action (\"Открыть\") brings the main window" eventually 5 main_visible
+"$lyrnet" hide
+
+dunstctl close-all
+check "the summary is the sender" history_has '"data" : "ANNA"'
+check "the body is the first three lines, markup escaped" \
+    history_has '"data" : "Первое &lt;b&gt;письмо&lt;/b&gt; &amp; ещё\nвторая строка\nтретья…"'
+check "  ... and BORIS's message is the other notification" history_has '"data" : "Второе письмо"'
+
+kill -TERM "$messenger_pid"
+check "SIGTERM ends it" messenger_wait_end 10
+set_option DesktopNotify dword:00000000
+messenger_start
+"$lyrnet" send . "Без уведомления" --from ANNA
+check "DesktopNotify off: the message is stored" eventually 5 in_inbox "Без уведомления"
+sleep 1
+check "  ... and raises no notification" displayed 0
+kill -TERM "$messenger_pid"
+messenger_wait_end 10
+set_option DesktopNotify dword:00000001
+
+kill "$dunst_pid"
+eventually 5 bash -c "! kill -0 $dunst_pid 2>/dev/null"
+messenger_start
+started=$(date +%s%N)
+"$lyrnet" send . "Никто не слушает" --from ANNA
+check "no notification server: the message is stored" eventually 5 in_inbox "Никто не слушает"
+check "  ... and the program answers at once" timeout 1 "$lyrnet" status
+check "  ... within a second of the send" test $((($(date +%s%N) - started) / 1000000)) -lt 1500
+kill -TERM "$messenger_pid"
+check "SIGTERM ends it" messenger_wait_end 10
+desktop_end
