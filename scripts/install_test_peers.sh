@@ -3,7 +3,7 @@
 # for tests only: services they bring are kept from starting, now and at the next boot. Not part
 # of the user's set-up; a test whose peer is missing is skipped.
 set -euo pipefail
-peers=(smbclient samba nbtscan lintian appstream desktop-file-utils dunst dbus-daemon dbus-bin xclip)
+peers=(smbclient samba nbtscan lintian appstream desktop-file-utils weston dbus-daemon python3-dbus python3-gi)
 # Services that installing a peer would start on the machine's real network.
 services=(smbd nmbd samba-ad-dc)
 

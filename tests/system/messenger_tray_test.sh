@@ -23,25 +23,12 @@ separator_height=10
 menu_rows_height=$((5 * item_height + 2 * separator_height))
 settings_title="Настройка Zendry Messenger"
 
-eventually() {
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 program_windows() { xdotool search --onlyvisible --pid "$messenger_pid" 2>/dev/null; }
 active_is() { [ -n "$1" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 main_in_front() { visible_windows | grep -x "$main" >/dev/null && active_is "$main"; }
 main_hidden() { ! visible_windows | grep -x "$main" >/dev/null; }
 hide_main() { "$lyrnet" hide && eventually 5 main_hidden; }
 shot() { mkdir -p "$shots" && "$screen_shot" "$shots/$1.png"; }
-set_option() {
-    sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings_file"
-    [ "$(settings_value "$1")" = "$2" ]
-}
 # Once the tray host has taken it, the icon is the program's one visible window, at the
 # bottom right of the 800 x 600 screen, where trayer stands 24 pixels high.
 icon_in_tray() {

@@ -4,23 +4,33 @@
 #   desktop_begin "$@"        first: skips (77) without Xvfb, xdotool, xprop, openbox or
 #                             namespaces; runs the script again in a namespace with loopback
 #                             up, makes $work and starts the display
+#   wayland_begin "$@"        instead of desktop_begin: a Wayland compositor (weston, headless)
+#                             in place of the X display; skips without weston or Qt's Wayland
+#                             platform
+#   status_notifier_begin     a session bus of the test's own with a StatusNotifierWatcher
+#                             that has a host (status_notifier.py); skips without dbus-daemon
+#                             or python3-dbus; `status_notifier COMMAND...` runs the helper
 #   messenger_start           starts $messenger (output to $work/messenger.log) and waits until
 #                             it answers `lyrnet status`; its process is $messenger_pid
 #   messenger_wait_end SECS   true once it has ended; its exit code is then $messenger_code
 #   visible_windows           ids of the visible windows titled "Lyr Messenger"
 #   wait_for_window SECS      true once such a window is visible
 #   settings_value NAME       a value of the settings file as written there (dword:0000007b)
+#   set_option NAME VALUE     changes a dword value there (the program must not run)
 #   desktop_end               last: the summary, and the logs when a check failed
 # $messenger and $lyrnet name the programs.
 
-desktop_begin() {
-    local tool
-    for tool in Xvfb xdotool xprop openbox; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "SKIP: $tool is not installed"
+# _session_begin TOOL... -- ARGS: skips without the tools; then the namespace, $work and the
+# user's folders.
+_session_begin() {
+    while [ "$1" != -- ]; do
+        if ! command -v "$1" >/dev/null; then
+            echo "SKIP: $1 is not installed"
             exit 77
         fi
+        shift
     done
+    shift
     if [ "${LYR_IN_NAMESPACE:-}" != 1 ]; then
         unshare --net true 2>/dev/null || { echo "SKIP: no network namespaces here"; exit 77; }
         exec unshare --net env LYR_IN_NAMESPACE=1 bash "$0" "$@"
@@ -28,11 +38,16 @@ desktop_begin() {
     ip link set lo up
     system_test_begin
     export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-    export QT_QPA_PLATFORM=xcb LYR_MESSAGE_BOXES=stderr
-    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER
+    export LYR_MESSAGE_BOXES=stderr
+    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY DISPLAY SESSION_MANAGER
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     settings_file=$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg
     data_dir="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
+}
+
+desktop_begin() {
+    _session_begin Xvfb xdotool xprop openbox -- "$@"
+    export QT_QPA_PLATFORM=xcb
 
     # Xvfb picks a free display number and writes it to fd 3.
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
@@ -46,6 +61,47 @@ desktop_begin() {
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
         sleep 0.1
     done
+}
+
+wayland_begin() {
+    local plugins
+    plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
+    if ! ls "$plugins"/platforms/libqwayland-*.so >/dev/null 2>&1; then
+        echo "SKIP: Qt's Wayland platform (qt6-wayland) is not installed"
+        exit 77
+    fi
+    _session_begin weston weston-screenshooter -- "$@"
+    # No panel and a plain background: a picture of the desktop shows the program's windows
+    # and nothing that changes by itself.
+    printf '[core]\nidle-time=0\n[shell]\npanel-position=none\nbackground-color=0xff203040\n' \
+        >"$work/weston.ini"
+    # The screenshooter's protocol is there only with --debug.
+    weston --backend=headless-backend.so --use-pixman --width=800 --height=600 --debug \
+        --config="$work/weston.ini" --socket=lyr-test-wayland >"$work/weston.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    export WAYLAND_DISPLAY=lyr-test-wayland QT_QPA_PLATFORM=wayland
+    for _ in $(seq 100); do
+        [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && return 0
+        sleep 0.1
+    done
+    echo "FAIL: weston did not start"
+    cat "$work/weston.log"
+    exit 1
+}
+
+status_notifier() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/status_notifier.py" "$@"; }
+
+status_notifier_begin() {
+    if ! command -v dbus-daemon >/dev/null || ! /usr/bin/python3 -c "import dbus, gi" 2>/dev/null; then
+        echo "SKIPPED: dbus-daemon or python3-dbus/python3-gi is not installed"
+        exit 77
+    fi
+    dbus-daemon --session --nofork --address="unix:path=$work/bus" >"$work/dbus.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+    status_notifier watcher >"$work/watcher.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    wait_for_line "$work/watcher.log" "^watcher" 10 || { echo "FAIL: the watcher did not start"; exit 1; }
 }
 
 messenger_start() {
@@ -93,6 +149,11 @@ wait_for_window() {
 
 settings_value() {
     sed -n "s/^\"$1\"=//p" "$settings_file" | tr -d '\r'
+}
+
+set_option() {
+    sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings_file"
+    [ "$(settings_value "$1")" = "$2" ]
 }
 
 # desktop_end: the result of the checks; on a failure the logs of the test's programs.

@@ -1,6 +1,8 @@
 #include "ui/tray/tray_host_watcher.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -21,6 +23,20 @@ struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
 };
 
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// The question as Qt asks it, through an interface object built from the watcher's
+// introspection data, so that both get the same answer.
+bool AskStatusNotifierTray() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService)) {
+        return false;
+    }
+    QDBusInterface watcher(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                           kWatcherService, bus);
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
 }  // namespace
 
 TrayHostWatcher::TrayHostWatcher(QObject* parent) : QObject(parent) {
@@ -29,9 +45,8 @@ TrayHostWatcher::TrayHostWatcher(QObject* parent) : QObject(parent) {
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        auto* watcher =
-            new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
-                                    QDBusServiceWatcher::WatchForRegistration, this);
+        auto* watcher = new QDBusServiceWatcher(kWatcherService, bus,
+                                                QDBusServiceWatcher::WatchForRegistration, this);
         connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
                 &TrayHostWatcher::TrayHostAppeared, Qt::QueuedConnection);
     }
@@ -41,6 +56,11 @@ TrayHostWatcher::~TrayHostWatcher() {
     if (filtering_ && QCoreApplication::instance() != nullptr) {
         QCoreApplication::instance()->removeNativeEventFilter(this);
     }
+}
+
+bool TrayHostWatcher::StatusNotifierTray() {
+    static const bool statusNotifierTray = AskStatusNotifierTray();
+    return statusNotifierTray;
 }
 
 void TrayHostWatcher::WatchX11(xcb_connection_t* connection) {

@@ -22,6 +22,12 @@ public:
     explicit TrayHostWatcher(QObject* parent = nullptr);
     ~TrayHostWatcher() override;
 
+    // Whether the session bus has a StatusNotifierWatcher with a host registered: then Qt's
+    // tray icons are StatusNotifierItems, whose host draws the menu from what the icon
+    // exports over D-Bus; otherwise they are XEmbed windows. Qt asks once per process, at
+    // its first tray icon, so the answer is kept from the first call on.
+    static bool StatusNotifierTray();
+
 signals:
     // A tray host is there now; icons shown before it came need adding anew. Emitted from
     // the event loop, never from inside the platform's event handling.

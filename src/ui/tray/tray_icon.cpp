@@ -18,6 +18,29 @@ QList<QIcon> IconsOf(const QList<QImage>& images) {
     return icons;
 }
 
+// A plain menu of the same actions as `source`; each submenu a plain menu again, its entry
+// following the original entry's caption, icon and state.
+QMenu* MirrorMenu(QMenu* source, QWidget* parent) {
+    auto* mirror = new QMenu(parent);
+    for (QAction* action : source->actions()) {
+        if (action->menu() == nullptr) {
+            mirror->addAction(action);
+            continue;
+        }
+        QMenu* submenu = MirrorMenu(action->menu(), mirror);
+        QAction* entry = mirror->addMenu(submenu);
+        const auto follow = [entry, action] {
+            entry->setText(action->text());
+            entry->setIcon(action->icon());
+            entry->setEnabled(action->isEnabled());
+            entry->setVisible(action->isVisible());
+        };
+        follow();
+        QObject::connect(action, &QAction::changed, entry, follow);
+    }
+    return mirror;
+}
+
 }  // namespace
 
 TrayIcon::TrayIcon(QObject* parent)
@@ -34,6 +57,12 @@ TrayIcon::TrayIcon(QObject* parent)
 
 void TrayIcon::SetMenu(QMenu* TrayMenu) {
     menu_ = TrayMenu;
+    delete icon_.contextMenu();
+    // An XEmbed tray would pop a context menu up itself; there the owner-drawn one is ours to
+    // show (Activated).
+    if (TrayMenu != nullptr && TrayHostWatcher::StatusNotifierTray()) {
+        icon_.setContextMenu(MirrorMenu(TrayMenu, TrayMenu));
+    }
 }
 
 void TrayIcon::SetActive(bool active) {
@@ -85,7 +114,8 @@ void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
             emit TrayIconClick();
             break;
         case QSystemTrayIcon::Context:
-            if (menu_) {
+            // A StatusNotifierItem host shows the exported menu itself.
+            if (menu_ && ExportedMenu() == nullptr) {
                 menu_->popup(QCursor::pos());
             }
             break;

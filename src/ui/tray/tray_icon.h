@@ -16,7 +16,9 @@ class TrayHostWatcher;
 // the animation and reports TrayIconClick; a right click opens the tray menu at the mouse
 // cursor; a double click runs the menu's default item. When a tray host appears after the
 // start, the icon is added to it anew (made inactive and active again), whatever Active()
-// was, as the shell's restart broadcast did.
+// was, as the shell's restart broadcast did. Where the tray is a StatusNotifierItem host, the
+// host draws the menu itself: the icon exports a plain copy of the tray menu over D-Bus that
+// holds the very same items, so captions, check marks, enabled states and handlers agree.
 class TrayIcon : public QObject {
     Q_OBJECT
 
@@ -28,6 +30,8 @@ public:
     // The menu a right click opens; its default action is what a double click runs.
     void SetMenu(QMenu* TrayMenu);
     QMenu* Menu() const { return menu_; }
+    // The menu exported to a StatusNotifierItem host, nullptr where the tray is XEmbed.
+    QMenu* ExportedMenu() const { return icon_.contextMenu(); }
 
     // Present in the tray or not (the option UseSysIcon decides, through RefreshMenus).
     void SetActive(bool active);
