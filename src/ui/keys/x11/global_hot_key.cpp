@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "ui/keys/portal/portal_shortcut.h"
 #include "ui/keys/x11/x11_connection.h"
 #include "ui/keys/x11/x11_hot_key_keys.h"
 
@@ -93,6 +94,10 @@ std::vector<xcb_window_t> RootWindows(xcb_connection_t* connection) {
 GlobalHotKey::GlobalHotKey(QObject* parent) : QObject(parent), connection_(X11Connection()) {
     if (connection_ != nullptr) {
         QCoreApplication::instance()->installNativeEventFilter(this);
+    } else if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        portal_ = new PortalShortcut(this);
+        connect(portal_, &PortalShortcut::Activated, this,
+                [this] { emit HotKeyPressed(kHotKeyId); });
     }
 }
 
@@ -120,6 +125,9 @@ void GlobalHotKey::UnregisterHotKey() {
 
 void GlobalHotKey::UpdateHotKey(int ShortCutKey) {
     UnregisterHotKey();
+    if (portal_ != nullptr) {
+        portal_->Propose(ShortCutKey);
+    }
     if (connection_ == nullptr || ShortCutKey == 0) {
         return;
     }

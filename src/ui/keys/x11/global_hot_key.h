@@ -10,11 +10,14 @@ struct xcb_connection_t;
 
 namespace lyr {
 
+class PortalShortcut;
+
 // The program-wide hot key: a key combination that reaches this program whichever window
 // has the keyboard. On X11 it is a passive grab of the key on every screen's root window,
-// made for each state of Caps Lock and Num Lock, so the locks do not matter. Where the
-// display is not X11 there is no hot key and every call does nothing. Grabs that another
-// program holds already fail silently. Destroy it before the application object.
+// made for each state of Caps Lock and Num Lock, so the locks do not matter. On Wayland the
+// desktop portal's global shortcut stands in where the desktop offers it (PortalShortcut);
+// elsewhere there is no hot key and every call does nothing. Grabs that another program holds
+// already fail silently. Destroy it before the application object.
 class GlobalHotKey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
@@ -53,6 +56,7 @@ private:
     };
 
     xcb_connection_t* connection_ = nullptr;
+    PortalShortcut* portal_ = nullptr;
     std::vector<Grab> grabs_;
     std::vector<std::uint8_t> keycodes_;
     std::uint16_t modifiers_ = 0;    // what must be held
