@@ -128,12 +128,12 @@ void SkinnedFrame::mousePressEvent(QMouseEvent* event) {
     if (hit == FrameHit::Client) {
         return;
     }
-    if (CompositorPlacesWindows() && windowHandle() != nullptr) {
-        if (hit == FrameHit::DragBand) {
-            windowHandle()->startSystemMove();
-        } else {
-            windowHandle()->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
-        }
+    // The compositor's own move and resize cannot cling to the work area; use them only
+    // where a window cannot place itself, and move by hand where the compositor refuses.
+    if (CompositorPlacesWindows() && windowHandle() != nullptr &&
+        (hit == FrameHit::DragBand
+             ? windowHandle()->startSystemMove()
+             : windowHandle()->startSystemResize(Qt::BottomEdge | Qt::RightEdge))) {
         return;
     }
     gesture_ = hit == FrameHit::DragBand ? Gesture::Move : Gesture::Resize;
