@@ -13,6 +13,7 @@ packages=(
     xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
     python3 libcap2-bin
     libcanberra-dev
+    qt6-wayland
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -99,7 +99,7 @@ status_notifier_begin() {
     dbus-daemon --session --nofork --address="unix:path=$work/bus" >"$work/dbus.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
-    status_notifier watcher >"$work/watcher.log" 2>&1 &
+    status_notifier watcher >>"$work/watcher.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
     wait_for_line "$work/watcher.log" "^watcher" 10 || { echo "FAIL: the watcher did not start"; exit 1; }
 }
