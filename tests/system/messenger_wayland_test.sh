@@ -2,8 +2,8 @@
 # The messenger as a Wayland client of a real compositor (weston, headless), with a
 # StatusNotifierItem tray on a session bus of the test's own: its window on the compositor's
 # screen, hidden and shown again, the hot key through a desktop portal's global shortcut
-# (a portal of the test's own), a message received and stored, the settings dialog opened from
-# the tray menu, and a clean end on SIGTERM. What the program asks of the compositor is
+# (a portal of the test's own), the settings dialog opened from the tray menu, a message
+# received, stored and shown in the message window, and a clean end on SIGTERM. What the program asks of the compositor is
 # read from the Wayland protocol log of its client side; pictures of the screen go to SHOT_DIR.
 #   messenger_wayland_test.sh LYRMESSENGER LYRNET SHOT_DIR
 set -uo pipefail
@@ -41,6 +41,7 @@ messenger_start
 kill -TERM "$messenger_pid"
 check "a first start ends on SIGTERM, writing the settings" messenger_wait_end 10
 check "ShortCutKey Ctrl+Alt+M" set_option ShortCutKey dword:0000c04d
+check "WindowType 2, the message window" set_option WindowType dword:00000002
 : >"$work/portal.log"
 : >"$work/watcher.log"
 # The program's side of the protocol goes to its log: what it asks of the compositor. It
@@ -64,9 +65,6 @@ check "the desktop's shortcut brings the hidden window back" \
     eventually 10 more_titled "Lyr Messenger" "$shown"
 check "  ... on the screen" eventually 10 screen_differs empty
 
-"$lyrnet" send . "Сообщение на Wayland" --from FRIEND
-check "a message sent to it is received and stored" eventually 10 in_inbox "Сообщение на Wayland"
-
 check "the tray icon registers with the StatusNotifierWatcher" wait_for_line "$work/watcher.log" "^item " 10
 item=$(sed -n 's/^item //p' "$work/watcher.log" | head -n1)
 status_notifier menu "$item" >"$work/menu" 2>>"$work/host.log"
@@ -78,9 +76,16 @@ check "Настройки opens the settings dialog as a window of its own" \
 sleep 0.5
 check "picture: the settings dialog" shot settings-dialog
 
+windows=$(titled "Lyr Messenger")
+"$lyrnet" send . "Сообщение на Wayland" --from FRIEND
+check "a message sent to it is received and stored" eventually 10 in_inbox "Сообщение на Wayland"
+check "  ... and comes up in the message window" eventually 10 more_titled "Lyr Messenger" "$windows"
+sleep 0.5
+check "picture: the message window" shot message-window
+
 kill -TERM "$messenger_pid"
 check "SIGTERM ends it" messenger_wait_end 10
 check "  ... with exit code 0" test "${messenger_code:-}" = 0
 check "  ... the message still stored" in_inbox "Сообщение на Wayland"
-mkdir -p "$shots" && cp "$work"/main-window.png "$work"/settings-dialog.png "$shots/" 2>/dev/null
+mkdir -p "$shots" && cp "$work"/main-window.png "$work"/settings-dialog.png "$work"/message-window.png "$shots/" 2>/dev/null
 desktop_end
