@@ -42,6 +42,8 @@ int RunMessenger(int argc, char** argv) {
     RouteQtMessagesToLog();
     MessengerApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(kProgramTitle));
+    // Wayland compositors and docks find the icon and name through the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lyrmessenger"));
     QApplication::setQuitOnLastWindowClosed(false);
     LoadQtRussianTranslations();
 
