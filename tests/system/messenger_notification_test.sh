@@ -4,7 +4,9 @@
 # escaped are the body, the icon is the program's; "Ответить" (dunst's context menu) brings
 # the main window with the reply to that message in the entry pane, the default action
 # ("Открыть") brings the window. With DesktopNotify off there is no notification; without a
-# server the message is taken as ever, without a wait.
+# server the message is taken as ever, without a wait. The sounds are heard by a sound server
+# of the test's own (PulseAudio with a silent sink): the sound theme's events of a received
+# and of a sent message.
 #   messenger_notification_test.sh LYRMESSENGER LYRNET SCREEN_SHOT SHOT_DIR
 set -uo pipefail
 messenger=$1
@@ -21,6 +23,7 @@ for tool in dunst dunstctl dbus-daemon dbus-monitor xclip; do
     fi
 done
 desktop_begin "$@"
+export LYR_NETBIOS_COMPUTER_NAME=DESK
 
 set_option() { sed -i "s/^\"$1\"=dword:[0-9a-f]*/\"$1\"=$2/" "$settings_file"; }
 displayed() { [ "$(dunstctl count displayed 2>/dev/null)" = "$1" ]; }
@@ -77,6 +80,29 @@ start_dunst() {
 }
 check "dunst serves the notifications of the test's bus" start_dunst
 
+# The sound server, when there is one: the event of every sound played goes to sounds.log.
+if command -v pulseaudio >/dev/null && command -v pactl >/dev/null &&
+    [ -n "$(find /usr/lib -path '*libcanberra-*/libcanberra-pulse.so' 2>/dev/null)" ] &&
+    [ -e /usr/share/sounds/freedesktop/stereo/message-new-instant.oga ]; then
+    export PULSE_SERVER=unix:$work/pulse
+    HOME=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        -L module-null-sink -L "module-native-protocol-unix socket=$work/pulse auth-anonymous=1" \
+        >"$work/pulseaudio.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    eventually 10 pactl info >/dev/null 2>&1
+    # A sound plays on the silent sink as long as on a real one: each is seen while it plays.
+    while :; do
+        pactl list sink-inputs 2>/dev/null | sed -n 's/^[[:space:]]*event.id = "\(.*\)"$/\1/p'
+        sleep 0.05
+    done >>"$work/sounds.log" &
+    BACKGROUND_PIDS+=($!)
+    sounds=1
+else
+    echo "SKIPPED: the sounds: pulseaudio, pulseaudio-utils, libcanberra-pulse or sound-theme-freedesktop is missing"
+    sounds=
+fi
+heard() { grep -qx "$1" "$work/sounds.log"; }
+
 # A start in the tray without a tray icon: nothing on the screen but what the notification
 # brings; WindowType 3 shows a message in no window.
 messenger_start
@@ -97,6 +123,8 @@ check "the program's icon and the actions \"Открыть\" and \"Ответи�
     test "$(grep -c -e 'string "lyrmessenger"' -e 'string "Открыть"' -e 'string "Ответить"' \
         "$work/notify-calls.log")" = 8
 check "no window shows the messages" main_hidden
+[ -z "$sounds" ] || check "a received message sounds the theme's message-new-instant" \
+    eventually 5 heard message-new-instant
 
 dunstctl context
 check "\"Ответить\" on ANNA's notification brings the main window" eventually 5 main_visible
@@ -126,6 +154,20 @@ check "  ... and raises no notification" displayed 0
 kill -TERM "$messenger_pid"
 messenger_wait_end 10
 set_option DesktopNotify dword:00000001
+
+# An automatic answer with SendBeep on, to a message of this computer's own: the sent
+# message's sound.
+set_option SendBeep dword:00000001
+set_option AutoReply dword:00000001
+messenger_start
+"$lyrnet" send . "Ответь себе" --from DESK
+check "the automatic answer reaches DESK, this computer" eventually 5 in_inbox '>Ответь себе'
+[ -z "$sounds" ] || check "  ... sounding the theme's message-sent-instant" \
+    eventually 5 heard message-sent-instant
+kill -TERM "$messenger_pid"
+check "SIGTERM ends it" messenger_wait_end 10
+set_option AutoReply dword:00000000
+dunstctl close-all
 
 kill "$dunst_pid"
 eventually 5 bash -c "! kill -0 $dunst_pid 2>/dev/null"
