@@ -82,6 +82,12 @@ if command -v tshark >/dev/null && [ -s "$work/capture.pcap" ]; then
         -e _ws.expert.message >"$work/decoded.txt" 2>&1
     check "tshark: registration requests to the server, unicast" \
         grep -qP '^5\t(False|0)\tPCA<03>' "$work/decoded.txt"
+    # nmbd takes a workgroup's registration without keeping it, as Windows' WINS does.
+    check "  ... the workgroup's too, taken by the server" bash -c "
+        grep -qP '^5\t(False|0)\tOFFICE<00>' '$work/decoded.txt' &&
+        tshark -r '$work/capture.pcap' -Y 'nbns.flags.response == 1 && ip.src == $wins && ip.dst == $pca' \
+            -T fields -e nbns.flags.opcode -e nbns.flags.rcode -e nbns.name 2>/dev/null |
+            grep -qP '^5\t0\tOFFICE<00>'"
     check "tshark: refreshes" grep -qP '^8\t(False|0)\tPCA<03>' "$work/decoded.txt"
     check "tshark: releases" grep -qP '^6\t(False|0)\tPCA<03>' "$work/decoded.txt"
     check "tshark: nothing malformed" fails grep -qi "malformed" "$work/decoded.txt"
