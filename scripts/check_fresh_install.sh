@@ -35,16 +35,17 @@ fi
 ip link set lo up
 system_test_begin
 hosts_create 2
+# On host I, as the fresh root's ordinary user, with this computer's name FRESH<I>.
+lyruser=(chroot --userspec=lyruser:lyruser "$root" env HOME=/home/lyruser XDG_RUNTIME_DIR=/tmp/lyruser-run)
 as_user() {
     local host=$1
     shift
-    on_host "$host" chroot --userspec=lyruser:lyruser "$root" env HOME=/home/lyruser \
-        XDG_RUNTIME_DIR=/tmp/lyruser-run LYR_NETBIOS_COMPUTER_NAME=FRESH$host "$@"
+    on_host "$host" "${lyruser[@]}" LYR_NETBIOS_COMPUTER_NAME=FRESH$host "$@"
 }
+stored() { as_user 1 lyrnet history --json | grep -q "$1"; }
 command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/lyrmessenger.desktop")
 as_user 1 mkdir -p -m 700 /tmp/lyruser-run
-on_host_background 1 "$work/messenger.log" chroot --userspec=lyruser:lyruser "$root" env \
-    HOME=/home/lyruser XDG_RUNTIME_DIR=/tmp/lyruser-run LYR_NETBIOS_COMPUTER_NAME=FRESH1 \
+on_host_background 1 "$work/messenger.log" "${lyruser[@]}" LYR_NETBIOS_COMPUTER_NAME=FRESH1 \
     QT_QPA_PLATFORM=offscreen $command
 check "the desktop entry's command starts the messenger for an ordinary user" \
     eventually 10 as_user 1 lyrnet status
@@ -52,8 +53,7 @@ as_user 1 lyrnet names >"$work/names.out" 2>&1 || true
 check "  ... which holds its names on the network, FRESH1<03> among them" \
     grep -q "FRESH1<03> .*registered" "$work/names.out"
 check "a message from the second host arrives" as_user 2 lyrnet send FRESH1 'Привет со второго компьютера'
-check "  ... and is stored" eventually 5 bash -c \
-    "chroot --userspec=lyruser:lyruser '$root' env HOME=/home/lyruser lyrnet history --json | grep -q 'Привет со второго компьютера'"
+check "  ... and is stored" eventually 5 stored 'Привет со второго компьютера'
 cat "$work/names.out"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

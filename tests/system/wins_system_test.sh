@@ -82,7 +82,7 @@ if command -v tshark >/dev/null && [ -s "$work/capture.pcap" ]; then
         -e _ws.expert.message >"$work/decoded.txt" 2>&1
     check "tshark: registration requests to the server, unicast" \
         grep -qP '^5\t(False|0)\tPCA<03>' "$work/decoded.txt"
-    # nmbd takes a workgroup's registration without keeping it, as Windows' WINS does.
+    # nmbd answers a workgroup's registration without keeping the name, so the wire tells.
     check "  ... the workgroup's too, taken by the server" bash -c "
         grep -qP '^5\t(False|0)\tOFFICE<00>' '$work/decoded.txt' &&
         tshark -r '$work/capture.pcap' -Y 'nbns.flags.response == 1 && ip.src == $wins && ip.dst == $pca' \
