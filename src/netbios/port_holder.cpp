@@ -1,5 +1,8 @@
 #include "netbios/port_holder.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -11,13 +14,18 @@
 namespace lyr::netbios {
 namespace {
 
-// The socket inodes bound to `port` in a /proc/net/udp table: lines of
+struct BoundSocket {
+    std::string inode;
+    std::string uid;
+};
+
+// The sockets bound to `port` in a /proc/net/udp table: lines of
 // "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...", the local
 // address as hexadecimal "ADDRESS:PORT".
 // `state`, when given, is the socket state a line must have (TCP: "0A", listening).
-std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16_t port,
+std::vector<BoundSocket> SocketInodes(const std::filesystem::path& table, uint16_t port,
                                       std::string_view state_wanted = {}) {
-    std::vector<std::string> inodes;
+    std::vector<BoundSocket> inodes;
     std::ifstream file(table);
     std::string line;
     std::getline(file, line);  // the heading
@@ -37,7 +45,7 @@ std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16
             std::from_chars(local.data() + colon + 1, local.data() + local.size(), local_port, 16);
         if (error == std::errc() && end == local.data() + local.size() && local_port == port &&
             inode != "0" && (state_wanted.empty() || state == state_wanted)) {
-            inodes.push_back(inode);
+            inodes.push_back({inode, uid});
         }
     }
     return inodes;
@@ -70,12 +78,32 @@ bool EachEntry(const std::filesystem::path& directory, Visit visit) {
     return false;
 }
 
-std::optional<std::string> ProcessHolding(const std::vector<std::string>& inodes,
-                                          const std::filesystem::path& proc) {
-    if (inodes.empty()) {
+std::string UserName(const std::string& uid_text) {
+    unsigned uid = 0;
+    auto [end, error] = std::from_chars(uid_text.data(), uid_text.data() + uid_text.size(), uid);
+    if (error != std::errc() || end != uid_text.data() + uid_text.size()) {
+        return uid_text;
+    }
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+        return found->pw_name;
+    }
+    return uid_text;
+}
+
+std::optional<PortHolder> ProcessHolding(const std::vector<BoundSocket>& sockets,
+                                         const std::filesystem::path& proc) {
+    if (sockets.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> holder;
+    PortHolder holder;
+    auto owned_by = [&holder](const BoundSocket& socket) {
+        holder.user = UserName(socket.uid);
+        holder.other_user = socket.uid != std::to_string(::geteuid());
+    };
+    owned_by(sockets.front());
     // Processes come and go while we look, and those of other users cannot be looked into:
     // every error passes the entry over.
     EachEntry(proc, [&](const std::filesystem::path& process) {
@@ -86,9 +114,11 @@ std::optional<std::string> ProcessHolding(const std::vector<std::string>& inodes
         return EachEntry(process / "fd", [&](const std::filesystem::path& fd) {
             std::error_code error;
             const std::string target = std::filesystem::read_symlink(fd, error).string();
-            for (const auto& inode : inodes) {
-                if (target == "socket:[" + inode + "]") {
-                    holder = ProgramName(process) + " (process " + pid + ")";
+            for (const auto& socket : sockets) {
+                if (target == "socket:[" + socket.inode + "]") {
+                    holder.program = ProgramName(process);
+                    holder.process = std::stoi(pid);
+                    owned_by(socket);
                     return true;
                 }
             }
@@ -106,7 +136,7 @@ std::string ProgramPath() {
 
 }  // namespace
 
-std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+std::optional<PortHolder> FindUdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
     // A socket bound to [::]:port takes the IPv4 port as well.
     auto inodes = SocketInodes(proc / "net" / "udp", port);
     auto inodes6 = SocketInodes(proc / "net" / "udp6", port);
@@ -114,11 +144,38 @@ std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::p
     return ProcessHolding(inodes, proc);
 }
 
-std::optional<std::string> TcpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+std::optional<PortHolder> FindTcpPortHolder(uint16_t port, const std::filesystem::path& proc) {
     auto inodes = SocketInodes(proc / "net" / "tcp", port, "0A");
     auto inodes6 = SocketInodes(proc / "net" / "tcp6", port, "0A");
     inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
     return ProcessHolding(inodes, proc);
+}
+
+std::string DescribePortHolder(const PortHolder& holder) {
+    if (holder.program.empty()) {
+        return "a program of user " + holder.user +
+               " (its process cannot be seen from this account)";
+    }
+    return holder.program + " (process " + std::to_string(holder.process) +
+           (holder.other_user ? ", user " + holder.user : "") + ")";
+}
+
+std::string DescribePortHolderRu(const PortHolder& holder) {
+    if (holder.program.empty()) {
+        return "программой пользователя " + holder.user + " (её процесс отсюда не виден)";
+    }
+    return "программой " + holder.program +
+           (holder.other_user ? " (пользователь " + holder.user + ")" : "");
+}
+
+std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+    auto holder = FindUdpPortHolder(port, proc);
+    return holder ? std::optional(DescribePortHolder(*holder)) : std::nullopt;
+}
+
+std::optional<std::string> TcpPortHolder(uint16_t port, const std::filesystem::path& proc) {
+    auto holder = FindTcpPortHolder(port, proc);
+    return holder ? std::optional(DescribePortHolder(*holder)) : std::nullopt;
 }
 
 std::string PortBindProblem(bool tcp, uint16_t port, int error, const std::string& consequence,

@@ -7,12 +7,30 @@
 
 namespace lyr::netbios {
 
-// Which process holds the IPv4 UDP `port` in this network namespace, as "nmbd (process 812)",
-// so that a port in use can be reported by its holder. Nothing when no socket of a process we
-// may look into is bound to it. `proc` is the proc file system (tests give another).
+// Who holds a port in this network namespace. The socket tables tell the user a socket belongs
+// to even when the process is another user's and cannot be looked into.
+struct PortHolder {
+    std::string program;  // empty when no process we may look into holds the socket
+    int process = 0;
+    std::string user;         // the account's name, or its uid when it has none
+    bool other_user = false;  // not the user this program runs as
+};
+// The holder of the IPv4 UDP `port`; nothing when no socket is bound to it. `proc` is the proc
+// file system (tests give another).
+std::optional<PortHolder> FindUdpPortHolder(uint16_t port,
+                                            const std::filesystem::path& proc = "/proc");
+// The same for a TCP port that a process listens on.
+std::optional<PortHolder> FindTcpPortHolder(uint16_t port,
+                                            const std::filesystem::path& proc = "/proc");
+// For people: "nmbd (process 812)", with ", user root" for another user's process, or "a
+// program of user root (...)" when its process cannot be seen.
+std::string DescribePortHolder(const PortHolder& holder);
+// The same in Russian, for the program's status: "программой nmbd (пользователь root)".
+std::string DescribePortHolderRu(const PortHolder& holder);
+
+// The holder of a UDP or TCP port as DescribePortHolder words it; nothing when nobody holds it.
 std::optional<std::string> UdpPortHolder(uint16_t port,
                                          const std::filesystem::path& proc = "/proc");
-// The same for a TCP port that a process listens on.
 std::optional<std::string> TcpPortHolder(uint16_t port,
                                          const std::filesystem::path& proc = "/proc");
 
