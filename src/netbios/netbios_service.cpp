@@ -39,6 +39,14 @@ sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
     return result;
 }
 
+// Owner's sockets, or the port that could not be had and why.
+struct OwnerPorts {
+    int name_socket = -1;
+    int datagram_socket = -1;
+    uint16_t failed_port = 0;
+    int error = 0;
+};
+
 std::string BindProblem(uint16_t port, int error) {
     return PortBindProblem(
         false, port, error,
@@ -73,6 +81,66 @@ int OpenUdpSocket(uint16_t port, int receive_buffer) {
         return -1;
     }
     return fd;
+}
+
+OwnerPorts BindOwnerPorts(const ServiceConfig& config) {
+    OwnerPorts ports;
+    ports.name_socket = OpenUdpSocket(config.name_service_port, 0);
+    if (ports.name_socket < 0) {
+        ports.failed_port = config.name_service_port;
+        ports.error = errno;
+        return ports;
+    }
+    ports.datagram_socket = OpenUdpSocket(config.datagram_port, config.datagram_receive_buffer);
+    if (ports.datagram_socket < 0) {
+        ports.failed_port = config.datagram_port;
+        ports.error = errno;
+        ::close(ports.name_socket);
+        ports.name_socket = -1;
+    }
+    return ports;
+}
+
+// Puts `fresh` in the place of `kept`: the number stays, so that senders on other threads go
+// on with it unawares.
+void Adopt(int fresh, int& kept) {
+    if (kept < 0) {
+        kept = fresh;
+        return;
+    }
+    ::dup2(fresh, kept);
+    ::close(fresh);
+}
+
+std::string RussianPortProblem(const NetworkStatus& status,
+                               const std::optional<PortHolder>& holder) {
+    if (status.failed_port == 0) {
+        return "Сокет UDP не открывается: сообщения доходят только внутри этого компьютера";
+    }
+    std::string port = "Порт UDP " + std::to_string(status.failed_port);
+    switch (status.error_number) {
+        case EADDRINUSE:
+            return port + " занят " +
+                   (holder ? DescribePortHolderRu(*holder) : "другой программой");
+        case EACCES:
+            return port +
+                   " доступен только администратору или программе с правом "
+                   "CAP_NET_BIND_SERVICE";
+        default:
+            return port + " не открывается (ошибка " + std::to_string(status.error_number) + ")";
+    }
+}
+
+std::string RussianNameProblem(const HeldName& held) {
+    std::string name = "Имя " + held.name.ToString();
+    std::string by = FormatAddress(held.refused_by);
+    if (held.state == NameState::Conflict) {
+        return name + " в конфликте с " + by;
+    }
+    return name +
+           (held.refused_by_name_server ? " отвергнуто сервером имён "
+                                        : " отвергнуто компьютером ") +
+           by;
 }
 
 struct Received {
@@ -162,15 +230,11 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
                                SessionMessageReceiver session_receiver)
     : config_(std::move(config)),
       receiver_(std::move(receiver)),
+      session_receiver_(std::move(session_receiver)),
       browse_list_(config_.computer_name, config_.workgroup, config_.server_type) {
     std::random_device random;
     next_datagram_id_ = static_cast<uint16_t>(random());
     next_transaction_id_ = static_cast<uint16_t>(random());
-    if (config_.mode == ServiceMode::Owner) {
-        names_.push_back({NetbiosName::Make(config_.computer_name, kWorkstationSuffix), false});
-        names_.push_back({NetbiosName::Make(config_.computer_name, kMessengerSuffix), false});
-        names_.push_back({NetbiosName::Make(config_.workgroup, kWorkstationSuffix), true});
-    }
     // Without it the thread could never be told to stop.
     wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake_fd_ < 0) {
@@ -179,52 +243,20 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
     }
     OpenSockets();
     if (status_.network_owner) {
-        auto now = Now();
-        for (size_t i = 0; i < names_.size(); ++i) {
-            registrations_.push_back({i, NextTransactionId(), 0, now});
-            if (!config_.name_servers.empty()) {
-                ServerRegistration at_server;
-                at_server.name_index = i;
-                at_server.transaction_id = NextTransactionId();
-                at_server.next_try = now;
-                server_registrations_.push_back(at_server);
-            }
-        }
-        AnnouncerSettings announcer{config_.computer_name, config_.workgroup, config_.server_type,
-                                    config_.announcement_intervals,
-                                    config_.announcement_answer_delay_max};
-        browser_ = std::make_unique<Browser>(
-            std::move(announcer), browse_list_,
-            [this](const NetbiosName& destination, std::string_view smb) {
-                return SendDatagram(DatagramType::DirectGroup, destination, std::nullopt, smb);
-            },
-            [engine = std::mt19937(random())](std::chrono::milliseconds max) mutable {
-                return std::chrono::milliseconds(
-                    std::uniform_int_distribution<long long>(0, max.count())(engine));
-            });
-    } else {
-        names_.clear();
-    }
-    if (status_.network_owner && session_receiver) {
-        SessionConversation::Settings settings{
-            config_.computer_name, config_.scope,
-            [this](const NetbiosName& name) { return HoldsActive(name, nullptr, true); }};
-        session_listener_ = std::make_unique<SessionListener>(config_.session, std::move(settings),
-                                                              std::move(session_receiver));
-        status_.session_port = session_listener_->Listening() ? session_listener_->Port() : 0;
-        status_.session_problem = session_listener_->Problem();
+        StartOwnerDuties();
     }
     thread_ = std::thread([this] { Run(); });
 }
 
 NetbiosService::~NetbiosService() {
-    session_listener_.reset();
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     Wake();
     thread_.join();
+    // The service thread may have made it.
+    session_listener_.reset();
     for (int fd : {name_socket_, datagram_socket_, wake_fd_}) {
         if (fd >= 0) {
             ::close(fd);
@@ -234,26 +266,15 @@ NetbiosService::~NetbiosService() {
 
 void NetbiosService::OpenSockets() {
     if (config_.mode == ServiceMode::Owner) {
-        name_socket_ = OpenUdpSocket(config_.name_service_port, 0);
-        if (name_socket_ < 0) {
-            status_.failed_port = config_.name_service_port;
-            status_.error_number = errno;
-            status_.problem = BindProblem(config_.name_service_port, errno);
-        } else {
-            datagram_socket_ =
-                OpenUdpSocket(config_.datagram_port, config_.datagram_receive_buffer);
-            if (datagram_socket_ < 0) {
-                status_.failed_port = config_.datagram_port;
-                status_.error_number = errno;
-                status_.problem = BindProblem(config_.datagram_port, errno);
-                ::close(name_socket_);
-                name_socket_ = -1;
-            } else {
-                status_.network_owner = true;
-                status_.can_send = true;
-                return;
-            }
+        auto ports = BindOwnerPorts(config_);
+        if (ports.failed_port == 0) {
+            name_socket_ = ports.name_socket;
+            datagram_socket_ = ports.datagram_socket;
+            status_.network_owner = true;
+            status_.can_send = true;
+            return;
         }
+        NotePortProblem(ports.failed_port, ports.error);
     }
     // A client, or an owner without its ports: resolve and send from ports of our own.
     name_socket_ = OpenUdpSocket(0, 0);
@@ -264,6 +285,194 @@ void NetbiosService::OpenSockets() {
         status_.problem = std::string("No UDP socket can be opened (") + std::strerror(errno) +
                           "): messages can reach only this computer.";
     }
+}
+
+void NetbiosService::NotePortProblem(uint16_t port, int error) {
+    // Looked up before the lock: the holder is found by a walk through /proc.
+    auto holder = error == EADDRINUSE ? FindUdpPortHolder(port) : std::nullopt;
+    std::string problem = BindProblem(port, error);
+    std::lock_guard lock(mutex_);
+    status_.failed_port = port;
+    status_.error_number = error;
+    status_.problem = std::move(problem);
+    port_holder_ = std::move(holder);
+}
+
+void NetbiosService::StartOwnerDuties() {
+    auto now = Now();
+    size_t count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        names_.push_back({NetbiosName::Make(config_.computer_name, kWorkstationSuffix), false});
+        names_.push_back({NetbiosName::Make(config_.computer_name, kMessengerSuffix), false});
+        names_.push_back({NetbiosName::Make(config_.workgroup, kWorkstationSuffix), true});
+        count = names_.size();
+    }
+    for (size_t i = 0; i < count; ++i) {
+        registrations_.push_back({i, NextTransactionId(), 0, now});
+        if (!config_.name_servers.empty()) {
+            ServerRegistration at_server;
+            at_server.name_index = i;
+            at_server.transaction_id = NextTransactionId();
+            at_server.next_try = now;
+            server_registrations_.push_back(at_server);
+        }
+    }
+    AnnouncerSettings announcer{config_.computer_name, config_.workgroup, config_.server_type,
+                                config_.announcement_intervals,
+                                config_.announcement_answer_delay_max};
+    browser_ = std::make_unique<Browser>(
+        std::move(announcer), browse_list_,
+        [this](const NetbiosName& destination, std::string_view smb) {
+            return SendDatagram(DatagramType::DirectGroup, destination, std::nullopt, smb);
+        },
+        [engine = std::mt19937(std::random_device()())](std::chrono::milliseconds max) mutable {
+            return std::chrono::milliseconds(
+                std::uniform_int_distribution<long long>(0, max.count())(engine));
+        });
+    if (session_receiver_) {
+        SessionConversation::Settings settings{
+            config_.computer_name, config_.scope,
+            [this](const NetbiosName& name) { return HoldsActive(name, nullptr, true); }};
+        session_listener_ = std::make_unique<SessionListener>(config_.session, std::move(settings),
+                                                              session_receiver_);
+        std::lock_guard lock(mutex_);
+        status_.session_port = session_listener_->Listening() ? session_listener_->Port() : 0;
+        status_.session_problem = session_listener_->Problem();
+    }
+}
+
+NetworkStatus NetbiosService::Status() const {
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
+void NetbiosService::SetStatusListener(std::function<void()> listener) {
+    std::lock_guard lock(listener_mutex_);
+    status_listener_ = std::move(listener);
+}
+
+void NetbiosService::StatusChanged() {
+    names_changed_.notify_all();
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(listener_mutex_);
+        listener = status_listener_;
+    }
+    if (listener) {
+        listener();
+    }
+}
+
+std::string NetbiosService::ReceivingProblem() const {
+    if (config_.mode == ServiceMode::Client) {
+        return {};
+    }
+    std::lock_guard lock(mutex_);
+    if (!status_.network_owner) {
+        return RussianPortProblem(status_, port_holder_);
+    }
+    for (const auto& held : names_) {
+        // A group name is never refused: its messages reach every member.
+        bool refused = held.state == NameState::Refused || held.state == NameState::Conflict ||
+                       (held.state == NameState::Registering && held.refused_by != 0);
+        if (refused && !held.group) {
+            return RussianNameProblem(held);
+        }
+    }
+    return {};
+}
+
+void NetbiosService::Log(const std::string& line) const {
+    if (config_.log) {
+        config_.log(line);
+    }
+}
+
+Clock::time_point NetbiosService::RunRecovery(Clock::time_point now) {
+    bool ports_held = config_.mode == ServiceMode::Owner && !status_.network_owner;
+    bool names_refused = false;
+    {
+        std::lock_guard lock(mutex_);
+        names_refused = std::any_of(names_.begin(), names_.end(), [](const HeldName& held) {
+            return !held.group &&
+                   (held.state == NameState::Refused || held.state == NameState::Conflict);
+        });
+    }
+    if (!ports_held && !names_refused) {
+        next_recovery_ = {};
+        return Clock::time_point::max();
+    }
+    auto interval =
+        std::max<std::chrono::milliseconds>(config_.retry_interval, std::chrono::milliseconds(100));
+    if (next_recovery_ == Clock::time_point{}) {
+        next_recovery_ = now + interval;
+    }
+    if (now < next_recovery_) {
+        return next_recovery_;
+    }
+    next_recovery_ = now + interval;
+    if (ports_held) {
+        TakeOverPorts();
+    } else {
+        RegisterRefusedNamesAgain(now);
+    }
+    return next_recovery_;
+}
+
+void NetbiosService::TakeOverPorts() {
+    auto ports = BindOwnerPorts(config_);
+    if (ports.failed_port != 0) {
+        // Another holder, perhaps: the status names whoever holds the port now.
+        auto before = Status();
+        NotePortProblem(ports.failed_port, ports.error);
+        if (Status().problem != before.problem) {
+            StatusChanged();
+        }
+        return;
+    }
+    Adopt(ports.name_socket, name_socket_);
+    Adopt(ports.datagram_socket, datagram_socket_);
+    {
+        std::lock_guard lock(mutex_);
+        status_.network_owner = true;
+        status_.can_send = true;
+        status_.failed_port = 0;
+        status_.error_number = 0;
+        status_.problem.clear();
+        port_holder_.reset();
+    }
+    Log("UDP ports " + std::to_string(config_.name_service_port) + " and " +
+        std::to_string(config_.datagram_port) +
+        " are free now and taken over: this computer receives from the network");
+    StartOwnerDuties();
+    StatusChanged();
+}
+
+void NetbiosService::RegisterRefusedNamesAgain(Clock::time_point now) {
+    std::unique_lock lock(mutex_);
+    for (size_t i = 0; i < names_.size(); ++i) {
+        HeldName& held = names_[i];
+        if (held.group || (held.state != NameState::Refused && held.state != NameState::Conflict)) {
+            continue;
+        }
+        Log("registering " + held.name.ToString() + " again, refused by " +
+            FormatAddress(held.refused_by) + " before");
+        held.state = NameState::Registering;
+        registrations_.push_back({i, NextTransactionId(), 0, now});
+        if (i < server_registrations_.size()) {
+            ServerRegistration& at_server = server_registrations_[i];
+            at_server.step = ServerRegistration::Step::Registering;
+            at_server.server = 0;
+            at_server.transaction_id = NextTransactionId();
+            at_server.tries_sent = 0;
+            at_server.next_try = now;
+        }
+    }
+    // Announcing waits until the computer's name is ours again.
+    announcing_settled_ = false;
+    lock.unlock();
+    StatusChanged();
 }
 
 std::vector<HeldName> NetbiosService::Names() const {
@@ -365,7 +574,7 @@ std::optional<QueryAnswer> NetbiosService::Ask(std::shared_ptr<PendingQuery> que
 }
 
 bool NetbiosService::RequestAnnouncements() {
-    if (!status_.network_owner) {
+    if (!Status().network_owner) {
         return false;
     }
     auto frame = BuildAnnouncementRequest({config_.computer_name});
@@ -546,6 +755,7 @@ Clock::time_point NetbiosService::RunTimers() {
         ++it;
     }
     next = std::min(next, RunServerTimers(now));
+    next = std::min(next, RunRecovery(now));
     return std::min(next, RunBrowserTimers(now));
 }
 
@@ -757,6 +967,13 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
             }
             break;
         }
+        case NameOpcode::Release:
+            // Only the holder gives a name back; a demand that we give ours up is not obeyed.
+            if (HoldsActive(question.name.name, &group) && !group) {
+                Log("ignored: " + FormatAddress(source) + " asks to release our name " +
+                    question.name.name.ToString());
+            }
+            break;
         default:
             break;
     }
@@ -816,12 +1033,22 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
     for (auto it = registrations_.begin(); it != registrations_.end(); ++it) {
         HeldName& held = names_[it->name_index];
         if (it->transaction_id == packet.transaction_id && held.name == answer.name.name) {
+            if (held.group) {
+                // A group has many members: its messages are broadcast and reach us anyway.
+                lock.unlock();
+                Log("the group name " + held.name.ToString() + " was refused by " +
+                    FormatAddress(owner) + "; kept, as its messages reach every member");
+                return;
+            }
             held.state = NameState::Refused;
             held.refused_by = owner;
+            held.refused_by_name_server = false;
             size_t index = it->name_index;
             registrations_.erase(it);
             lock.unlock();
-            names_changed_.notify_all();
+            Log("the name " + held.name.ToString() + " is held by " + FormatAddress(owner) +
+                ": what is sent to it does not reach this computer; it is registered again later");
+            StatusChanged();
             if (index < server_registrations_.size()) {
                 auto& at_server = server_registrations_[index];
                 if (at_server.step == ServerRegistration::Step::Held) {
@@ -840,16 +1067,13 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
             return;
         }
     }
-    if (packet.Rcode() == kRcodeConflict) {
-        for (auto& held : names_) {
-            if (held.name == answer.name.name && held.state == NameState::Registered) {
-                held.state = NameState::Conflict;
-                held.refused_by = owner;
-            }
-        }
-        lock.unlock();
-        names_changed_.notify_all();
-    }
+    lock.unlock();
+    // Anybody can send a conflict demand or a refusal; that it answers no request of ours
+    // tells it apart from a real one, so a forged packet takes no name from us.
+    Log("ignored: a name " +
+        std::string(packet.Rcode() == kRcodeConflict ? "conflict demand" : "registration refusal") +
+        " for " + answer.name.name.ToString() + " from " + FormatAddress(source) +
+        " that answers no registration of ours");
 }
 
 void NetbiosService::ReceiveDatagrams() {

@@ -21,6 +21,7 @@
 #include "netbios/interfaces.h"
 #include "netbios/name_packet.h"
 #include "netbios/netbios_name.h"
+#include "netbios/port_holder.h"
 #include "netbios/session_listener.h"
 
 namespace lyr::netbios {
@@ -72,6 +73,12 @@ struct ServiceConfig {
     // The time for every timer of the service and its name resolver; empty: the steady clock.
     // Tests move a clock of their own on instead of waiting.
     SteadyClockNow clock;
+    // While this computer cannot receive (an owner without its ports, a unique name of ours
+    // refused or in conflict) the ports are tried, or the names registered, again this often.
+    std::chrono::milliseconds retry_interval{30000};
+    // Where lines for whoever looks after the program go: packets ignored, names refused, ports
+    // taken over. Empty: nowhere. Called on the service thread.
+    std::function<void(const std::string& line)> log;
 };
 
 enum class NameState { Registering, Registered, Conflict, Refused };
@@ -80,7 +87,8 @@ struct HeldName {
     NetbiosName name;
     bool group = false;
     NameState state = NameState::Registering;
-    uint32_t refused_by = 0;  // the owner's address when refused
+    // The owner's address when refused; kept while a refused name is registered again.
+    uint32_t refused_by = 0;
     // Refused (or taken away) by a name server, which answers for the owner: refused_by is
     // the server's address then.
     bool refused_by_name_server = false;
@@ -123,7 +131,7 @@ public:
     NetbiosService& operator=(const NetbiosService&) = delete;
 
     const ServiceConfig& Config() const { return config_; }
-    NetworkStatus Status() const { return status_; }
+    NetworkStatus Status() const;
     std::vector<HeldName> Names() const;
     // Waits until no name is Registering any more; false on time-out.
     bool WaitForRegistration(std::chrono::milliseconds timeout) const;
@@ -149,6 +157,16 @@ public:
     std::chrono::steady_clock::time_point Now() const;
     // Has the service look at its timers again at once: its clock was moved on (tests).
     void TimeMoved();
+
+    // Called on the service thread, without waiting, after anything ReceivingProblem() words
+    // may have changed: the ports were taken over, or a name of ours was registered, refused or
+    // registered again. Replaces the listener before; it must not block for long.
+    void SetStatusListener(std::function<void()> listener);
+    // Why this computer does not receive from the network now, as one Russian sentence (UTF-8)
+    // naming the cause: "Порт UDP 137 занят программой nmbd (пользователь root)", "Имя PC1<03>
+    // отвергнуто компьютером 10.0.0.5", "Имя PC1<03> в конфликте с 10.0.0.5". Empty when it
+    // receives, and for a client, which leaves receiving to the owner of the ports.
+    std::string ReceivingProblem() const;
 
     // Packets the service thread let go because a socket's send buffer was full: it answers
     // and defends our names, and does not wait for room.
@@ -190,6 +208,16 @@ private:
 
     std::optional<QueryAnswer> Ask(std::shared_ptr<PendingQuery> query);
     void OpenSockets();
+    void NotePortProblem(uint16_t port, int error);
+    // What only the owner of the ports does: hold our names, announce, take sessions.
+    void StartOwnerDuties();
+    // Retries what keeps this computer from receiving, every config's retry_interval.
+    Clock::time_point RunRecovery(Clock::time_point now);
+    void TakeOverPorts();
+    void RegisterRefusedNamesAgain(Clock::time_point now);
+    // Wakes the waiters for registration and tells the status listener.
+    void StatusChanged();
+    void Log(const std::string& line) const;
     void Run();
     void ReceiveNamePackets();
     void ReceiveDatagrams();
@@ -224,7 +252,8 @@ private:
 
     const ServiceConfig config_;
     const MailslotReceiver receiver_;
-    NetworkStatus status_;
+    const SessionMessageReceiver session_receiver_;
+    NetworkStatus status_;    // changed on the service thread under mutex_ once it runs
     BrowseList browse_list_;  // locks itself
     int name_socket_ = -1;
     int datagram_socket_ = -1;
@@ -236,8 +265,12 @@ private:
     mutable std::mutex mutex_;  // guards what follows
     mutable std::condition_variable names_changed_;
     std::vector<HeldName> names_;
+    std::optional<PortHolder> port_holder_;  // who holds the port status_ names
     std::vector<std::shared_ptr<PendingQuery>> new_queries_;
     bool stopping_ = false;
+
+    mutable std::mutex listener_mutex_;
+    std::function<void()> status_listener_;
 
     // Service thread only.
     std::vector<std::shared_ptr<PendingQuery>> queries_;
@@ -245,14 +278,17 @@ private:
     std::string receive_buffer_;  // room for the largest packet, kept between wake-ups
     std::vector<ServerRegistration> server_registrations_;  // one per name, with name servers
     std::unique_ptr<Browser> browser_;                      // an owner of the ports only
-    bool announcing_settled_ = false;  // whether to announce was decided, after registration
+    bool announcing_settled_ = false;    // whether to announce was decided, after registration
+    Clock::time_point next_recovery_{};  // none while nothing needs recovering
 
     mutable std::mutex interfaces_mutex_;
     mutable std::shared_ptr<const std::vector<Ipv4Interface>> cached_interfaces_;
     mutable std::chrono::steady_clock::time_point interfaces_expire_{};
 
     std::thread thread_;
-    std::unique_ptr<SessionListener> session_listener_;  // asks HoldsActive: goes first
+    // Made by the owner of the ports, on the service thread when it takes them over later; asks
+    // HoldsActive: goes first.
+    std::unique_ptr<SessionListener> session_listener_;
 };
 
 }  // namespace lyr::netbios

@@ -95,8 +95,10 @@ bool NetbiosService::HandleServerResponse(const NamePacket& packet, uint32_t sou
     }
     const ResourceRecord& answer = packet.answers.front();
     for (auto& registration : server_registrations_) {
-        if ((registration.step != Step::Registering && registration.step != Step::Held) ||
-            registration.transaction_id != packet.transaction_id ||
+        // A held name is asked about only while a refresh of it waits for its answer.
+        bool asked = registration.step == Step::Registering ||
+                     (registration.step == Step::Held && registration.tries_sent > 0);
+        if (!asked || registration.transaction_id != packet.transaction_id ||
             config_.name_servers[registration.server] != source) {
             continue;
         }
@@ -127,6 +129,18 @@ bool NetbiosService::HandleServerResponse(const NamePacket& packet, uint32_t sou
             }
             return true;
         }
+        if (held.group) {
+            // A group has many members: its messages are broadcast and reach us anyway.
+            bool was_registering = registration.step == Step::Registering;
+            registration.step = was_registering ? Step::Silent : Step::Dropped;
+            lock.unlock();
+            Log("the group name " + held.name.ToString() + " was refused by the name server " +
+                FormatAddress(source) + "; kept on the subnet, as its messages reach every member");
+            if (was_registering) {
+                Settle(registration.name_index);
+            }
+            return true;
+        }
         if (registration.step == Step::Held) {
             // The server gave the name to another node meanwhile: we must not use it any more.
             registration.step = Step::Dropped;
@@ -136,7 +150,9 @@ bool NetbiosService::HandleServerResponse(const NamePacket& packet, uint32_t sou
                 held.refused_by_name_server = true;
             }
             lock.unlock();
-            names_changed_.notify_all();
+            Log("the name server " + FormatAddress(source) + " gave the name " +
+                held.name.ToString() + " to another computer; it is registered again later");
+            StatusChanged();
             return true;
         }
         registration.step = Step::Refused;
@@ -167,7 +183,11 @@ void NetbiosService::Settle(size_t name_index) {
         std::erase_if(registrations_, [&](const Registration& registration) {
             return registration.name_index == name_index;
         });
-        names_changed_.notify_all();
+        Log("the name server " + FormatAddress(held.refused_by) + " refused the name " +
+            held.name.ToString() +
+            ": what is sent to it does not reach this computer; it is "
+            "registered again later");
+        StatusChanged();
         return;
     }
     if (broadcasting || (at_server && at_server->step == Step::Registering)) {
@@ -175,9 +195,15 @@ void NetbiosService::Settle(size_t name_index) {
     }
     // Nobody objected: the name is ours; say so once.
     held.state = NameState::Registered;
+    bool again = held.refused_by != 0;
+    held.refused_by = 0;
+    held.refused_by_name_server = false;
     HeldName copy = held;
     lock.unlock();
-    names_changed_.notify_all();
+    if (again) {
+        Log("the name " + copy.name.ToString() + " is registered now");
+    }
+    StatusChanged();
     ScopedName name{copy.name, config_.scope};
     uint16_t id = NextTransactionId();
     BroadcastNamePacket([&](uint32_t own) {

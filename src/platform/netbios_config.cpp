@@ -11,7 +11,7 @@
 namespace lyr {
 namespace {
 
-uint16_t PortFromEnvironment(const char* variable, uint16_t fallback) {
+uint16_t NumberFromEnvironment(const char* variable, uint16_t fallback) {
     const char* text = std::getenv(variable);
     unsigned value = 0;
     if (!text || !*text) {
@@ -69,10 +69,15 @@ netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     config.mode = mode;
     config.computer_name = ComputerName().value_or("LOCALHOST");
     config.workgroup = NameFromEnvironment("LYR_NETBIOS_WORKGROUP").value_or(Workgroup());
-    config.name_service_port = PortFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
-    config.datagram_port = PortFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);
-    config.session.port = PortFromEnvironment("LYR_NETBIOS_SSN_PORT", config.session.port);
+    config.name_service_port =
+        NumberFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
+    config.datagram_port = NumberFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);
+    config.session.port = NumberFromEnvironment("LYR_NETBIOS_SSN_PORT", config.session.port);
     config.name_servers = NameServers();
+    if (auto seconds = NumberFromEnvironment("LYR_NETBIOS_RETRY_SECONDS", 0)) {
+        config.retry_interval = std::chrono::seconds(seconds);
+    }
+    config.log = [](const std::string& line) { LogLine(LogSeverity::Warning, "netbios", line); };
     return config;
 }
 

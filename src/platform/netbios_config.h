@@ -16,6 +16,8 @@ namespace lyr {
 //   LYR_NETBIOS_SSN_PORT                        session service port (TCP 139)
 //   LYR_NETBIOS_COMPUTER_NAME, LYR_NETBIOS_WORKGROUP
 //   LYR_NETBIOS_WINS_SERVER                     name servers, in place of smb.conf's
+//   LYR_NETBIOS_RETRY_SECONDS                   how often ports held by another program and
+//                                               refused names are tried again (30)
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode);
 
 // The WINS servers: LYR_NETBIOS_WINS_SERVER when set, else "wins server =" of smb.conf; a list

@@ -166,10 +166,58 @@ TEST(NetbiosService, OwnerRegistersItsNamesAndAnswersForThem) {
     EXPECT_EQ(node->names[2].flags, kNameGroup | kNameActive);
 }
 
-TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
+// Lines the service logs, and how often it said its status changed.
+class LogBook {
+public:
+    std::function<void(const std::string&)> Log() {
+        return [this](const std::string& line) {
+            std::lock_guard lock(mutex_);
+            lines_.push_back(line);
+        };
+    }
+    std::function<void()> Listener() {
+        return [this] {
+            std::lock_guard lock(mutex_);
+            ++changes_;
+        };
+    }
+    size_t Count(const std::string& part) {
+        std::lock_guard lock(mutex_);
+        return static_cast<size_t>(std::count_if(lines_.begin(), lines_.end(), [&](auto& line) {
+            return line.find(part) != std::string::npos;
+        }));
+    }
+    int Changes() {
+        std::lock_guard lock(mutex_);
+        return changes_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+    int changes_ = 0;
+};
+
+// Waits until `done` holds, within `timeout`.
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+TEST(NetbiosService, DefendsItsNamesAndIgnoresDemandsThatAnswerNothingOfOurs) {
     uint16_t port = test::FreePortPair();
-    NetbiosService service(TestConfig(port));
+    LogBook book;
+    auto config = TestConfig(port);
+    config.log = book.Log();
+    NetbiosService service(config);
     ASSERT_TRUE(service.WaitForRegistration(2s));
+    service.SetStatusListener(book.Listener());
     test::UdpPeer peer;
 
     auto defence =
@@ -192,13 +240,34 @@ TEST(NetbiosService, DefendsItsNamesAndStepsBackOnAConflictDemand) {
     ASSERT_TRUE(unique_claim);
     EXPECT_EQ(unique_claim->Rcode(), kRcodeActive);
 
-    peer.Send(*BuildNamePacket(MakeConflictDemand(0x2224, Name("PC1", 3), {0, kPeer})), kLoopback,
-              port);
-    // Packets are taken in order: once a later question is answered, the demand was seen.
-    ASSERT_TRUE(Ask(peer, MakeNameQuery(0x2226, Name("PC1", 0), false), port));
-    EXPECT_EQ(service.Names()[1].state, NameState::Conflict);
-    EXPECT_EQ(service.Names()[0].state, NameState::Registered);
-    EXPECT_FALSE(Ask(peer, MakeNameQuery(0x2225, Name("PC1", 3), true), port, 300ms));
+    // Anybody can send these; none answers a request of ours, so none takes a name away: a
+    // conflict demand for a unique and for the group name, a refusal, a release demand, a
+    // positive answer and a wait for acknowledgement of a hundred years.
+    NamePacket refusal = MakeNegativeRegistrationResponse(0x2225, Name("PC1", 0), {0, kPeer});
+    NamePacket positive = refusal;
+    positive.flags &= 0xFFF0;
+    NamePacket wait = positive;
+    wait.flags = 0xBC00;
+    wait.answers[0].ttl = 0xFFFFFFFF;
+    for (const auto& packet :
+         {MakeConflictDemand(0x2224, Name("PC1", 3), {0, kPeer}),
+          MakeConflictDemand(0x2224, Name("OFFICE", 0), {kNameGroup, kPeer}), refusal,
+          MakeReleaseRequest(0x2226, Name("PC1", 3), {0, kLoopback}, false), positive, wait}) {
+        peer.Send(*BuildNamePacket(packet), kLoopback, port);
+    }
+    // Packets are taken in order: once a later question is answered, the others were seen.
+    ASSERT_TRUE(Ask(peer, MakeNameQuery(0x2227, Name("PC1", 0), false), port));
+    for (const auto& held : service.Names()) {
+        EXPECT_EQ(held.state, NameState::Registered) << held.name.ToString();
+    }
+    EXPECT_TRUE(Ask(peer, MakeNameQuery(0x2228, Name("PC1", 3), true), port));
+    EXPECT_TRUE(Ask(peer, MakeNameQuery(0x2229, Name("OFFICE", 0), true), port));
+    EXPECT_EQ(service.ReceivingProblem(), "");
+    EXPECT_EQ(book.Changes(), 0);
+    EXPECT_EQ(book.Count("ignored: a name conflict demand for PC1<03> from 127.0.0.2"), 1u);
+    EXPECT_EQ(book.Count("ignored: a name conflict demand for OFFICE<00> from 127.0.0.2"), 1u);
+    EXPECT_EQ(book.Count("ignored: a name registration refusal for PC1<00>"), 1u);
+    EXPECT_EQ(book.Count("ignored: 127.0.0.2 asks to release our name PC1<03>"), 1u);
 }
 
 // RFC 1001 §14.1 first-level encoding with its length byte, no scope: how a name stands in a
@@ -624,6 +693,102 @@ TEST(NetbiosService, OwnerWithoutItsPortsSaysWhyAndStillSends) {
     EXPECT_TRUE(service.SendDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC2", 3),
                                      kLoopback, smb));
     EXPECT_TRUE(squatter.Receive(1s));
+}
+
+TEST(NetbiosService, TakesItsPortsOverOnceTheirHolderLetsGo) {
+    uint16_t port = test::FreePortPair();
+    auto squatter = std::make_unique<test::UdpPeer>(0, static_cast<uint16_t>(port + 1));
+    LogBook book;
+    Inbox inbox;
+    auto config = TestConfig(port);
+    config.retry_interval = 300ms;
+    config.log = book.Log();
+    NetbiosService service(config, inbox.Receiver());
+    service.SetStatusListener(book.Listener());
+    ASSERT_FALSE(service.Status().network_owner);
+    EXPECT_EQ(service.ReceivingProblem(),
+              "Порт UDP " + std::to_string(port + 1) + " занят программой " + ProgramName());
+
+    squatter.reset();
+    ASSERT_TRUE(Eventually([&] { return service.Status().network_owner; }));
+    EXPECT_GE(book.Changes(), 1);
+    ASSERT_TRUE(service.WaitForRegistration(2s));
+    ASSERT_EQ(service.Names().size(), 3u);
+    for (const auto& held : service.Names()) {
+        EXPECT_EQ(held.state, NameState::Registered) << held.name.ToString();
+    }
+    auto status = service.Status();
+    EXPECT_EQ(status.failed_port, 0);
+    EXPECT_EQ(status.problem, "");
+    EXPECT_EQ(service.ReceivingProblem(), "");
+    EXPECT_EQ(book.Count("are free now and taken over"), 1u);
+
+    test::UdpPeer sender;
+    sender.Send(
+        MailslotDatagram(DatagramType::DirectUnique, NetbiosName::Make("PC1", 3), "MESSNGR", "hi"),
+        kLoopback, static_cast<uint16_t>(port + 1));
+    EXPECT_EQ(inbox.WaitFor(1), std::vector<std::string>{"MESSNGR|hi"});
+}
+
+TEST(NetbiosService, TakesOnlyAnswersToItsOwnRequestsAndRegistersARefusedNameAgain) {
+    uint16_t port = test::FreePortPair();
+    test::UdpPeer server;  // 127.0.0.2
+    LogBook book;
+    auto config = TestConfig(port);
+    config.name_servers = {kPeer};
+    config.name_server_port = server.Port();
+    config.name_server_interval = 100ms;
+    config.retry_interval = 500ms;
+    config.log = book.Log();
+    NetbiosService service(config);
+    service.SetStatusListener(book.Listener());
+
+    // The server refuses PC1<03> and the group; before every answer comes a forged one with
+    // another transaction id.
+    std::vector<std::string> asked;
+    std::optional<NamePacket> computer_name_request;
+    ServeAsNameServer(
+        server,
+        [&](const NamePacket& request,
+            std::vector<NamePacket>& first) -> std::optional<NamePacket> {
+            std::string name = request.questions.at(0).name.name.ToString();
+            asked.push_back(name);
+            NamePacket forged = ServerAnswer(request, kRcodeActive, 0);
+            forged.transaction_id ^= 0x5555;
+            first.push_back(forged);
+            if (name == "PC1<00>") {
+                computer_name_request = request;
+                return ServerAnswer(request, 0, 300);
+            }
+            return ServerAnswer(request, kRcodeActive, 0);
+        },
+        [&] { return asked.size() >= 3; });
+    ASSERT_TRUE(service.WaitForRegistration(3s));
+    auto names = service.Names();
+    EXPECT_EQ(names[0].state, NameState::Registered);
+    EXPECT_EQ(names[1].state, NameState::Refused);
+    EXPECT_EQ(names[2].state, NameState::Registered);  // a group's messages reach us anyway
+    EXPECT_EQ(service.ReceivingProblem(), "Имя PC1<03> отвергнуто сервером имён 127.0.0.2");
+    EXPECT_GE(book.Changes(), 1);
+    EXPECT_EQ(book.Count("the group name OFFICE<00> was refused by the name server"), 1u);
+
+    // The server's refusal of PC1<00>, sent again while no refresh waits for an answer.
+    ASSERT_TRUE(computer_name_request);
+    server.Send(*BuildNamePacket(ServerAnswer(*computer_name_request, kRcodeActive, 0)), kLoopback,
+                port);
+    test::UdpPeer peer;
+    ASSERT_TRUE(Ask(peer, MakeNameQuery(0x3331, Name("PC1", 0), false), port));
+    EXPECT_EQ(service.Names()[0].state, NameState::Registered);
+
+    // The name is free later: it is registered again by itself.
+    ServeAsNameServer(
+        server,
+        [&](const NamePacket& request, std::vector<NamePacket>&) -> std::optional<NamePacket> {
+            return ServerAnswer(request, 0, 300);
+        },
+        [&] { return service.Names()[1].state == NameState::Registered; });
+    EXPECT_EQ(service.Names()[1].state, NameState::Registered);
+    EXPECT_EQ(service.ReceivingProblem(), "");
 }
 
 TEST(NetbiosService, LosesNothingOfABurst) {

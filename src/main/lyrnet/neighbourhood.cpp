@@ -34,7 +34,10 @@ std::string WithoutLeadingBackslashes(const std::string& name) {
 std::string StateText(const netbios::HeldName& name) {
     switch (name.state) {
         case netbios::NameState::Registering:
-            return "registering";
+            // A refused name is tried again now and then.
+            return name.refused_by == 0 ? "registering"
+                                        : "registering again, refused by " +
+                                              netbios::FormatAddress(name.refused_by) + " before";
         case netbios::NameState::Registered:
             return "registered";
         case netbios::NameState::Conflict:
