@@ -53,7 +53,8 @@ std::string BindProblem(uint16_t port, int error) {
         ", so messages from other computers cannot reach this one; messages on this computer and "
         "messages to other computers still work.",
         "another program (perhaps Samba's nmbd, or another copy of the messenger)",
-        "Stop that program (for Samba: sudo systemctl stop nmbd) and start again.");
+        "Stop that program (for Samba: sudo systemctl stop nmbd): the ports are taken over "
+        "once they are free.");
 }
 
 // A UDP socket bound to 0.0.0.0:port (0 = any free port), non-blocking, able to broadcast and
@@ -1067,7 +1068,15 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
             return;
         }
     }
+    // The holder answers each of our rounds; the first answer settled it.
+    bool late_answer = std::any_of(names_.begin(), names_.end(), [&](const HeldName& held) {
+        return held.name == answer.name.name && held.state == NameState::Refused &&
+               held.refused_by == source;
+    });
     lock.unlock();
+    if (late_answer) {
+        return;
+    }
     // Anybody can send a conflict demand or a refusal; that it answers no request of ours
     // tells it apart from a real one, so a forged packet takes no name from us.
     Log("ignored: a name " +

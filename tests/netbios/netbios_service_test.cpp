@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <memory>
@@ -337,6 +338,7 @@ TEST(NetbiosService, ARefusedNameNamesTheNodeThatRefusedIt) {
     EXPECT_EQ(names[0].state, NameState::Registered);
     EXPECT_EQ(names[1].state, NameState::Refused);
     EXPECT_EQ(FormatAddress(names[1].refused_by), FormatAddress(kPeer));
+    EXPECT_EQ(service.ReceivingProblem(), "Имя PC1<03> отвергнуто компьютером 127.0.0.2");
 }
 
 // A WINS server played by a peer: it answers what it is asked as `answer` says, until `done`.
@@ -915,6 +917,24 @@ TEST(UdpPortHolder, NamesTheProcessThatHoldsAPortAndNothingForAFreeOne) {
     EXPECT_EQ(UdpPortHolder(port), ProgramName() + " (process " + std::to_string(::getpid()) + ")");
     // A proc file system without such a socket, or without the tables at all.
     EXPECT_EQ(UdpPortHolder(port, "/nonexistent"), std::nullopt);
+}
+
+TEST(UdpPortHolder, NamesTheUserOfASocketWhoseProcessCannotBeSeen) {
+    // Another user's process shows its sockets in the tables, but not its file descriptors.
+    auto proc = std::filesystem::temp_directory_path() / ("lyr_proc_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(proc / "net");
+    std::ofstream(proc / "net" / "udp")
+        << "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  "
+           "timeout inode ref pointer drops\n"
+           "  12: 00000000:0089 00000000:0000 07 00000000:00000000 00:00000000 00000000     0  "
+           "      0 4242 2 0000000000000000 0\n";
+    auto holder = FindUdpPortHolder(137, proc);
+    std::filesystem::remove_all(proc);
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(DescribePortHolder(*holder),
+              "a program of user root (its process cannot be seen from this account)");
+    EXPECT_EQ(DescribePortHolderRu(*holder),
+              "программой пользователя root (её процесс отсюда не виден)");
 }
 
 }  // namespace

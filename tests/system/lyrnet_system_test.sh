@@ -172,7 +172,7 @@ listener3=$LISTENER_PID
 check "  ... names the holder" grep -qF "lyrnet listen: UDP port $LYR_NETBIOS_NS_PORT is in use by \
 $(basename "$host_program") (process $holder3), so messages from other computers cannot reach this \
 one; messages on this computer and messages to other computers still work. Stop that program \
-(for Samba: sudo systemctl stop nmbd) and start again." "$work/listen3.err"
+(for Samba: sudo systemctl stop nmbd): the ports are taken over once they are free." "$work/listen3.err"
 check "  ... and receives this computer's messages" lyrnet_on 3 send . "still here" --from ANNA
 check "  ... (arrived)" wait_for_exact_line "$work/listen3.out" \
     '{"from":"ANNA","to":".","text":"still here"}'
