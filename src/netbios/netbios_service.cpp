@@ -30,6 +30,8 @@ constexpr auto kInterfacesLifetime = std::chrono::seconds(2);
 // How long the end waits for a name server to take back our names, per try.
 constexpr auto kReleaseWait = std::chrono::milliseconds(250);
 constexpr int kReleaseTries = 2;
+// A flood of forged name packets must not flood the log: so many lines a minute, then a count.
+constexpr int kIgnoredLinesPerMinute = 10;
 
 sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
     sockaddr_in result{};
@@ -387,6 +389,25 @@ std::string NetbiosService::ReceivingProblem() const {
 void NetbiosService::Log(const std::string& line) const {
     if (config_.log) {
         config_.log(line);
+    }
+}
+
+void NetbiosService::LogIgnored(const std::string& line) {
+    auto now = Now();
+    if (now >= ignored_window_end_) {
+        if (ignored_unlogged_ > 0) {
+            Log("ignored " + std::to_string(ignored_unlogged_) +
+                " more name packets without a line each");
+        }
+        ignored_window_end_ = now + std::chrono::minutes(1);
+        ignored_logged_ = 0;
+        ignored_unlogged_ = 0;
+    }
+    if (ignored_logged_ < kIgnoredLinesPerMinute) {
+        ++ignored_logged_;
+        Log(line);
+    } else {
+        ++ignored_unlogged_;
     }
 }
 
@@ -971,8 +992,8 @@ void NetbiosService::HandleRequest(const NamePacket& packet, uint32_t source, ui
         case NameOpcode::Release:
             // Only the holder gives a name back; a demand that we give ours up is not obeyed.
             if (HoldsActive(question.name.name, &group) && !group) {
-                Log("ignored: " + FormatAddress(source) + " asks to release our name " +
-                    question.name.name.ToString());
+                LogIgnored("ignored: " + FormatAddress(source) + " asks to release our name " +
+                           question.name.name.ToString());
             }
             break;
         default:
@@ -1079,7 +1100,8 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
     }
     // Anybody can send a conflict demand or a refusal; that it answers no request of ours
     // tells it apart from a real one, so a forged packet takes no name from us.
-    Log("ignored: a name " +
+    LogIgnored(
+        "ignored: a name " +
         std::string(packet.Rcode() == kRcodeConflict ? "conflict demand" : "registration refusal") +
         " for " + answer.name.name.ToString() + " from " + FormatAddress(source) +
         " that answers no registration of ours");

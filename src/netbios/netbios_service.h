@@ -218,6 +218,8 @@ private:
     // Wakes the waiters for registration and tells the status listener.
     void StatusChanged();
     void Log(const std::string& line) const;
+    // For packets that were ignored: a few lines a minute, the rest counted.
+    void LogIgnored(const std::string& line);
     void Run();
     void ReceiveNamePackets();
     void ReceiveDatagrams();
@@ -280,6 +282,9 @@ private:
     std::unique_ptr<Browser> browser_;                      // an owner of the ports only
     bool announcing_settled_ = false;    // whether to announce was decided, after registration
     Clock::time_point next_recovery_{};  // none while nothing needs recovering
+    Clock::time_point ignored_window_end_{};
+    int ignored_logged_ = 0;
+    int ignored_unlogged_ = 0;
 
     mutable std::mutex interfaces_mutex_;
     mutable std::shared_ptr<const std::vector<Ipv4Interface>> cached_interfaces_;

@@ -269,6 +269,16 @@ TEST(NetbiosService, DefendsItsNamesAndIgnoresDemandsThatAnswerNothingOfOurs) {
     EXPECT_EQ(book.Count("ignored: a name conflict demand for OFFICE<00> from 127.0.0.2"), 1u);
     EXPECT_EQ(book.Count("ignored: a name registration refusal for PC1<00>"), 1u);
     EXPECT_EQ(book.Count("ignored: 127.0.0.2 asks to release our name PC1<03>"), 1u);
+
+    // A flood of them leaves a few lines, not one each.
+    for (int i = 0; i < 100; ++i) {
+        peer.Send(*BuildNamePacket(
+                      MakeConflictDemand(static_cast<uint16_t>(i), Name("PC1", 3), {0, kPeer})),
+                  kLoopback, port);
+    }
+    ASSERT_TRUE(Ask(peer, MakeNameQuery(0x222A, Name("PC1", 0), false), port));
+    EXPECT_LE(book.Count("ignored"), 10u);
+    EXPECT_EQ(service.Names()[1].state, NameState::Registered);
 }
 
 // RFC 1001 §14.1 first-level encoding with its length byte, no scope: how a name stands in a
