@@ -7,11 +7,17 @@
 
 namespace lyr {
 
+// Who may read a file written: Usual gives a new file the rights the umask leaves and keeps an
+// old file's; Private makes a new file the user's alone (0600) and takes every right of others
+// from an old one, so that an old file keeps or tightens its mode.
+enum class FileAccess { Usual, Private };
+
 // Replaces `path` with `contents` so that a crash or a full disk leaves either the old file or
 // the new one, never a mixture: the bytes go to a temporary file in the same directory, are
 // flushed to disk, and the temporary file is renamed over `path`. Throws lyr::Exception with
 // the system's reason when any step fails; the old file is then untouched.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents);
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
+                         FileAccess access = FileAccess::Usual);
 
 // Reads a whole file. Returns nothing when the file does not exist; throws lyr::Exception when
 // it exists but cannot be read.
