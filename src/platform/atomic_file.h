@@ -28,4 +28,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // Returns the copy's path, or nothing when the copy could not be made.
 std::optional<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& path);
 
+// Moves a file that cannot be read at all (a directory in its place, no permission) out of the
+// way, so that a new file can take its name: to NAME.bad (an older copy that is a file is
+// replaced), or, when something there refuses it, to the first free NAME.bad.2 .. NAME.bad.9.
+// Returns where it went, or nothing when it could not be moved.
+std::optional<std::filesystem::path> MoveAside(const std::filesystem::path& path);
+
 }  // namespace lyr
