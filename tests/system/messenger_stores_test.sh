@@ -54,5 +54,35 @@ check "  ... SIGTERM with the message window open ends it" stop_messenger
 check "  ... 30 of 30 are on disk (got $(stored open))" test "$(stored open)" = 30
 check "  ... in order" texts_in_order open 30
 
+# Files without read permission, for a user that is not root: the messenger as nobody, fed on
+# its own host (below port 1024 it may not listen to the network, so local delivery only).
+if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+    chmod 711 "$work"
+    own="$work/nobody"
+    own_data="$own/data/Zendry/Lyr Messenger/Data"
+    mkdir -p "$own_data" "$own/config" "$own/run"
+    printf 'Ответ\r\n' >"$own_data/reply.dat"
+    printf 'not a store we can read' >"$own_data/inbox.dat"
+    chmod 000 "$own_data/reply.dat" "$own_data/inbox.dat"
+    chown -R nobody "$own"
+    chmod 700 "$own/run"
+    on_host_background 1 "$work/nobody.log" env XDG_DATA_HOME="$own/data" \
+        XDG_CONFIG_HOME="$own/config" XDG_RUNTIME_DIR="$own/run" HOME="$own" \
+        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$messenger"
+    nobody_pid=${BACKGROUND_PIDS[-1]}
+    check "as nobody, an unreadable reply.dat is named" \
+        wait_for_line "$work/nobody.log" "reply.dat: Permission denied" 20
+    check "  ... an unreadable inbox.dat is moved aside" \
+        wait_for_line "$work/nobody.log" "inbox.dat.bad" 5
+    on_host 1 "$lyrnet" send . "locked#0" --from PEER >/dev/null
+    nobody_stored() { "$lyrnet" history --data-dir "$own_data" 2>/dev/null | grep -q "locked#0"; }
+    check "  ... and the message sent to it is on disk" eventually 10 nobody_stored
+    kill -TERM "$nobody_pid"
+    check "  ... SIGTERM ends it" eventually 20 bash -c "! kill -0 $nobody_pid 2>/dev/null"
+    check "  ... the unreadable inbox is kept" test "$(stat -c %s "$own_data/inbox.dat.bad")" = 23
+else
+    echo "SKIP: the unprivileged part needs setpriv and the user nobody"
+fi
+
 echo "passed $passed, failed $failed"
 [ "$failed" = 0 ]
