@@ -59,8 +59,10 @@ public:
     MainWindowController(const MainWindowController&) = delete;
     MainWindowController& operator=(const MainWindowController&) = delete;
 
-    // The start-up sequence, once. An error of a step ends it there and goes to the default
-    // error report; the program runs on with what was set up.
+    // The start-up sequence, once. A step that reads a file of its own (quick replies, macros,
+    // identity, stores, user list) fails alone and is named in a box at the end; an error of
+    // any other step ends the sequence there and goes to the default error report, and the
+    // program runs on with what was set up.
     void FormCreate();
     // Each time the window becomes visible.
     void FormShow();
@@ -68,7 +70,8 @@ public:
     void SetTextOnStartTimer();
     // The session is ending: the messenger service is not to be started at exit.
     void OnQueryEndSession();
-    // The shutdown sequence, once at exit; errors end it as in FormCreate.
+    // The shutdown sequence, once at exit; errors end it as in FormCreate. Before it, what the
+    // mailslot took and still holds is stored.
     void FormDestroy();
 
     // A datagram of the receiving mailslot: receiver, sender and text as they came off the wire
