@@ -1,7 +1,5 @@
 #include "app/data_dir.h"
 
-#include <vector>
-
 #include "platform/user_directories.h"
 
 namespace lyr {
@@ -10,32 +8,6 @@ namespace {
 bool IsDirectory(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_directory(path, error);
-}
-
-// Everything up to and including the last separator.
-std::string ParentPart(const std::string& path) {
-    size_t separator = path.rfind('/');
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-// Creates `directory` and every missing parent, outermost first. A level that cannot be made
-// is passed over: whether the whole path exists is checked afterwards.
-void CreateLevels(std::string directory) {
-    std::vector<std::string> missing;
-    while (true) {
-        if (!directory.empty() && directory.back() == '/') {
-            directory.pop_back();
-        }
-        if (directory.empty() || IsDirectory(directory)) {
-            break;
-        }
-        missing.push_back(directory);
-        directory = ParentPart(directory);
-    }
-    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
-        // Private to the user, as the base directories of user data are.
-        MakeUserDirectory(*level);
-    }
 }
 
 }  // namespace
@@ -50,7 +22,7 @@ std::string DataDirCandidate(const std::filesystem::path& data_folder) {
 
 std::string ComputeDataDir(const SpecialFolders& folders) {
     std::string data_dir = DataDirCandidate(folders.data);
-    CreateLevels(data_dir);
+    MakeUserDirectories(data_dir);
     if (IsDirectory(data_dir)) {
         return data_dir;
     }

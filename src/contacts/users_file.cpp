@@ -74,6 +74,11 @@ std::optional<std::vector<TUserData>> ReadUsersFile(const std::filesystem::path&
     return ParseUsersFile(*contents);
 }
 
+bool UsersFileDamaged(const std::filesystem::path& path) {
+    const auto contents = ReadWholeFile(path);
+    return contents && !contents->empty() && !ParseUsersFile(*contents);
+}
+
 std::string FormatUsersFile(const std::vector<TUserData>& entries) {
     std::string contents(kUsersFileHeader);
     contents += "\r\n";

@@ -12,6 +12,7 @@ namespace lyr {
 
 // users.dat: the header line "QUIDELV1.01", then one line "Name,Group,Kind,Reserved" per entry in
 // list order, ANSI code page, CR LF. There is no quoting: a comma in a name does not survive.
+inline constexpr char kUsersFileName[] = "users.dat";
 inline constexpr std::string_view kUsersFileHeader = "QUIDELV1.01";
 constexpr size_t kMaxUsersFileLine = 255;
 
@@ -22,6 +23,11 @@ constexpr size_t kMaxUsersFileLine = 255;
 // exists but cannot be read.
 std::optional<std::vector<TUserData>> ReadUsersFile(const std::filesystem::path& path);
 std::optional<std::vector<TUserData>> ParseUsersFile(std::string_view contents);
+
+// Whether `path` holds something that is no users file: its first line is not the header (one
+// changed byte, random bytes). A missing or empty file is not damaged. Throws lyr::Exception
+// when the file exists but cannot be read.
+bool UsersFileDamaged(const std::filesystem::path& path);
 
 // Writes the header and every entry, each line cut to 255 characters (a name at a line break),
 // atomically. Throws

@@ -2,27 +2,42 @@
 
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/log.h"
 
 namespace lyr {
 
-LoadReport KeptMsgList::Load() {
+StoreLoad KeptMsgList::Load() {
+    StoreLoad load;
     std::error_code error;
     if (!std::filesystem::exists(file_, error) && !error) {
         file_is_ours_ = true;
         records_in_file_ = list_.Count();
-        return {};
+        return load;
     }
-    LoadReport report = list_.LoadFromFile(file_);
+    try {
+        static_cast<LoadReport&>(load) = list_.LoadFromFile(file_);
+    } catch (const std::exception& unreadable) {
+        load.unreadable = unreadable.what();
+        load.set_aside = MoveAside(file_);
+        if (!load.set_aside) {
+            return load;
+        }
+        LogLine(LogSeverity::Error, "store",
+                load.unreadable + "; moved to " + load.set_aside->string());
+        file_is_ours_ = true;
+        records_in_file_ = list_.Count();  // the first message makes the new file
+        return load;
+    }
     file_is_ours_ = true;
-    if (report.complete) {
+    if (load.complete) {
         records_in_file_ = list_.Count();
     } else {
         Save();
     }
-    return report;
+    return load;
 }
 
 TMsgData& KeptMsgList::Add(TMsgData record, bool keep_file) {
@@ -75,10 +90,16 @@ void KeptMsgList::Keep() {
         if (std::filesystem::exists(file_, error)) {
             try {
                 kept.LoadFromFile(file_);
-            } catch (...) {
-                // Not ours to write over; the rest of the shutdown goes on.
-                LogCaughtException(LogSeverity::Error, "store", file_.string() + " not kept");
-                return;
+            } catch (const std::exception& unreadable) {
+                // Not ours to write over: set aside, or left as it is and the rest of the
+                // shutdown goes on.
+                const auto aside = MoveAside(file_);
+                LogLine(LogSeverity::Error, "store",
+                        std::string(unreadable.what()) +
+                            (aside ? "; moved to " + aside->string() : "; not kept"));
+                if (!aside) {
+                    return;
+                }
             }
         }
         for (size_t i = 0; i < list_.Count(); ++i) {

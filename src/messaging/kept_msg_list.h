@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "messaging/msg_store.h"
 
@@ -10,6 +11,13 @@ namespace lyr {
 
 inline constexpr char kInboxFileName[] = "inbox.dat";
 inline constexpr char kOutboxFileName[] = "outbox.dat";
+
+// What the load of a store's file found, for the start-up to tell the user.
+// What was read of a readable file is the LoadReport.
+struct StoreLoad : LoadReport {
+    std::string unreadable;  // why the file could not be read at all; empty when it could
+    std::optional<std::filesystem::path> set_aside;  // where such a file was moved
+};
 
 // One message store and its file. The file belongs to the store once the store has read it at
 // start (or found none): only then is it written, so a run whose start-up ended before the load
@@ -27,10 +35,12 @@ public:
 
     // Reads the file into the store when it exists (a missing file reads as complete). A damaged
     // file is rewritten at once with what could be read, its original kept as NAME.bad (by
-    // TMsgList). Throws lyr::Exception when the file exists but cannot be read (the file is then
-    // not the store's), or when the damaged file cannot be set aside (TMsgList then refuses
-    // every later write over it until the copy can be made).
-    LoadReport Load();
+    // TMsgList). A file that cannot be read at all (a directory, no permission) is moved aside
+    // (MoveAside), and the store starts a new file, so that this run's messages are kept; when it
+    // cannot be moved, the file is not the store's. Throws lyr::Exception when the damaged file
+    // cannot be set aside (TMsgList then refuses every later write over it until the copy can be
+    // made).
+    StoreLoad Load();
 
     // Appends a record; with `keep_file` the file gets it before this returns. Throws
     // lyr::Exception when the file cannot be written; the record is in the store even then.
@@ -43,8 +53,8 @@ public:
     // The store kept at exit. A file that was not read at start (the stores were not kept then,
     // and the user has asked for them since) is read first, a damaged one set aside as NAME.bad,
     // and what it holds comes before what this run stored; then the whole is written. A file
-    // that cannot be read is left as it is (and said in the log). Throws lyr::Exception when
-    // the file cannot be written.
+    // that cannot be read is moved aside as in Load, or, when it cannot be, left as it is (and
+    // said in the log). Throws lyr::Exception when the file cannot be written.
     void Keep();
     // Empties the store at exit; its file is not written any more.
     void DisposeAll();

@@ -3,13 +3,15 @@
 #include <exception>
 
 #include "app/program_titles.h"
+#include "contacts/users_file.h"
 #include "messaging/message_texts.h"
 #include "messaging/quick_texts.h"
 #include "messaging/window_layout.h"
+#include "platform/atomic_file.h"
 #include "platform/codepage.h"
+#include "platform/error.h"
 
 namespace lyr {
-namespace {}  // namespace
 
 MainWindowController::MainWindowController(const MainWindowViews& views,
                                            const MainWindowServices& services)
@@ -32,8 +34,8 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
       answer_throttle_(services.tick),
       MainSlot(services.mailslots, services.ui_thread, services.tick) {
     if (services.send_in_background) {
-        sending_ = std::make_unique<BackgroundDatagramSending>(services.mailslots,
-                                                               services.ui_thread);
+        sending_ =
+            std::make_unique<BackgroundDatagramSending>(services.mailslots, services.ui_thread);
     } else {
         sending_ = std::make_unique<DirectDatagramSending>(services.mailslots);
     }
@@ -57,7 +59,7 @@ void MainWindowController::FormCreate() {
         dialogs_.ReportError(error.what());
     }
     receiving_ = true;
-    ReportDamagedStores();
+    ReportStartUpFiles();
     StoreWaitingMessages();
     AnswerAndNotifyStored();
 }
@@ -70,8 +72,9 @@ void MainWindowController::RunStartUp() {
         window_.SetBounds(
             {options_.PositionX(), options_.PositionY(), options_.SizeX(), options_.SizeY()});
     }
-    ReplyList_ = LoadQuickTexts(data_dir_ + kReplyFileName);
-    MacroList_ = LoadQuickTexts(data_dir_ + kMacroFileName);
+    ReadAlone([&] { ReplyList_ = LoadQuickTexts(data_dir_ + kReplyFileName); });
+    ReadAlone([&] { MacroList_ = LoadQuickTexts(data_dir_ + kMacroFileName); });
+    ReadAlone([&] { identity_file_.CheckReadable(); });
     identity_ = ReadIdentity(identity_file_);
     shell_.RefreshMenus();
     if (options_.NTService()) {
@@ -99,8 +102,8 @@ void MainWindowController::RunStartUp() {
     panes_.SetRecTextWordWrap(options_.WordWrap());
     tray_.SetChecked(MenuItem::miWordWrap, options_.WordWrap());
     if (options_.SaveUserBoxes()) {
-        LoadStore(inbox_);
-        LoadStore(outbox_);
+        ReadAlone([&] { LoadStore(inbox_); });
+        ReadAlone([&] { LoadStore(outbox_); });
         InboxCount_ = static_cast<std::int32_t>(Inbox().Count());
         InboxPos_ = InboxCount_;
         OutboxPos_ = static_cast<std::int32_t>(Outbox().Count());
@@ -111,8 +114,7 @@ void MainWindowController::RunStartUp() {
         }
     }
     if (options_.SaveUserList()) {
-        user_list_.ReadUsersFile();
-        user_list_read_ = true;
+        ReadAlone([&] { ReadUserList(); });
     }
     CompName_ = ApplyIdentityDefaults(identity_, computer_name_());
     tray_.SetChecked(MenuItem::miAutoReply, options_.AutoReply());
@@ -133,18 +135,43 @@ void MainWindowController::RunStartUp() {
     }
 }
 
-void MainWindowController::LoadStore(KeptMsgList& store) {
-    const LoadReport report = store.Load();
-    if (!report.complete) {
-        damaged_store_reports_.push_back(DamagedStoreText(store.File(), report));
+void MainWindowController::ReadAlone(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        start_up_reports_.push_back(UnreadableStartUpFileText(error.what()));
     }
 }
 
-void MainWindowController::ReportDamagedStores() {
-    for (const std::string& text : damaged_store_reports_) {
+void MainWindowController::LoadStore(KeptMsgList& store) {
+    const StoreLoad load = store.Load();
+    if (!load.unreadable.empty()) {
+        start_up_reports_.push_back(
+            UnreadableStoreText(store.File(), load.unreadable, load.set_aside));
+    } else if (!load.complete) {
+        start_up_reports_.push_back(DamagedStoreText(store.File(), load));
+    }
+}
+
+// A users.dat that is no users file is kept beside before the list is written over at exit.
+void MainWindowController::ReadUserList() {
+    const std::filesystem::path file = data_dir_ + kUsersFileName;
+    if (!user_list_.ReadUsersFile() && UsersFileDamaged(file)) {
+        const auto copy = KeepDamagedCopy(file);
+        if (!copy) {
+            throw Exception("Cannot keep the damaged " + file.string() + " as " + file.string() +
+                            ".bad; it is left as it was");
+        }
+        start_up_reports_.push_back(DamagedUsersFileText(file, *copy));
+    }
+    user_list_read_ = true;
+}
+
+void MainWindowController::ReportStartUpFiles() {
+    for (const std::string& text : start_up_reports_) {
         dialogs_.ShowMessageBox({text, kProgramTitle, BoxIcon::Warning});
     }
-    damaged_store_reports_.clear();
+    start_up_reports_.clear();
 }
 
 void MainWindowController::FormShow() {
@@ -166,6 +193,7 @@ void MainWindowController::OnQueryEndSession() {
 }
 
 void MainWindowController::FormDestroy() {
+    StoreArrivedMessages();
     // Messages that still arrive wait unhandled, as in a mailslot nobody reads any more.
     receiving_ = false;
     try {

@@ -59,8 +59,10 @@ public:
     MainWindowController(const MainWindowController&) = delete;
     MainWindowController& operator=(const MainWindowController&) = delete;
 
-    // The start-up sequence, once. An error of a step ends it there and goes to the default
-    // error report; the program runs on with what was set up.
+    // The start-up sequence, once. A step that reads a file of its own (quick replies, macros,
+    // identity, stores, user list) fails alone and is named in a box at the end; an error of
+    // any other step ends the sequence there and goes to the default error report, and the
+    // program runs on with what was set up.
     void FormCreate();
     // Each time the window becomes visible.
     void FormShow();
@@ -68,7 +70,8 @@ public:
     void SetTextOnStartTimer();
     // The session is ending: the messenger service is not to be started at exit.
     void OnQueryEndSession();
-    // The shutdown sequence, once at exit; errors end it as in FormCreate.
+    // The shutdown sequence, once at exit; errors end it as in FormCreate. Before it, what the
+    // mailslot took and still holds is stored.
     void FormDestroy();
 
     // A datagram of the receiving mailslot: receiver, sender and text as they came off the wire
@@ -173,13 +176,20 @@ private:
     };
 
     void RunStartUp();
+    // A start-up step that reads a file of its own fails alone: its data stays empty, and the
+    // user is told once the start-up is done, with the file and the reason.
+    void ReadAlone(const std::function<void()>& step);
     void LoadStore(KeptMsgList& store);
-    void ReportDamagedStores();
+    void ReadUserList();
+    void ReportStartUpFiles();
     void RunShutdown();
     void StopMessengerService();
     void RestoreMessengerService();
 
     void StoreWaitingMessages();
+    // At exit: everything taken from the mailslot, and what still waits in its queue, is stored
+    // (on disk with SaveUserBoxes) in arrival order, without answers or windows.
+    void StoreArrivedMessages();
     std::optional<Received> StoreReceived(const Datagram& datagram);
     void AnswerAndNotifyStored();
     void AnswerAndNotify(const Received& message);
@@ -237,11 +247,12 @@ private:
     bool ServiceStopped_ = false;
 
     AnswerThrottle answer_throttle_;
-    std::vector<std::string> damaged_store_reports_;  // shown once the start-up is done
-    bool user_list_read_ = false;  // users.dat is only written over after it was read
-    bool receiving_ = false;       // the start-up is done and the shutdown has not begun
-    bool storing_ = false;         // messages are being stored (a failure's box may be open)
-    bool notifying_ = false;       // a message is being answered or notified
+    std::vector<std::string> start_up_reports_;  // shown once the start-up is done
+    bool user_list_read_ = false;                // users.dat is only written over after it was read
+    bool receiving_ = false;  // the start-up is done and the shutdown has not begun
+    bool storing_ = false;    // messages are being stored (a failure's box may be open)
+    bool notifying_ = false;  // a message is being answered or notified
+    bool ending_ = false;     // the shutdown stores what arrived: quietly
     bool store_failure_reported_ = false;
     std::deque<Datagram> waiting_;    // not stored yet
     std::deque<Received> to_notify_;  // stored, their answers and notifications to come

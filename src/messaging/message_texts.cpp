@@ -26,4 +26,29 @@ std::string DamagedStoreText(const std::filesystem::path& file, const LoadReport
            Utf8ToAnsi(".\r\nПрежний файл сохранён как ") + name + ".bad";
 }
 
+std::string UnreadableStoreText(const std::filesystem::path& file, const std::string& reason,
+                                const std::optional<std::filesystem::path>& set_aside) {
+    std::string text = Utf8ToAnsi("Файл сообщений ") + Utf8ToAnsi(file.string()) +
+                       Utf8ToAnsi(" не читается:\r\n") + Utf8ToAnsi(reason) + "\r\n";
+    if (set_aside) {
+        return text + Utf8ToAnsi("Он перенесён в ") + Utf8ToAnsi(set_aside->string()) +
+               Utf8ToAnsi(", новые сообщения сохраняются в новый файл.");
+    }
+    return text + Utf8ToAnsi(
+                      "Его не удалось перенести: сообщения этого сеанса не будут "
+                      "сохранены на диске.");
+}
+
+std::string DamagedUsersFileText(const std::filesystem::path& file,
+                                 const std::filesystem::path& copy) {
+    return Utf8ToAnsi("Файл списка пользователей ") + Utf8ToAnsi(file.string()) +
+           Utf8ToAnsi(" повреждён, список будет составлен заново.\r\nПрежний файл сохранён как ") +
+           Utf8ToAnsi(copy.string());
+}
+
+std::string UnreadableStartUpFileText(const std::string& error) {
+    return Utf8ToAnsi("Не удалось прочитать файл при запуске:\r\n") + Utf8ToAnsi(error) +
+           Utf8ToAnsi("\r\nПрограмма работает без его данных.");
+}
+
 }  // namespace lyr

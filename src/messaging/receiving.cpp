@@ -54,6 +54,12 @@ void MainWindowController::StoreWaitingMessages() {
     }
 }
 
+void MainWindowController::StoreArrivedMessages() {
+    ending_ = true;
+    MainSlot.ReadWaiting();
+    StoreWaitingMessages();
+}
+
 std::optional<MainWindowController::Received> MainWindowController::StoreReceived(
     const Datagram& datagram) {
     if (datagram.sender.empty() || datagram.text.empty()) {
@@ -65,7 +71,7 @@ std::optional<MainWindowController::Received> MainWindowController::StoreReceive
         panes_.SetRecText(text);
         InboxPos_ = 1;
     }
-    if (options_.RecBeep()) {
+    if (options_.RecBeep() && !ending_) {
         shell_.MessageBeep(kDefaultBeep);
     }
     ++InboxCount_;
@@ -96,7 +102,7 @@ void MainWindowController::AddToStore(KeptMsgList& store, TMsgData record) {
 }
 
 void MainWindowController::AnswerAndNotifyStored() {
-    if (!receiving_ || notifying_) {
+    if (!receiving_ || notifying_ || ending_) {
         return;
     }
     FlagScope notifying(notifying_);

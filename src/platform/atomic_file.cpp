@@ -49,4 +49,23 @@ std::optional<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path
     return copy;
 }
 
+std::optional<std::filesystem::path> MoveAside(const std::filesystem::path& path) {
+    constexpr int kLastNumber = 9;
+    for (int number = 1; number <= kLastNumber; ++number) {
+        std::filesystem::path aside = path;
+        aside += number == 1 ? ".bad" : ".bad." + std::to_string(number);
+        std::error_code error;
+        // A number is taken only when nothing has that name: rename would replace it.
+        if (number > 1 && std::filesystem::symlink_status(aside, error).type() !=
+                              std::filesystem::file_type::not_found) {
+            continue;
+        }
+        std::filesystem::rename(path, aside, error);
+        if (!error) {
+            return aside;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace lyr

@@ -22,6 +22,10 @@ public:
     virtual std::string ReadString(const std::string& section, const std::string& key,
                                    const std::string& default_value) const = 0;
 
+    // Throws lyr::Exception naming the file and the reason when the file is there but cannot
+    // be read; ReadString then gives the defaults, as for a missing file.
+    virtual void CheckReadable() const {}
+
     // Sets `key` in `section`, creating the file, the section or the key as needed and keeping
     // every other section and key. A value is one line: line breaks in it become spaces.
     // Throws lyr::Exception(kUnableToWriteTo) when the file cannot be written.

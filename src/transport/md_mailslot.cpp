@@ -128,6 +128,17 @@ void TmdCustomMailSlot::ReadAndDispatch() {
     FreeMessage(buffer);
 }
 
+void TmdCustomMailSlot::ReadWaiting() {
+    if (!active_) {
+        return;
+    }
+    const auto waiting = handle_->Info();
+    // Only what waits now: a flood that goes on cannot hold the caller.
+    for (uint32_t left = waiting ? waiting->message_count : 0; left > 0 && active_; --left) {
+        ReadAndDispatch();
+    }
+}
+
 void TmdCustomMailSlot::Open() {
     if (active_) {
         Close();

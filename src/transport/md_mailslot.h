@@ -76,6 +76,10 @@ public:
     virtual void FreeMessage(TmdMailSlotBuffer& Buffer);
     // Reads one message and raises the events; every error is swallowed (the message is lost).
     void ReadAndDispatch();
+    // Reads and raises the events for the messages that wait in the queue now, on this thread,
+    // as the wait thread would hand them over; for the end of the run, so that nothing the queue
+    // took is lost when it closes.
+    void ReadWaiting();
     virtual void Open();
     virtual void Close();
 

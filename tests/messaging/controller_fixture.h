@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,6 +46,32 @@ private:
     bool closed_ = false;
 };
 
+// A receive queue that holds datagrams whose hand-over never comes, as while the UI thread is
+// held in a modal window: its wait reports none of them, only a read on the UI thread takes them.
+class HeldQueueReceiver : public IdleReceiver {
+public:
+    explicit HeldQueueReceiver(std::deque<std::string> queued) : queued_(std::move(queued)) {}
+    std::optional<MailslotInfo> Info() override {
+        if (queued_.empty()) {
+            return MailslotInfo{};
+        }
+        return MailslotInfo{static_cast<uint32_t>(queued_.front().size()),
+                            static_cast<uint32_t>(queued_.size())};
+    }
+    std::optional<size_t> Read(std::span<char> buffer) override {
+        if (queued_.empty()) {
+            return std::nullopt;
+        }
+        const std::string message = std::move(queued_.front());
+        queued_.pop_front();
+        std::copy_n(message.begin(), std::min(buffer.size(), message.size()), buffer.begin());
+        return message.size();
+    }
+
+private:
+    std::deque<std::string> queued_;
+};
+
 // Mailslots of the test: "messngr" can be created unless another receiver holds it.
 class MessengerMailslotsBase : public FakeMailslots {
 public:
@@ -53,9 +81,10 @@ public:
             error = MailslotCreateError::AlreadyExists;
             return nullptr;
         }
-        return std::make_unique<IdleReceiver>();
+        return std::make_unique<HeldQueueReceiver>(held);
     }
     bool another_receiver = false;
+    std::deque<std::string> held;  // datagrams waiting in the queue from its creation on
 };
 
 // ... and writes are recorded (FakeMailslots), except to computers that are not there.

@@ -72,6 +72,20 @@ TEST_F(KeptMsgListTest, AStoreThatNeverReadItsFileNeverWritesIt) {
     EXPECT_EQ(FileBytes(), before);
 }
 
+// Stores switched on during the run read their file only at exit; one that cannot be read is
+// moved aside there too, and the run's records get a file of their own.
+TEST_F(KeptMsgListTest, AFileUnreadableAtExitIsMovedAsideAndTheRecordsKept) {
+    std::filesystem::create_directory(file_);
+    KeptMsgList store(file_);
+    store.Add(Record("arrived"), false);
+    store.Keep();
+    EXPECT_TRUE(std::filesystem::is_directory(temp_ / "inbox.dat.bad"));
+    TMsgList kept;
+    ASSERT_TRUE(kept.LoadFromFile(file_).complete);
+    ASSERT_EQ(kept.Count(), 1u);
+    EXPECT_EQ(kept.Item(0).Text, "arrived");
+}
+
 TEST_F(KeptMsgListTest, AfterDisposeAllNothingIsWritten) {
     KeptMsgList store(file_);
     store.Load();

@@ -1,6 +1,7 @@
 // The start-up and shutdown sequences of the main window, through the fakes of its views.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "contacts/users_file.h"
@@ -13,6 +14,7 @@ namespace lyr {
 namespace {
 
 using test::Ansi;
+using test::Oem;
 
 TMsgData Record(const std::string& from, const std::string& text, double time = 46000.5) {
     TMsgData record;
@@ -285,12 +287,105 @@ TEST_F(StartUpTest, AnErrorEndsTheStartUpAtItsStepAndIsReported) {
     EXPECT_EQ(kept.Item(2).Text, "arrives anyway");
 }
 
-TEST_F(StartUpTest, AnUnreadableMessageFileEndsTheStartUp) {
-    std::filesystem::create_directory(DataFile("inbox.dat"));
+// Each file of its own fails alone: the user hears of it once, by name, and every later step
+// runs, receiving first of all.
+TEST_F(StartUpTest, UnreadableFilesOfTheStartUpFailAloneAndReceivingStarts) {
+    for (const char* name : {"reply.dat", "macro.dat", "quidel.ini", "users.dat"}) {
+        std::filesystem::create_directory(DataFile(name));
+    }
+    WriteStore(DataFile("inbox.dat"), {Record("A1", "old one")});
     Start();
-    ASSERT_EQ(View().dialogs.errors.size(), 1u);
-    EXPECT_NE(View().dialogs.errors[0].find("inbox.dat"), std::string::npos);
-    EXPECT_FALSE(View().shell.hot_key_registered);
+    EXPECT_TRUE(View().dialogs.errors.empty());
+    ASSERT_EQ(View().dialogs.boxes.size(), 4u);
+    for (const char* name : {"reply.dat", "macro.dat", "quidel.ini", "users.dat"}) {
+        const auto naming = std::count_if(
+            View().dialogs.boxes.begin(), View().dialogs.boxes.end(), [&](const auto& box) {
+                return box.Text.find(Ansi(DataFile(name).string())) != std::string::npos &&
+                       box.Text.find("Is a directory") != std::string::npos;
+            });
+        EXPECT_EQ(naming, 1) << name;
+    }
+    EXPECT_EQ(View().dialogs.boxes[0].Title, "Zendry Messenger");
+    EXPECT_TRUE(Controller().ReplyList().empty());
+    EXPECT_EQ(Controller().CompName(), "TESTPC");
+    EXPECT_TRUE(Controller().MainSlotActive());
+    EXPECT_EQ(Controller().InboxCount(), 1);
+    EXPECT_TRUE(View().shell.hot_key_registered);
+    EXPECT_EQ(View().scan.scans, 1);
+
+    Receive("PEER", "arrives");
+    Controller().FormDestroy();
+    TMsgList kept;
+    ASSERT_TRUE(kept.LoadFromFile(DataFile("inbox.dat")).complete);
+    ASSERT_EQ(kept.Count(), 2u);
+    EXPECT_EQ(kept.Item(1).Text, "arrives");
+    EXPECT_TRUE(std::filesystem::is_directory(DataFile("users.dat")))
+        << "a list it could not read is not written over";
+}
+
+TEST_F(StartUpTest, AnUnreadableStoreIsMovedAsideAndANewOneKeepsTheMessages) {
+    std::filesystem::create_directory(DataFile("inbox.dat"));
+    test::WriteFile(DataFile("inbox.dat") / "inside", "kept");
+    std::filesystem::create_directory(DataFile("outbox.dat"));
+    std::filesystem::create_directory(DataFile("outbox.dat.bad"));
+    test::WriteFile(DataFile("outbox.dat.bad") / "older", "in the way");
+    Start();
+    EXPECT_TRUE(View().dialogs.errors.empty());
+    ASSERT_EQ(View().dialogs.boxes.size(), 2u);
+    const std::string inbox = Ansi(DataFile("inbox.dat").string());
+    EXPECT_EQ(View().dialogs.boxes[0].Text,
+              Ansi("Файл сообщений ") + inbox + Ansi(" не читается:\r\nCannot read ") + inbox +
+                  Ansi(": Is a directory\r\nОн перенесён в ") + inbox +
+                  Ansi(".bad, новые сообщения сохраняются в новый файл."));
+    EXPECT_NE(View().dialogs.boxes[1].Text.find(Ansi("outbox.dat.bad.2")), std::string::npos);
+    EXPECT_EQ(test::ReadFile(DataFile("inbox.dat.bad") / "inside"), "kept");
+    EXPECT_EQ(test::ReadFile(DataFile("outbox.dat.bad") / "older"), "in the way");
+    EXPECT_TRUE(View().shell.hot_key_registered);
+
+    Receive("PEER", "kept at once");
+    TMsgList on_disk;
+    ASSERT_TRUE(on_disk.LoadFromFile(DataFile("inbox.dat")).complete);
+    ASSERT_EQ(on_disk.Count(), 1u);
+    EXPECT_EQ(on_disk.Item(0).Text, "kept at once");
+    Restart();
+    EXPECT_EQ(Controller().InboxCount(), 1);
+    EXPECT_TRUE(View().dialogs.boxes.empty()) << "told once";
+    EXPECT_TRUE(std::filesystem::is_regular_file(DataFile("outbox.dat")));
+}
+
+TEST_F(StartUpTest, ADamagedUsersFileIsKeptAsBadAndSaidOnce) {
+    const std::string damaged = "QUIDELV1.0l\r\nPC1,WG,2,0\r\n";
+    test::WriteFile(DataFile("users.dat"), damaged);
+    Start();
+    ASSERT_EQ(View().dialogs.boxes.size(), 1u);
+    const std::string name = Ansi(DataFile("users.dat").string());
+    EXPECT_EQ(View().dialogs.boxes[0].Text,
+              Ansi("Файл списка пользователей ") + name +
+                  Ansi(" повреждён, список будет составлен заново.\r\nПрежний файл сохранён как ") +
+                  name + ".bad");
+    EXPECT_EQ(View().dialogs.boxes[0].Icon, BoxIcon::Warning);
+    EXPECT_EQ(test::ReadFile(DataFile("users.dat.bad")), damaged);
+    EXPECT_EQ(View().scan.scans, 1);
+    user_list_.Replace({WholeNetworkEntry()});
+    Restart();
+    EXPECT_EQ(test::ReadFile(DataFile("users.dat.bad")), damaged);
+    EXPECT_EQ(ReadUsersFile(DataFile("users.dat"))->size(), 1u) << "the scan's list is saved";
+    EXPECT_TRUE(View().dialogs.boxes.empty());
+
+    // Random bytes are no list either; an empty file holds nothing to keep.
+    const auto start_with_users_file = [&](const std::string& contents) {
+        Controller().FormDestroy();
+        controller_.reset();
+        views_ = std::make_unique<test::FakeViews>();
+        test::WriteFile(DataFile("users.dat"), contents);
+        Start();
+    };
+    const std::string random("\x8f\x00\xff\x10QUIDEL", 10);
+    start_with_users_file(random);
+    EXPECT_EQ(View().dialogs.boxes.size(), 1u);
+    EXPECT_EQ(test::ReadFile(DataFile("users.dat.bad")), random);
+    start_with_users_file("");
+    EXPECT_TRUE(View().dialogs.boxes.empty());
 }
 
 TEST_F(StartUpTest, ADamagedStoreIsReportedAndItsOriginalKept) {
@@ -376,6 +471,28 @@ TEST_F(ShutdownTest, SavesGeometryListsAndStoresThenClosesTheSlotAndRestartsTheS
     // Both stores are written even when empty.
     EXPECT_EQ(std::filesystem::file_size(DataFile("inbox.dat")), 0u);
     EXPECT_EQ(std::filesystem::file_size(DataFile("outbox.dat")), 0u);
+}
+
+// The hand-over of the slot's queue is held while a message's window is open; what waits there
+// when the program ends is stored, after what it took already and in order.
+TEST_F(ShutdownTest, MessagesWaitingInTheSlotAtExitAreStoredInOrder) {
+    Preset("WindowType", 2);
+    for (int i = 1; i < 30; ++i) {
+        mailslots_.held.push_back(
+            BuildDatagram("FRIEND", "TESTPC", Oem("while open #" + std::to_string(i))));
+    }
+    Start();
+    Receive("FRIEND", "while open #0");
+    Controller().FormDestroy();
+    TMsgList kept;
+    ASSERT_TRUE(kept.LoadFromFile(DataFile("inbox.dat")).complete);
+    ASSERT_EQ(kept.Count(), 30u);
+    for (size_t i = 0; i < kept.Count(); ++i) {
+        EXPECT_EQ(kept.Item(i).Text, "while open #" + std::to_string(i));
+        EXPECT_EQ(kept.Item(i).FromName.Text(), "FRIEND");
+    }
+    EXPECT_EQ(View().dialogs.message_windows.size(), 1u) << "nothing is shown at exit";
+    EXPECT_EQ(View().shell.beeps.size(), 1u) << "nor beeped";
 }
 
 TEST_F(ShutdownTest, ASessionEndLeavesTheServiceStopped) {

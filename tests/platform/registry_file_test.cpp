@@ -1,6 +1,7 @@
 #include "platform/linux/registry_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/error.h"
 #include "support/temp_dir.h"
@@ -181,6 +182,32 @@ TEST(RegistryFile, CurrentUserKeyLivesInTheConfigFolder) {
                         "\"AppData\"=\"1000\"\n"),
               std::string::npos)
         << text;
+}
+
+// The settings are private whatever the umask: new folders 0700, the file 0600; an existing file
+// loses what others may do and keeps what it already kept from them.
+TEST(RegistryFile, SettingsFolderAndFileAreTheUsersAlone) {
+    using std::filesystem::perms;
+    test::TempDir dir;
+    SpecialFolders folders;
+    folders.config = dir / "config";
+    const mode_t umask_before = ::umask(022);
+    OpenCurrentUserKey("Software\\Zendry\\Messenger\\1.0", folders)->WriteInteger("WindowType", 1);
+    const auto file = dir / "config/Zendry/Messenger/1.0.reg";
+    for (const auto& folder :
+         {dir / "config", dir / "config/Zendry", dir / "config/Zendry/Messenger"}) {
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all) << folder;
+    }
+    EXPECT_EQ(std::filesystem::status(file).permissions(), perms::owner_read | perms::owner_write);
+
+    std::filesystem::permissions(
+        file, perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
+    RegistryFile(file, kKey).WriteInteger("WindowType", 2);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), perms::owner_read | perms::owner_write);
+    std::filesystem::permissions(file, perms::owner_read);
+    RegistryFile(file, kKey).WriteInteger("WindowType", 3);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), perms::owner_read);
+    ::umask(umask_before);
 }
 
 }  // namespace

@@ -361,6 +361,28 @@ TEST_F(MailSlotTest, ReopeningWhileAHandOverWaitsDeliversOnlyTheNewQueue) {
     EXPECT_TRUE(observed_.WaitReturned(2));
 }
 
+// At the end of a run the UI thread takes what waits itself, while the wait thread's hand-over
+// is held (by a modal window, or a loop that has ended): everything, in order, once.
+TEST_F(MailSlotTest, ReadWaitingTakesTheWholeQueueOnTheCallingThread) {
+    slot_ = UniqueSlot("read-waiting");
+    Make(&observed_);
+    ui_.Run([&] {
+        endpoint_->SetSlot(slot_);
+        endpoint_->SetActive(true);
+        for (const char* text : {"one", "two", "three"}) {
+            ASSERT_TRUE(Write(text));
+        }
+        ASSERT_TRUE(observed_.WaitEntered(1));
+        endpoint_->ReadWaiting();
+        EXPECT_EQ(Entries(), (Log{"open", "text:one", "bin:one", "text:two", "bin:two",
+                                  "text:three", "bin:three"}));
+        endpoint_->SetActive(false);
+    });
+    ASSERT_TRUE(observed_.WaitReturned(1));
+    Settle();
+    EXPECT_EQ(Entries().size(), 8u) << "the close, and nothing twice";
+}
+
 TEST_F(MailSlotTest, DestroyingAnActiveEndpointReleasesTheNameQuietly) {
     MakeOpen("destroy");
     ui_.Run([&] { endpoint_.reset(); });

@@ -11,6 +11,7 @@
 #include "app/program_titles.h"
 #include "contacts/network_scan.h"
 #include "contacts/user_list.h"
+#include "contacts/users_file.h"
 #include "messaging/main_window_controller.h"
 #include "platform/folder_lock.h"
 #include "platform/linux/browse_list_enumerator.h"
@@ -105,7 +106,7 @@ struct MessengerAssembly::Parts {
           identity_file(data_dir + kIdentityFileName),
           enumerator(neighbourhood),
           window(options),
-          users(window, window, data_dir + "users.dat"),
+          users(window, window, data_dir + kUsersFileName),
           rescan_timer([this] { scanner.RescanServersTimer(); }),
           // The scan's view reaches the shell and the controller, made after it, only once a
           // scan runs: none runs before Start.

@@ -45,17 +45,19 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::filesystem::path& link, std::string_view contents) {
+void WriteFileAtomically(const std::filesystem::path& link, std::string_view contents,
+                         FileAccess access) {
     const std::filesystem::path path = FollowLinks(link);
     const std::filesystem::path directory = path.parent_path();
     // The temporary name is unique per process and call; O_EXCL refuses a stale leftover, and
-    // the mode 0666 lets the user's umask give the file the usual rights.
+    // the mode 0666 lets the user's umask give the file the usual rights (0600: the user's alone).
+    const mode_t new_mode = access == FileAccess::Private ? 0600 : 0666;
     static std::atomic<unsigned> counter{0};
     std::string pattern =
         (directory / ("." + path.filename().string() + ".tmp." + std::to_string(::getpid()) + "." +
                       std::to_string(counter.fetch_add(1))))
             .string();
-    UniqueFd fd(::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    UniqueFd fd(::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_mode));
     if (!fd) {
         Fail("Cannot create", path, errno);
     }
@@ -65,9 +67,11 @@ void WriteFileAtomically(const std::filesystem::path& link, std::string_view con
         ::unlink(pattern.c_str());
         Fail(what, path, error);
     };
-    // A file being replaced keeps its permission bits (a private file stays private).
+    // A file being replaced keeps its permission bits (a private file stays private); a file
+    // meant to be private loses whatever others were allowed.
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+    const mode_t kept_bits = access == FileAccess::Private ? 07700 : 07777;
+    if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd.get(), old.st_mode & kept_bits) != 0) {
         abandon("Cannot write");
     }
     const char* data = contents.data();

@@ -195,6 +195,10 @@ std::string IniProfile::ReadString(const std::string& section, const std::string
     return ReadProfileText(contents.value_or(std::string()), section, key, default_value);
 }
 
+void IniProfile::CheckReadable() const {
+    ReadWholeFile(file_);
+}
+
 void IniProfile::WriteString(const std::string& section, const std::string& key,
                              const std::string& value) {
     try {

@@ -22,6 +22,7 @@ public:
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& default_value) const override;
+    void CheckReadable() const override;
     void WriteString(const std::string& section, const std::string& key,
                      const std::string& value) override;
 

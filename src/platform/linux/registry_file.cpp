@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/log.h"
+#include "platform/user_directories.h"
 
 namespace lyr {
 namespace {
@@ -440,9 +441,9 @@ void RegistryFile::Store(RegistryValue value) {
     std::vector<RegistryValue> values = Load();
     PutValue(values, std::move(value));
     try {
-        std::error_code ignored;
-        std::filesystem::create_directories(file_.parent_path(), ignored);
-        WriteFileAtomically(file_, FormatRegistryFile(values, key_path_));
+        // Settings are the user's own, as the data folder is.
+        MakeUserDirectories(file_.parent_path().string());
+        WriteFileAtomically(file_, FormatRegistryFile(values, key_path_), FileAccess::Private);
     } catch (const Exception&) {
         // The message shown names the value only; the reason goes here.
         LogCaughtException(LogSeverity::Error, "platform", "The settings file was not written");
