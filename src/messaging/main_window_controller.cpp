@@ -27,13 +27,14 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
       user_list_(services.user_list),
       network_scan_(services.network_scan),
       computer_name_(services.computer_name),
+      workgroup_(services.workgroup()),
       inbox_(data_dir_ + kInboxFileName),
       outbox_(data_dir_ + kOutboxFileName),
       answer_throttle_(services.tick),
       MainSlot(services.mailslots, services.ui_thread, services.tick) {
     if (services.send_in_background) {
-        sending_ = std::make_unique<BackgroundDatagramSending>(services.mailslots,
-                                                               services.ui_thread);
+        sending_ =
+            std::make_unique<BackgroundDatagramSending>(services.mailslots, services.ui_thread);
     } else {
         sending_ = std::make_unique<DirectDatagramSending>(services.mailslots);
     }

@@ -16,6 +16,7 @@
 #include "platform/host_identity.h"
 #include "platform/mailslot.h"
 #include "platform/messenger_service.h"
+#include "platform/netbios_config.h"
 #include "platform/profile.h"
 #include "platform/tick_count.h"
 #include "platform/ui_thread.h"
@@ -46,6 +47,7 @@ struct MainWindowServices {
     // ui_thread; otherwise they are written on the UI thread before SendMsg returns.
     bool send_in_background = false;
     std::function<std::optional<std::string>()> computer_name = ComputerName;
+    std::function<std::string()> workgroup = OurWorkgroup;
     TickSource tick = GetTickCount;
 };
 
@@ -222,6 +224,7 @@ private:
     AddresseeList& user_list_;
     NetworkScanRequests& network_scan_;
     std::function<std::optional<std::string>()> computer_name_;
+    std::string workgroup_;
 
     KeptMsgList inbox_;
     KeptMsgList outbox_;

@@ -17,6 +17,8 @@ namespace lyr {
 //   LYR_NETBIOS_COMPUTER_NAME, LYR_NETBIOS_WORKGROUP
 //   LYR_NETBIOS_WINS_SERVER                     name servers, in place of smb.conf's
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode);
+// Our workgroup as the service registers it (LYR_NETBIOS_WORKGROUP, else smb.conf's).
+std::string OurWorkgroup();
 
 // The WINS servers: LYR_NETBIOS_WINS_SERVER when set, else "wins server =" of smb.conf; a list
 // of IPv4 addresses (blanks or commas between them, Samba's "TAG:" before one is dropped).

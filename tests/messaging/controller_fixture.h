@@ -155,6 +155,7 @@ public:
                 .network_scan = views_->scan,
                 .send_in_background = send_in_background_,
                 .computer_name = [this] { return computer_name_; },
+                .workgroup = [this] { return workgroup_; },
                 .tick = [this] { return tick_; }};
     }
 
@@ -180,6 +181,7 @@ public:
     std::unique_ptr<FakeViews> views_ = std::make_unique<FakeViews>();
     UsersFileList user_list_{data_dir_ + "users.dat"};
     std::optional<std::string> computer_name_ = "TESTPC";
+    std::string workgroup_ = "TESTGROUP";
     std::uint32_t tick_ = 5000;
     std::unique_ptr<MainWindowController> controller_;
 };
