@@ -7,6 +7,7 @@
 #include "messaging/quick_texts.h"
 #include "messaging/window_layout.h"
 #include "platform/codepage.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {}  // namespace
@@ -28,6 +29,7 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
       network_scan_(services.network_scan),
       computer_name_(services.computer_name),
       workgroup_(services.workgroup()),
+      mailslot_holder_(services.mailslot_holder),
       inbox_(data_dir_ + kInboxFileName),
       outbox_(data_dir_ + kOutboxFileName),
       answer_throttle_(services.tick),
@@ -78,10 +80,8 @@ void MainWindowController::RunStartUp() {
     if (options_.NTService()) {
         StopMessengerService();
     }
-    try {
-        MainSlot.SetActive(true);
-    } catch (const std::exception&) {
-        MainSlot.SetActive(false);
+    if (!TakeMainSlot()) {
+        SayMainSlotHeld();
     }
     if (!MainSlot.Active() && options_.CheckAnother()) {
         dialogs_.ShowMessageBox({Utf8ToAnsi("Обнаружен другой приемник сообщений.\r\n"
@@ -132,6 +132,36 @@ void MainWindowController::RunStartUp() {
     if (!options_.MinOnStart()) {
         shell_.EnableSetTextOnStartTimer();
     }
+}
+
+bool MainWindowController::TakeMainSlot() {
+    try {
+        MainSlot.SetActive(true);
+    } catch (const std::exception&) {
+        MainSlot.SetActive(false);
+    }
+    return MainSlot.Active();
+}
+
+void MainWindowController::SayMainSlotHeld() {
+    const std::string cause =
+        "почтовый ящик messngr занят другим приемником: " + mailslot_holder_("messngr");
+    if (Utf8ToAnsi(cause) != receiving_problem_) {
+        LogLine(LogSeverity::Warning, "messenger", cause);
+    }
+    SetReceivingProblem(cause);
+}
+
+bool MainWindowController::RetryMainSlot() {
+    if (MainSlot.Active()) {
+        return true;
+    }
+    if (TakeMainSlot()) {
+        LogLine(LogSeverity::Warning, "messenger", "the other receiver has ended: messngr is ours");
+        return true;
+    }
+    SayMainSlotHeld();
+    return false;
 }
 
 void MainWindowController::LoadStore(KeptMsgList& store) {

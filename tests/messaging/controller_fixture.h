@@ -156,6 +156,7 @@ public:
                 .send_in_background = send_in_background_,
                 .computer_name = [this] { return computer_name_; },
                 .workgroup = [this] { return workgroup_; },
+                .mailslot_holder = [this](std::string_view) { return mailslot_holder_; },
                 .tick = [this] { return tick_; }};
     }
 
@@ -182,6 +183,7 @@ public:
     UsersFileList user_list_{data_dir_ + "users.dat"};
     std::optional<std::string> computer_name_ = "TESTPC";
     std::string workgroup_ = "TESTGROUP";
+    std::string mailslot_holder_ = "lyrnet (процесс 42)";
     std::uint32_t tick_ = 5000;
     std::unique_ptr<MainWindowController> controller_;
 };
