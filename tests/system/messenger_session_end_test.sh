@@ -115,5 +115,6 @@ messenger_start
 show_and_move 301 157 "Дисплей пропал"
 kill -TERM "$xvfb_pid"
 check "the X server going away ends it within 5 s" messenger_wait_end 5
+check "  ... saying why" grep -q "display connection is gone" "$work/messenger.log"
 shutdown_wrote "Дисплей пропал"
 desktop_end
