@@ -153,11 +153,7 @@ void MainWindowController::SayMainSlotHeld() {
 }
 
 bool MainWindowController::RetryMainSlot() {
-    if (MainSlot.Active()) {
-        return true;
-    }
-    if (TakeMainSlot()) {
-        LogLine(LogSeverity::Warning, "messenger", "the other receiver has ended: messngr is ours");
+    if (MainSlot.Active() || TakeMainSlot()) {
         return true;
     }
     SayMainSlotHeld();
