@@ -1,5 +1,6 @@
 #include "messaging/answers.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/ascii_case.h"
@@ -39,6 +40,16 @@ std::string ReplyAddress(const std::string& last_sender) {
     return words.size() >= 2 ? words[1] : std::string();
 }
 
+bool AnswerMayGoTo(const std::string& address, const std::vector<TUserData>& user_list,
+                   const std::string& workgroup) {
+    if (address.empty() || address == "*" || EqualsIgnoringCase(address, workgroup)) {
+        return false;
+    }
+    return std::none_of(user_list.begin(), user_list.end(), [&](const TUserData& entry) {
+        return entry.Kind != TUserData::kWholeNetwork && EqualsIgnoringCase(address, entry.Group);
+    });
+}
+
 std::string BusyAnswer(const std::string& nik, const std::string& busy_text) {
     return nik + BusyMarker() + "\r\n" + busy_text;
 }
@@ -65,10 +76,19 @@ bool IsAutomaticAnswer(std::string_view text) {
 
 bool AnswerThrottle::Allow(const std::string& address) {
     const std::uint32_t now = tick_();
-    std::erase_if(last_answer_, [now](const auto& entry) {
-        return static_cast<std::uint32_t>(now - entry.second) >= kAnswerWindowMilliseconds;
-    });
-    return last_answer_.try_emplace(ToLowerAscii(address), now).second;
+    while (!answers_.empty() &&
+           static_cast<std::uint32_t>(now - answers_.front().tick) >= kAnswerWindowMilliseconds) {
+        answers_.pop_front();
+    }
+    std::string key = ToLowerAscii(address);
+    const auto to_address =
+        std::count_if(answers_.begin(), answers_.end(),
+                      [&](const Answer& answer) { return answer.address == key; });
+    if (answers_.size() >= kAnswersInAll || static_cast<size_t>(to_address) >= kAnswersPerAddress) {
+        return false;
+    }
+    answers_.push_back({std::move(key), now});
+    return true;
 }
 
 }  // namespace lyr

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
+#include "contacts/user_data.h"
 #include "platform/tick_count.h"
 
 namespace lyr {
@@ -14,6 +17,12 @@ namespace lyr {
 // The text between the first and the second run of parentheses is taken, so a name that holds
 // "(" without a word after it gives an empty address.
 std::string ReplyAddress(const std::string& last_sender);
+
+// Whether an automatic answer may go to `address`: not to an empty one, and never to a group,
+// since a sender that names "*", our workgroup or a group of the user list as its computer would
+// have every computer there answered with its text quoted.
+bool AnswerMayGoTo(const std::string& address, const std::vector<TUserData>& user_list,
+                   const std::string& workgroup);
 
 // The automatic answers, in the ANSI code page.
 // Busy: "<Nik> занят, он оставил сообщение:\r\n<BusyText>".
@@ -28,22 +37,31 @@ std::string AutoReplyLine(const std::string& nik, const std::string& reply_text)
 // wire may have lost that line and hold quoted lines only.
 bool IsAutomaticAnswer(std::string_view text);
 
-// At most one automatic answer to the same address within this time.
-inline constexpr std::uint32_t kAnswerWindowMilliseconds = 30000;
+// The bounds of automatic answers within a sliding window. Nobody typing by hand sends one
+// address ten messages a minute, so a person always gets an answer per message; a flood, or a
+// peer whose own automatic answers are not recognised, gets ten a minute at most, and all
+// senders together thirty.
+inline constexpr std::uint32_t kAnswerWindowMilliseconds = 60000;
+inline constexpr size_t kAnswersPerAddress = 10;
+inline constexpr size_t kAnswersInAll = 30;
 
-// Keeps two programs that both answer automatically from answering each other's answers, and
-// a flood of messages from getting as many answers. Addresses compare without case.
+// Bounds the automatic answers a flood of messages, or another program that answers each answer,
+// can draw out. Addresses compare without case.
 class AnswerThrottle {
 public:
     explicit AnswerThrottle(TickSource tick) : tick_(std::move(tick)) {}
 
     // Whether an automatic answer may go to `address` now; if so, it counts as sent. A refused
-    // answer does not count, so a steady stream still gets one answer per window.
+    // answer does not count.
     bool Allow(const std::string& address);
 
 private:
+    struct Answer {
+        std::string address;  // lower-cased
+        std::uint32_t tick = 0;
+    };
     TickSource tick_;
-    std::unordered_map<std::string, std::uint32_t> last_answer_;  // lower-cased address -> tick
+    std::deque<Answer> answers_;  // within the window, oldest first; at most kAnswersInAll
 };
 
 }  // namespace lyr

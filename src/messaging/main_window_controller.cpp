@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
+#include "platform/log.h"
 
 namespace lyr {
 
@@ -29,6 +30,8 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
       user_list_(services.user_list),
       network_scan_(services.network_scan),
       computer_name_(services.computer_name),
+      workgroup_(services.workgroup()),
+      mailslot_holder_(services.mailslot_holder),
       inbox_(data_dir_ + kInboxFileName),
       outbox_(data_dir_ + kOutboxFileName),
       answer_throttle_(services.tick),
@@ -80,10 +83,8 @@ void MainWindowController::RunStartUp() {
     if (options_.NTService()) {
         StopMessengerService();
     }
-    try {
-        MainSlot.SetActive(true);
-    } catch (const std::exception&) {
-        MainSlot.SetActive(false);
+    if (!TakeMainSlot()) {
+        SayMainSlotHeld();
     }
     if (!MainSlot.Active() && options_.CheckAnother()) {
         dialogs_.ShowMessageBox({Utf8ToAnsi("Обнаружен другой приемник сообщений.\r\n"
@@ -133,6 +134,32 @@ void MainWindowController::RunStartUp() {
     if (!options_.MinOnStart()) {
         shell_.EnableSetTextOnStartTimer();
     }
+}
+
+bool MainWindowController::TakeMainSlot() {
+    try {
+        MainSlot.SetActive(true);
+    } catch (const std::exception&) {
+        MainSlot.SetActive(false);
+    }
+    return MainSlot.Active();
+}
+
+void MainWindowController::SayMainSlotHeld() {
+    const std::string cause =
+        "почтовый ящик messngr занят другим приемником: " + mailslot_holder_("messngr");
+    if (Utf8ToAnsi(cause) != receiving_problem_) {
+        LogLine(LogSeverity::Warning, "messenger", cause);
+    }
+    SetReceivingProblem(cause);
+}
+
+bool MainWindowController::RetryMainSlot() {
+    if (MainSlot.Active() || TakeMainSlot()) {
+        return true;
+    }
+    SayMainSlotHeld();
+    return false;
 }
 
 void MainWindowController::ReadAlone(const std::function<void()>& step) {

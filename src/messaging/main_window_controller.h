@@ -15,7 +15,9 @@
 #include "messaging/main_window_views.h"
 #include "platform/host_identity.h"
 #include "platform/mailslot.h"
+#include "platform/mailslot_holder.h"
 #include "platform/messenger_service.h"
+#include "platform/netbios_config.h"
 #include "platform/profile.h"
 #include "platform/tick_count.h"
 #include "platform/ui_thread.h"
@@ -46,6 +48,9 @@ struct MainWindowServices {
     // ui_thread; otherwise they are written on the UI thread before SendMsg returns.
     bool send_in_background = false;
     std::function<std::optional<std::string>()> computer_name = ComputerName;
+    std::function<std::string()> workgroup = OurWorkgroup;
+    // Who holds a mailslot of this computer, in words (UTF-8).
+    std::function<std::string(std::string_view slot)> mailslot_holder = DescribeMailslotHolder;
     TickSource tick = GetTickCount;
 };
 
@@ -136,6 +141,12 @@ public:
     // The tray image of the current presence and the hint, as after a network scan.
     void RestorePresenceTray();
 
+    // Whether this computer can receive from the network: `cause` (UTF-8) says why it cannot;
+    // empty, it receives again. While a problem lasts the tray hint gets a line naming it and
+    // InfoText a sign; a desktop notification tells of it once, and once of the mending.
+    void SetReceivingProblem(const std::string& cause);
+    const std::string& ReceivingProblem() const { return receiving_problem_; }
+
     // The answers to the requests WM_USER+10 (show or hide), +11 (version), +12 (state).
     std::int32_t OnMgrShow(std::uintptr_t wParam);
     std::int32_t OnMgrVersion() const { return 0x10001; }
@@ -157,6 +168,10 @@ public:
     std::vector<std::string>& ReplyList() { return ReplyList_; }
     std::vector<std::string>& MacroList() { return MacroList_; }
     bool MainSlotActive() const { return MainSlot.Active(); }
+    // While another receiver holds "messngr": tries to take it, true once it is ours (the
+    // caller then joins the network as its receiver). While it is not, the sign names whoever
+    // holds it now.
+    bool RetryMainSlot();
 
     // Messages kept waiting before the start-up is done, at most; later ones are dropped, as a
     // full mailslot would drop them.
@@ -183,6 +198,8 @@ private:
     void ReadUserList();
     void ReportStartUpFiles();
     void RunShutdown();
+    bool TakeMainSlot();
+    void SayMainSlotHeld();
     void StopMessengerService();
     void RestoreMessengerService();
 
@@ -232,6 +249,8 @@ private:
     AddresseeList& user_list_;
     NetworkScanRequests& network_scan_;
     std::function<std::optional<std::string>()> computer_name_;
+    std::string workgroup_;
+    std::function<std::string(std::string_view)> mailslot_holder_;
 
     KeptMsgList inbox_;
     KeptMsgList outbox_;
@@ -245,6 +264,7 @@ private:
     bool IsActive_ = true;
     std::string LastSender_;
     bool ServiceStopped_ = false;
+    std::string receiving_problem_;  // ANSI; empty while this computer receives
 
     AnswerThrottle answer_throttle_;
     std::vector<std::string> start_up_reports_;  // shown once the start-up is done

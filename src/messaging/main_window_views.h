@@ -113,6 +113,9 @@ public:
     virtual void SetFromPanelVisible(bool visible) = 0;
 
     virtual void SetInfoText(const std::string& text) = 0;
+    // A lasting sign in InfoText, shown before whatever SetInfoText puts there, for as long as
+    // this computer cannot receive from the network; empty takes it away.
+    virtual void SetReceivingSign(const std::string& sign) = 0;
 };
 
 // The tray icon and the check marks of the tray menu and the main menu.
@@ -185,6 +188,8 @@ public:
     // `position` is its place in Inbox (from 1) now, `sender` and `text` are its record's.
     virtual void DesktopNotify(std::int32_t position, const std::string& sender,
                                const std::string& text) = 0;
+    // A desktop notification of the program's own state, without actions.
+    virtual void DesktopNotifyState(const std::string& summary, const std::string& body) = 0;
 };
 
 inline constexpr std::uint32_t kDefaultBeep = 0;

@@ -3,6 +3,13 @@
 #include "platform/codepage.h"
 
 namespace lyr {
+namespace {
+
+std::string ReceivingProblemText(const std::string& problem) {
+    return Utf8ToAnsi("Нет приема из сети: ") + problem;
+}
+
+}  // namespace
 
 void MainWindowController::miActiveClick(const Control& Sender) {
     if (Sender.Tag == 0) {
@@ -31,8 +38,39 @@ void MainWindowController::smiAutoReplyClick() {
 
 void MainWindowController::UpdateTrayHint() {
     const char* state = IsActive_ ? "активен" : "занят";
-    tray_.SetTrayHint(Utf8ToAnsi(std::string("Messenger - ") + state + ", писем: ") +
-                      std::to_string(InboxCount_));
+    std::string hint =
+        Utf8ToAnsi(std::string("Messenger - ") + state + ", писем: ") + std::to_string(InboxCount_);
+    if (!receiving_problem_.empty()) {
+        hint += "\n" + ReceivingProblemText(receiving_problem_);
+    }
+    tray_.SetTrayHint(hint);
+}
+
+void MainWindowController::SetReceivingProblem(const std::string& cause) {
+    std::string problem = Utf8ToAnsi(cause);
+    if (problem == receiving_problem_) {
+        return;
+    }
+    const bool began = receiving_problem_.empty();
+    receiving_problem_ = std::move(problem);
+    UpdateTrayHint();
+    if (receiving_problem_.empty()) {
+        panes_.SetReceivingSign({});
+        panes_.SetInfoText(Utf8ToAnsi("Прием сообщений из сети восстановлен."));
+    } else {
+        panes_.SetReceivingSign(ReceivingProblemText(receiving_problem_));
+    }
+    if (!options_.DesktopNotify() || (!began && !receiving_problem_.empty())) {
+        return;  // a changed cause is the same trouble, told of already
+    }
+    if (receiving_problem_.empty()) {
+        shell_.DesktopNotifyState(Utf8ToAnsi("Прием из сети восстановлен"),
+                                  Utf8ToAnsi("Сообщения с других компьютеров снова приходят."));
+    } else {
+        shell_.DesktopNotifyState(
+            Utf8ToAnsi("Нет приема из сети"),
+            Utf8ToAnsi("Сообщения с других компьютеров не приходят: ") + receiving_problem_);
+    }
 }
 
 void MainWindowController::RestorePresenceTray() {

@@ -134,8 +134,10 @@ void MainWindowController::AnswerAutomatically(const Received& message) {
     if (!busy && !options_.AutoReply()) {
         return;
     }
+    const std::string address = ReplyAddress(message.sender);
     if (IsAutomaticAnswer(message.record.Text) ||
-        !answer_throttle_.Allow(ReplyAddress(message.sender))) {
+        !AnswerMayGoTo(address, user_list_.Entries(), workgroup_) ||
+        !answer_throttle_.Allow(address)) {
         return;
     }
     if (busy) {

@@ -64,13 +64,16 @@ std::vector<uint32_t> NameServers(const std::filesystem::path& smb_conf) {
     return ParseNameServers(SambaGlobalSetting("wins server", smb_conf).value_or(""));
 }
 
+std::string OurWorkgroup() {
+    return NameFromEnvironment("LYR_NETBIOS_WORKGROUP").value_or(Workgroup());
+}
+
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     netbios::ServiceConfig config;
     config.mode = mode;
     config.computer_name = ComputerName().value_or("LOCALHOST");
-    config.workgroup = NameFromEnvironment("LYR_NETBIOS_WORKGROUP").value_or(Workgroup());
-    config.name_service_port =
-        NumberFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
+    config.workgroup = OurWorkgroup();
+    config.name_service_port = NumberFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
     config.datagram_port = NumberFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);
     config.session.port = NumberFromEnvironment("LYR_NETBIOS_SSN_PORT", config.session.port);
     config.name_servers = NameServers();

@@ -19,6 +19,8 @@ namespace lyr {
 //   LYR_NETBIOS_RETRY_SECONDS                   how often ports held by another program and
 //                                               refused names are tried again (30)
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode);
+// Our workgroup as the service registers it (LYR_NETBIOS_WORKGROUP, else smb.conf's).
+std::string OurWorkgroup();
 
 // The WINS servers: LYR_NETBIOS_WINS_SERVER when set, else "wins server =" of smb.conf; a list
 // of IPv4 addresses (blanks or commas between them, Samba's "TAG:" before one is dropped).

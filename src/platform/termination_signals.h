@@ -2,9 +2,9 @@
 
 namespace lyr {
 
-// The requests to end the program that come from outside it (SIGTERM and SIGINT on Linux), as
-// a descriptor that becomes readable when one arrives, for an event loop to watch. One at a
-// time per process; at its end the default handling of the requests comes back.
+// The requests to end the program that come from outside it (SIGTERM, SIGINT and SIGHUP on Linux),
+// as a descriptor that becomes readable when one arrives, for an event loop to watch. One at a time
+// per process; at its end the default handling of the requests comes back.
 class TerminationSignalPipe {
 public:
     TerminationSignalPipe();

@@ -41,16 +41,17 @@ TEST(AutomaticAnswerTest, OurAnswersAreRecognisedAndPeoplesMessagesAreNot) {
         << "an auto-reply line comes right after the quote";
 }
 
-TEST(AnswerThrottleTest, OneAnswerPerAddressPerWindowAcrossTheTickWrap) {
+TEST(AnswerThrottleTest, BoundsPerAddressAndInAllSlideAcrossTheTickWrap) {
     std::uint32_t now = 0xFFFFFFFFu - 1000;
     AnswerThrottle throttle([&] { return now; });
-    EXPECT_TRUE(throttle.Allow("PC1"));
-    EXPECT_FALSE(throttle.Allow("pc1"));
+    for (size_t i = 0; i < kAnswersPerAddress; ++i) {
+        EXPECT_TRUE(throttle.Allow(i % 2 ? "PC1" : "pc1")) << i;
+        now += 1000;  // wraps past zero
+    }
+    EXPECT_FALSE(throttle.Allow("PC1")) << "names compare without case";
     EXPECT_TRUE(throttle.Allow("PC2"));
-    now += kAnswerWindowMilliseconds - 1;  // wraps past zero
-    EXPECT_FALSE(throttle.Allow("PC1"));
-    now += 1;
-    EXPECT_TRUE(throttle.Allow("PC1"));
+    now += kAnswerWindowMilliseconds - kAnswersPerAddress * 1000;
+    EXPECT_TRUE(throttle.Allow("PC1")) << "the oldest answer has left the window";
     EXPECT_FALSE(throttle.Allow("PC1"));
 }
 

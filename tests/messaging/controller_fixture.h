@@ -184,6 +184,8 @@ public:
                 .network_scan = views_->scan,
                 .send_in_background = send_in_background_,
                 .computer_name = [this] { return computer_name_; },
+                .workgroup = [this] { return workgroup_; },
+                .mailslot_holder = [this](std::string_view) { return mailslot_holder_; },
                 .tick = [this] { return tick_; }};
     }
 
@@ -209,6 +211,8 @@ public:
     std::unique_ptr<FakeViews> views_ = std::make_unique<FakeViews>();
     UsersFileList user_list_{data_dir_ + "users.dat"};
     std::optional<std::string> computer_name_ = "TESTPC";
+    std::string workgroup_ = "TESTGROUP";
+    std::string mailslot_holder_ = "lyrnet (процесс 42)";
     std::uint32_t tick_ = 5000;
     std::unique_ptr<MainWindowController> controller_;
 };

@@ -129,6 +129,7 @@ public:
     bool FromPanelVisible() const override { return from_panel_visible; }
     void SetFromPanelVisible(bool visible) override { from_panel_visible = visible; }
     void SetInfoText(const std::string& text) override { info_text = text; }
+    void SetReceivingSign(const std::string& sign) override { receiving_sign = sign; }
 
     std::string rec_text;
     bool rec_text_first_line_emphasized = false;
@@ -137,6 +138,7 @@ public:
     std::string from_panel_caption;
     bool from_panel_visible = true;
     std::string info_text;
+    std::string receiving_sign;
     // Typed into SendText after the handler returned (not part of send_text).
     std::string posted_chars;
     Pane focused = Pane::None;
@@ -254,6 +256,9 @@ public:
                        const std::string& text) override {
         desktop_notifications.push_back({position, sender, text});
     }
+    void DesktopNotifyState(const std::string& summary, const std::string& body) override {
+        state_notifications.push_back(summary + ": " + body);
+    }
 
     struct DesktopNotification {
         std::int32_t position = 0;
@@ -266,6 +271,7 @@ public:
     bool start_timer_enabled = false;
     std::vector<std::uint32_t> beeps;
     std::vector<DesktopNotification> desktop_notifications;
+    std::vector<std::string> state_notifications;  // "summary: body"
     std::function<void()> on_refresh_menus;
 
 private:

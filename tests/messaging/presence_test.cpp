@@ -57,6 +57,42 @@ TEST_F(PresenceTest, TheHintCountsTheReceivedMessages) {
     EXPECT_EQ(View().tray.hint, Ansi("Messenger - активен, писем: 3"));
 }
 
+TEST_F(PresenceTest, ACannotReceiveSignNamesTheCauseWhileItLastsAndTheMendingIsSaid) {
+    const std::string cause = "порт 138 занят программой nmbd";
+    const std::string sign = Ansi("Нет приема из сети: " + cause);
+    Receive("PEER", "one");
+    Controller().SetReceivingProblem(cause);
+    EXPECT_EQ(View().tray.hint, Ansi("Messenger - активен, писем: 1\n") + sign);
+    EXPECT_EQ(View().panes.receiving_sign, sign);
+    ASSERT_EQ(View().shell.state_notifications.size(), 1u);
+    EXPECT_NE(View().shell.state_notifications[0].find(Ansi(cause)), std::string::npos);
+
+    Receive("PEER", "two");
+    Controller().miActiveClick(Control{1});
+    EXPECT_EQ(View().tray.hint, Ansi("Messenger - занят, писем: 2\n") + sign)
+        << "the sign stays while the hint follows the program";
+    Controller().SetReceivingProblem(cause);
+    Controller().SetReceivingProblem("имя PC1 занято другим компьютером");
+    EXPECT_EQ(View().panes.receiving_sign,
+              Ansi("Нет приема из сети: имя PC1 занято другим компьютером"));
+    EXPECT_EQ(View().shell.state_notifications.size(), 1u) << "the trouble is told of once";
+
+    Controller().SetReceivingProblem("");
+    EXPECT_EQ(View().tray.hint, Ansi("Messenger - занят, писем: 2"));
+    EXPECT_EQ(View().panes.receiving_sign, "");
+    EXPECT_EQ(View().panes.info_text, Ansi("Прием сообщений из сети восстановлен."));
+    ASSERT_EQ(View().shell.state_notifications.size(), 2u);
+    EXPECT_EQ(View().shell.state_notifications[1],
+              Ansi("Прием из сети восстановлен: Сообщения с других компьютеров снова приходят."));
+    Controller().SetReceivingProblem("");
+    EXPECT_EQ(View().shell.state_notifications.size(), 2u);
+
+    Options().SetDesktopNotify(false);
+    Controller().SetReceivingProblem(cause);
+    EXPECT_EQ(View().panes.receiving_sign, sign) << "the sign does not hang on notifications";
+    EXPECT_EQ(View().shell.state_notifications.size(), 2u);
+}
+
 TEST_F(PresenceTest, StateAnswerLetsAutoReplyWinOverBusy) {
     EXPECT_EQ(Controller().OnMgrState(), 0);
     Controller().miActiveClick(Control{1});

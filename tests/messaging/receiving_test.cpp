@@ -329,20 +329,44 @@ TEST_F(ReceivingTest, AutomaticAnswersAreNotAnswered) {
     EXPECT_EQ(Sent().size(), 1u) << "a person's reply that quotes is answered";
 }
 
-TEST_F(ReceivingTest, OneAutomaticAnswerPerSenderWithinTheWindow) {
+TEST_F(ReceivingTest, AutomaticAnswersNeverGoToAGroup) {
+    user_list_.Replace({WholeNetworkEntry(),
+                        {"OFFICE", "OFFICE", 0, TUserData::kGroup},
+                        {"PC5", "OFFICE", 0, TUserData::kComputer}});
     StartAs("Anna");
     Controller().miActiveClick(Control{1});
-    Receive("PEER", "one");
-    tick_ += kAnswerWindowMilliseconds - 1;
-    Receive("peer", "two");
-    EXPECT_EQ(TakeSent().size(), 1u) << "names compare without case";
-    EXPECT_EQ(View().panes.send_text, "") << "a held-back answer leaves the entry pane alone";
-    Receive("Ivan (OTHER)", "three");
-    EXPECT_EQ(TakeSent().size(), 1u) << "another sender is answered";
-    tick_ += 1;
-    Receive("PEER", "four");
-    EXPECT_EQ(TakeSent().size(), 1u) << "the window has passed";
-    EXPECT_EQ(Controller().Inbox().Count(), 4u);
+    for (const char* sender : {"X (*)", "X (OFFICE)", "X (office)", "X (TESTGROUP)", "(X)"}) {
+        Receive(sender, "everyone gets my text back");
+    }
+    EXPECT_TRUE(Sent().empty()) << "the whole network, a listed group, our own workgroup";
+    EXPECT_EQ(Controller().Inbox().Count(), 5u) << "the messages themselves are kept";
+    Receive("Ivan (PC5)", "hi");
+    ASSERT_EQ(Sent().size(), 1u) << "a computer of that group is answered";
+    EXPECT_EQ(Sent()[0].receiver, "PC5");
+}
+
+TEST_F(ReceivingTest, EveryMessageAPersonSendsIsAnsweredAndAFloodStaysBounded) {
+    StartAs("Anna");
+    Controller().smiAutoReplyClick();
+    Receive("Ivan (PCI)", "are you there?");
+    tick_ += 5000;
+    Receive("ivan (pci)", "it is urgent");
+    EXPECT_EQ(TakeSent().size(), 2u) << "two messages 5 s apart, two answers";
+
+    for (int i = 0; i < 200; ++i) {
+        Receive("Bot (PCB)", "flood " + std::to_string(i));
+    }
+    EXPECT_EQ(TakeSent().size(), kAnswersPerAddress) << "one sender's flood";
+    for (int i = 0; i < 200; ++i) {
+        Receive("Bot (PC" + std::to_string(i) + ")", "flood");
+    }
+    EXPECT_EQ(TakeSent().size(), kAnswersInAll - 2 - kAnswersPerAddress)
+        << "a flood under many names, within the same minute";
+    EXPECT_EQ(Controller().Inbox().Count(), 402u) << "every message is still kept";
+
+    tick_ += kAnswerWindowMilliseconds;
+    Receive("Ivan (PCI)", "back again");
+    EXPECT_EQ(TakeSent().size(), 1u) << "answers resume once the flood has passed";
 }
 
 // Two copies that answer automatically, each delivering what it writes to the other.

@@ -237,6 +237,28 @@ TEST_F(StartUpTest, AnotherReceiverWithCheckAnotherOffIsSilent) {
     EXPECT_TRUE(View().dialogs.errors.empty());
 }
 
+TEST_F(StartUpTest, AnotherReceiverIsNamedByTheSignUntilItsSlotIsTaken) {
+    Preset("CheckAnother", 0);
+    mailslots_.another_receiver = true;
+    Start();
+    const std::string sign = Ansi(
+        "Нет приема из сети: почтовый ящик messngr занят другим приемником: lyrnet (процесс 42)");
+    EXPECT_EQ(View().panes.receiving_sign, sign) << "even without the box";
+    EXPECT_EQ(View().tray.hint, Ansi("Messenger - активен, писем: 0\n") + sign);
+
+    mailslot_holder_ = "lyrnet (процесс 43), пользователь bob";
+    EXPECT_FALSE(Controller().RetryMainSlot());
+    EXPECT_NE(View().panes.receiving_sign.find(Ansi("пользователь bob")), std::string::npos)
+        << "the sign names whoever holds it now";
+
+    mailslots_.another_receiver = false;
+    EXPECT_TRUE(Controller().RetryMainSlot());
+    EXPECT_TRUE(Controller().MainSlotActive());
+    Controller().SetReceivingProblem("");
+    EXPECT_EQ(View().tray.hint, Ansi("Messenger - активен, писем: 0"));
+    EXPECT_TRUE(Controller().RetryMainSlot()) << "ours already";
+}
+
 TEST_F(StartUpTest, UsersFileIsReadAndAFilledListIsNotScannedWithoutStartupRescan) {
     WriteUsersFile(DataFile("users.dat"), {WholeNetworkEntry(), {"PC2", "WORK", 0, 2, false}});
     Preset("StartupRescan", 0);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop messenger under a flood from another computer: a burst of 10,000 is stored whole
 # and in order while the program goes on answering state requests within 200 ms, its memory
-# stays bounded, and the flood's sender gets one automatic answer, not one per message.
+# stays bounded, and the flood's sender gets at most ten automatic answers (the bound of one
+# address in a minute), not one per message.
 #   messenger_flood_test.sh LYRMESSENGER LYRNET LYR_NETBIOS_HOST
 set -uo pipefail
 messenger=$1
@@ -64,7 +65,8 @@ echo "peak memory of the messenger: $((peak_kib / 1024)) MiB"
 check "  ... its memory stayed bounded" test "$peak_kib" -lt $((300 * 1024))
 sleep 1
 answers=$(grep -c -E '^[0-9a-f]+$' "$work/anna")
-check "the flood's sender got one automatic answer (got $answers)" test "$answers" = 1
+check "the flood's sender got 1 to 10 automatic answers (got $answers)" \
+    test "$answers" -ge 1 -a "$answers" -le 10
 stop_messenger
 echo "passed $passed, failed $failed"
 [ "$failed" = 0 ]

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The end of the desktop session as a real session manager tells it (XSMP): the messenger
 # saves when asked, ends with code 0 when told to die, and has kept its messages and the
-# window's place on the screen - with its window shown and with it in the tray.
+# window's place on the screen - with its window shown and with it in the tray. A hang-up
+# (SIGHUP: the terminal or the session that started it gone) and the X server going away end
+# it the same way: the user list, the window's place and the messages written.
 #   messenger_session_end_test.sh LYRMESSENGER LYRNET SESSION_MANAGER_TOOL
 set -uo pipefail
 messenger=$1
@@ -79,4 +81,40 @@ check "it ends within 5 s" messenger_wait_end 5
 check "with exit code 0" test "${messenger_code:-}" = 0
 check "the first session's message is kept too" in_inbox "Сеанс кончается"
 check "the window's place is kept" test "$(settings_value PositionX)" = "$(printf 'dword:%08x' "$X")"
+
+# show_and_move X Y TEXT: the window shown and moved to X, Y (its geometry then in X, Y, WIDTH,
+# HEIGHT), TEXT received; then a mark for the files written after it.
+show_and_move() {
+    "$lyrnet" show
+    check "the window comes" wait_for_window 5
+    window=$(visible_windows)
+    xdotool windowmove "$window" "$1" "$2"
+    sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    "$lyrnet" send . "$3" --from FRIEND
+    check "a message arrives" wait_for_inbox "$3"
+    touch "$work/mark"
+    sleep 1.1
+}
+shutdown_wrote() {
+    check "  ... having written the user list" test "$data_dir/users.dat" -nt "$work/mark"
+    check "  ... and the window's place" \
+        test "$(settings_value PositionX) $(settings_value PositionY) $(settings_value SizeX)" \
+        = "$(printf 'dword:%08x dword:%08x dword:%08x' "$X" "$Y" "$WIDTH")"
+    check "  ... keeping the message" in_inbox "$1"
+}
+
+messenger_start
+show_and_move 211 133 "Терминал закрыт"
+kill -HUP "$messenger_pid"
+check "a hang-up ends it within 5 s" messenger_wait_end 5
+check "  ... with exit code 0" test "${messenger_code:-}" = 0
+shutdown_wrote "Терминал закрыт"
+
+messenger_start
+show_and_move 301 157 "Дисплей пропал"
+kill -TERM "$xvfb_pid"
+check "the X server going away ends it within 5 s" messenger_wait_end 5
+check "  ... saying why" grep -q "display connection is gone" "$work/messenger.log"
+shutdown_wrote "Дисплей пропал"
 desktop_end

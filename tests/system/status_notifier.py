@@ -7,6 +7,7 @@ menus its items export.
   status_notifier.py menu SERVICE    prints the item's exported menu, one line per entry:
                                      depth, id, kind, caption, toggle type and state, enabled
   status_notifier.py click SERVICE ID   sends the entry the "clicked" event a host sends
+  status_notifier.py tooltip SERVICE prints the item's tool tip: its title, then its text
 """
 import sys
 import time
@@ -115,6 +116,12 @@ def main():
         _, layout = menu_of(sys.argv[2]).GetLayout(0, -1, dbus.Array([], signature="s"))
         for child in layout[2]:
             print_entries(child, 0)
+    elif command == "tooltip":
+        item = dbus.SessionBus().get_object(sys.argv[2], "/StatusNotifierItem")
+        _, _, title, text = item.Get(ITEM, "ToolTip", dbus_interface=dbus.PROPERTIES_IFACE)
+        print(str(title))
+        if text:
+            print(str(text))
     elif command == "click":
         menu_of(sys.argv[2]).Event(int(sys.argv[3]), "clicked", dbus.Int32(0, variant_level=1),
                                    dbus.UInt32(int(time.time())))

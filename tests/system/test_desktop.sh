@@ -3,7 +3,8 @@
 # test_hosts.sh, then this file, then:
 #   desktop_begin "$@"        first: skips (77) without Xvfb, xdotool, xprop, openbox or
 #                             namespaces; runs the script again in a namespace with loopback
-#                             up, makes $work and starts the display
+#                             up, makes $work and starts the display (Xvfb's process is
+#                             $xvfb_pid)
 #   wayland_begin "$@"        instead of desktop_begin: a Wayland compositor (weston, headless)
 #                             in place of the X display; skips without weston or Qt's Wayland
 #                             platform
@@ -51,7 +52,8 @@ desktop_begin() {
 
     # Xvfb picks a free display number and writes it to fd 3.
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    BACKGROUND_PIDS+=($!)
+    xvfb_pid=$!
+    BACKGROUND_PIDS+=($xvfb_pid)
     wait_for_line "$work/display" "[0-9]" 10 || { echo "FAIL: Xvfb did not start"; exit 1; }
     export DISPLAY=":$(head -n1 "$work/display")"
     # Showing a window in front and asking which one is there needs a window manager.

@@ -155,6 +155,22 @@ private slots:
         QVERIFY(!users_->Entries()[2].Checked);
     }
 
+    // The sign that nothing comes from the network outlasts what else the status line shows,
+    // ticking included, and goes only when taken away.
+    void theReceivingSignStaysInTheStatusLine() {
+        users_->Replace({Entry("Вся сеть", "", 0), Entry("OFFICE", "OFFICE", 1),
+                         Entry("PC1", "OFFICE", 2), Entry("PC2", "OFFICE", 2)});
+        const QString sign = QString::fromUtf8("Нет приема из сети: порт 138 занят");
+        window_->SetReceivingSign(ToAnsi(sign));
+        QTest::mouseClick(window_->UserListControl()->viewport(), Qt::LeftButton, {},
+                          QPoint(40, 3 * 16 + 8));
+        QVERIFY(window_->InfoTextLabel()->text().startsWith(sign));
+        QVERIFY(window_->InfoTextLabel()->text().endsWith(QString::fromUtf8("Выбрано: 1")));
+        QVERIFY(window_->InfoTextLabel()->toolTip().contains(sign));
+        window_->SetReceivingSign({});
+        QCOMPARE(window_->InfoTextLabel()->text(), QString::fromUtf8("Выбрано: 1"));
+    }
+
     // A double click is two presses: the row is ticked and unticked again, as two clicks do.
     // (Through the window, as a real mouse comes: Qt delivers the second press as a double
     // click only.)

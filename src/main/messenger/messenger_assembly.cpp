@@ -1,9 +1,14 @@
 #include "main/messenger/messenger_assembly.h"
 
 #include <QMessageBox>
+#include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include "app/data_dir.h"
 #include "app/identity.h"
@@ -31,12 +36,13 @@ namespace lyr {
 namespace {
 
 // The browse list of our NetBIOS service, which exists only once the network is joined (after
-// the start-up took "messngr"); a scan before that finds nobody.
+// the start-up took "messngr"); a scan before that finds nobody. A sender that later takes the
+// slot joins again as the receiver; the sender's list stays for a scan that may still read it.
 class JoinedNeighbourhood final : public NeighbourhoodSource {
 public:
     void Join(netbios::NetbiosService& service) {
-        source_ = std::make_unique<ServiceNeighbourhood>(service);
-        joined_.store(source_.get(), std::memory_order_release);
+        sources_.push_back(std::make_unique<ServiceNeighbourhood>(service));
+        joined_.store(sources_.back().get(), std::memory_order_release);
     }
     void Refresh() override {
         if (auto* source = joined_.load(std::memory_order_acquire))
@@ -48,14 +54,15 @@ public:
     }
 
 private:
-    std::unique_ptr<ServiceNeighbourhood> source_;
+    std::vector<std::unique_ptr<ServiceNeighbourhood>> sources_;  // at most two
     std::atomic<ServiceNeighbourhood*> joined_{nullptr};
 };
 
 // The network as the owner of "messngr" (receiving and sending), or, when another process owns
-// the slot, as a sender only, as lyrnet send joins it.
-void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood,
-                 bool slot_is_ours) {
+// the slot, as a sender only, as lyrnet send joins it. Returns why the owner cannot receive from
+// the network (UTF-8), empty when it can or when it is only a sender.
+std::string JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbourhood,
+                        bool slot_is_ours) {
     // Messages over the session service (TCP 139) go into our own "messngr" queue as datagrams.
     const netbios::NetworkStatus status = mailslots.JoinNetwork(
         slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client, &BuildDatagram);
@@ -64,20 +71,35 @@ void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbou
     if (!status.session_problem.empty())
         qCWarning(lcUi).noquote() << QString::fromStdString(status.session_problem);
     if (status.network_owner || !slot_is_ours)
-        return;
+        return {};
     qCWarning(lcUi).noquote() << QString::fromStdString(status.problem);
+    return status.problem.empty() ? std::string("the network could not be joined") : status.problem;
+}
+
+void SayNetworkUnavailable(const std::string& problem) {
     // Said once and without waiting: the program goes on with this computer's messages.
     auto* box = new QMessageBox(
         QMessageBox::Warning, QLatin1String(kProgramTitle),
         QStringLiteral("Сеть недоступна: сообщения с других компьютеров не будут приходить."),
         QMessageBox::Ok);
-    box->setDetailedText(QString::fromStdString(status.problem));
+    box->setDetailedText(QString::fromStdString(problem));
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (MessageBoxesGoToStandardError()) {
         delete box;
         return;
     }
     box->open();
+}
+
+// How often a program that only sends tries to take "messngr" again: LYR_SLOT_RETRY_SECONDS
+// (for tests), else every 30 s; a timer, so an idle program costs nothing in between.
+std::chrono::milliseconds SlotRetryInterval() {
+    if (const char* text = std::getenv("LYR_SLOT_RETRY_SECONDS")) {
+        const int seconds = std::atoi(text);
+        if (seconds > 0)
+            return std::chrono::seconds(seconds);
+    }
+    return std::chrono::seconds(30);
 }
 
 bool CheckDataLock(const FolderLock& lock) {
@@ -159,6 +181,7 @@ struct MessengerAssembly::Parts {
     NetworkScanner scanner;
     MainWindowShell shell;
     MainWindowController controller;
+    QTimer slot_retry;
 };
 
 MessengerAssembly::MessengerAssembly(const SpecialFolders& folders)
@@ -174,16 +197,41 @@ void MessengerAssembly::Start(bool join_network) {
         ReportErrorInBox(QString::fromUtf8(error.what()));
     }
     p.shell.CreateForms();
-    if (join_network)
-        JoinNetwork(p.mailslots, p.neighbourhood, p.controller.MainSlotActive());
+    if (join_network) {
+        const bool slot_is_ours = p.controller.MainSlotActive();
+        const std::string problem = JoinNetwork(p.mailslots, p.neighbourhood, slot_is_ours);
+        if (!problem.empty()) {
+            p.controller.SetReceivingProblem(problem);
+            SayNetworkUnavailable(problem);
+        }
+        if (!slot_is_ours) {
+            QObject::connect(&p.slot_retry, &QTimer::timeout, [this] { RetryMainSlot(); });
+            p.slot_retry.start(SlotRetryInterval());
+        }
+    }
     if (p.window.ShowOnStart())
         p.window.ShowMainWindow();
     else
         p.shell.ShowWindowUnlessTrayAppears(kTrayWaitMs);
 }
 
+// The other receiver has ended: the slot is taken and the network joined again, as its receiver.
+void MessengerAssembly::RetryMainSlot() {
+    Parts& p = *parts_;
+    if (!p.controller.RetryMainSlot())
+        return;
+    p.slot_retry.stop();
+    qCInfo(lcUi) << "messngr is ours now; joining the network as its receiver";
+    try {
+        p.controller.SetReceivingProblem(JoinNetwork(p.mailslots, p.neighbourhood, true));
+    } catch (const std::exception& error) {
+        p.controller.SetReceivingProblem(error.what());
+    }
+}
+
 void MessengerAssembly::Finish() {
     Parts& p = *parts_;
+    p.slot_retry.stop();
     // Nothing waits for the loop any more; the wait thread ends as the slot closes.
     p.ui_thread.Stop();
     try {

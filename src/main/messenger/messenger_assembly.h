@@ -54,6 +54,8 @@ public:
     netbios::NetbiosService* PortOwner();
 
 private:
+    void RetryMainSlot();
+
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };

@@ -112,8 +112,9 @@ int RunMessenger(int argc, char** argv) {
         qCWarning(lcUi).noquote() << "cannot listen on" << QString::fromStdString(socket_path);
     }
 
-    // The session's end and the termination signals end the program as a log-off does: the
-    // messenger service is not to be started again, then the shutdown writes everything.
+    // The session's end, the termination signals and a hang-up end the program as a log-off
+    // does: the messenger service is not to be started again, then the shutdown writes
+    // everything.
     auto end_session = [&] {
         controller.OnQueryEndSession();
         QApplication::quit();
@@ -132,9 +133,13 @@ int RunMessenger(int argc, char** argv) {
     TerminationSignals termination(end_session);
 
     program.Start();
+    // Made last, so that at exit() it runs before whatever Qt set up earlier is torn down.
+    ShutdownOnce shutdown([&] {
+        scans.waitForDone();
+        program.Finish();
+    });
     const int code = QApplication::exec();
-    scans.waitForDone();
-    program.Finish();
+    shutdown.Run();
     return code;
 }
 

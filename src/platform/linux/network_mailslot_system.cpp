@@ -16,10 +16,17 @@ NetworkMailslotSystem::~NetworkMailslotSystem() = default;
 netbios::NetworkStatus NetworkMailslotSystem::JoinNetwork(netbios::ServiceMode mode,
                                                           SessionDatagramBuilder session_datagram) {
     if (network_) {
-        throw Exception("the mailslots have joined the network already");
+        const bool client_becomes_owner = !client_before_owner_ &&
+                                          joined_mode_ == netbios::ServiceMode::Client &&
+                                          mode == netbios::ServiceMode::Owner;
+        if (!client_becomes_owner) {
+            throw Exception("the mailslots have joined the network already");
+        }
+        client_before_owner_ = std::move(network_);
     }
     auto config = config_;
     config.mode = mode;
+    joined_mode_ = mode;
     network_ =
         std::make_unique<NetbiosMailslotNetwork>(std::move(config), std::move(session_datagram));
     joined_ = network_.get();

@@ -21,7 +21,9 @@ public:
     explicit NetworkMailslotSystem(netbios::ServiceConfig config);
     ~NetworkMailslotSystem() override;
 
-    // Starts the NetBIOS service; once (a second call throws lyr::Exception).
+    // Starts the NetBIOS service; once, except that a client joins again as the owner once this
+    // process has taken "messngr" from a receiver that ended (the client's service stays, idle,
+    // for writers that may still use it). Any other second call throws lyr::Exception.
     //   Owner:  binds UDP 137/138, holds our names and hands what arrives for the slots of this
     //           computer into their queues. Call it once this process holds "messngr", the slot
     //           that makes it this computer's receiver. When the ports cannot be had it goes on
@@ -50,6 +52,8 @@ private:
 
     netbios::ServiceConfig config_;
     std::unique_ptr<NetbiosMailslotNetwork> network_;
+    netbios::ServiceMode joined_mode_ = netbios::ServiceMode::Client;
+    std::unique_ptr<NetbiosMailslotNetwork> client_before_owner_;
     // Set once by JoinNetwork; writers on other threads see either nothing or the whole network.
     std::atomic<NetbiosMailslotNetwork*> joined_{nullptr};
     LinuxMailslotSystem local_;

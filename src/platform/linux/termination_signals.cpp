@@ -23,6 +23,10 @@ extern "C" void WriteSignalToPipe(int number) {
     errno = saved;
 }
 
+// SIGHUP comes when the terminal or the session that started the program goes; one started
+// with it ignored (nohup) keeps it ignored.
+bool hangup_ignored = false;
+
 void SetHandler(void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -30,6 +34,8 @@ void SetHandler(void (*handler)(int)) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    if (!hangup_ignored)
+        ::sigaction(SIGHUP, &action, nullptr);
 }
 
 }  // namespace
@@ -40,6 +46,8 @@ TerminationSignalPipe::TerminationSignalPipe() {
         return;
     read_end.reset(ends[0]);
     write_end = ends[1];
+    struct sigaction hangup {};
+    hangup_ignored = ::sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler == SIG_IGN;
     SetHandler(WriteSignalToPipe);
 }
 

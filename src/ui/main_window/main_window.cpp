@@ -11,6 +11,7 @@
 #include "ui/ansi_text.h"
 #include "ui/dialogs/msg_form.h"
 #include "ui/main_window/scan_animation.h"
+#include "ui/plain_text.h"
 #include "ui/program/error_report.h"
 #include "ui/skin/skin_loader.h"
 #include "ui/skin/skin_styling.h"
@@ -400,7 +401,25 @@ std::optional<std::filesystem::path> TMainmgrForm::RunExportDialog() {
 }
 
 void TMainmgrForm::SetInfoText(const std::string& text) {
-    InfoText_->setText(FromAnsi(text));
+    infoText_ = FromAnsi(text);
+    ShowInfoText();
+}
+
+void TMainmgrForm::SetReceivingSign(const std::string& sign) {
+    receivingSign_ = FromAnsi(sign);
+    ShowInfoText();
+}
+
+// The sign first: the label is narrow, and the whole of it is in its tool tip.
+void TMainmgrForm::ShowInfoText() {
+    if (receivingSign_.isEmpty()) {
+        InfoText_->setText(infoText_);
+        InfoText_->setToolTip({});
+        return;
+    }
+    InfoText_->setText(infoText_.isEmpty() ? receivingSign_
+                                           : receivingSign_ + QStringLiteral(" | ") + infoText_);
+    InfoText_->setToolTip(PlainToolTip(receivingSign_));
 }
 
 void TMainmgrForm::ShowMessageBox(const MessageBoxRequest& box) {

@@ -98,6 +98,7 @@ public:
     bool FromPanelVisible() const override;
     void SetFromPanelVisible(bool visible) override;
     void SetInfoText(const std::string& text) override;
+    void SetReceivingSign(const std::string& sign) override;
 
     // DialogsView
     void ShowMessageBox(const MessageBoxRequest& box) override;
@@ -153,6 +154,7 @@ protected:
 private:
     void WireCaptionButtons();
     void ShowSkinColors();
+    void ShowInfoText();
     MessagePane* PaneOf(Pane pane) const;
 
     TOptions& options_;
@@ -170,6 +172,8 @@ private:
     MessagePane* SendText_;
     UserListWidget* UserList_;
     QLabel* InfoText_;
+    QString infoText_;
+    QString receivingSign_;  // lasting, before infoText_
 };
 
 }  // namespace lyr

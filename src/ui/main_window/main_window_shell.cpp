@@ -292,6 +292,10 @@ void MainWindowShell::DesktopNotify(std::int32_t position, const std::string& se
     notifier_.Notify(position, FromAnsi(sender), FromAnsi(text));
 }
 
+void MainWindowShell::DesktopNotifyState(const std::string& summary, const std::string& body) {
+    notifier_.NotifyState(FromAnsi(summary), FromAnsi(body));
+}
+
 std::vector<std::string>& MainWindowShell::ReplyList() {
     return parts_.controller.ReplyList();
 }

@@ -107,6 +107,7 @@ public:
     void MessageBeep(std::uint32_t type) override;
     void DesktopNotify(std::int32_t position, const std::string& sender,
                        const std::string& text) override;
+    void DesktopNotifyState(const std::string& summary, const std::string& body) override;
 
     // SetupFormHost
     Identity& IdentityValues() override { return parts_.identity; }

@@ -59,15 +59,23 @@ DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {
 }
 
 void DesktopNotifier::Notify(int key, const QString& sender, const QString& text) {
+    Queue({key, sender, text});
+}
+
+void DesktopNotifier::NotifyState(const QString& summary, const QString& body) {
+    Queue({kNoMessage, summary, body});
+}
+
+void DesktopNotifier::Queue(const Request& request) {
     if (!QDBusConnection::sessionBus().isConnected()) {
         return;
     }
     if (capabilities_ == Capabilities::Known) {
-        Send({key, sender, text});
+        Send(request);
         return;
     }
     if (waiting_.size() < kMostWaiting) {
-        waiting_.push_back({key, sender, text});
+        waiting_.push_back(request);
     }
     AskCapabilities();
 }
@@ -101,16 +109,23 @@ void DesktopNotifier::AskCapabilities() {
 }
 
 void DesktopNotifier::Send(const Request& request) {
+    const bool message = request.key != kNoMessage;
     QStringList actions;
-    if (actions_) {
+    if (actions_ && message) {
         actions << kOpenAction << QStringLiteral("Открыть") << kReplyAction
                 << QStringLiteral("Ответить");
     }
     const QVariantMap hints{{QStringLiteral("desktop-entry"), kIconName},
-                            {QStringLiteral("category"), QStringLiteral("im.received")}};
+                            {QStringLiteral("category"),
+                             message ? QStringLiteral("im.received") : QStringLiteral("network")}};
+    QString body = request.text;
+    if (message) {
+        body = NotificationBody(body, markup_);
+    } else if (markup_) {
+        body = body.toHtmlEscaped();
+    }
     QDBusMessage call = Call(QStringLiteral("Notify"));
-    call << kAppName << 0u << kIconName << request.sender << NotificationBody(request.text, markup_)
-         << actions << hints << -1;
+    call << kAppName << 0u << kIconName << request.sender << body << actions << hints << -1;
     auto* watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     const int key = request.key;
@@ -123,7 +138,7 @@ void DesktopNotifier::Send(const Request& request) {
                     capabilities_ = Capabilities::Unknown;
                     return;
                 }
-                if (!actions_) {
+                if (!actions_ || key == kNoMessage) {
                     return;
                 }
                 if (shown_.size() >= kMostShown) {

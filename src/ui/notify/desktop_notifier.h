@@ -26,6 +26,8 @@ public:
     // A notification with `sender` as its summary and the first lines of `text`; `key` comes
     // back with the action the user takes on it.
     void Notify(int key, const QString& sender, const QString& text);
+    // A notification of the program's own state: no actions, the whole body.
+    void NotifyState(const QString& summary, const QString& body);
 
 signals:
     void OpenRequested(int key);   // "Открыть", or a click on the notification
@@ -37,10 +39,12 @@ private slots:
 
 private:
     struct Request {
-        int key;
+        int key;  // kNoMessage for the program's own state
         QString sender;
         QString text;
     };
+    static constexpr int kNoMessage = -1;
+    void Queue(const Request& request);
     void AskCapabilities();
     void Send(const Request& request);
 

@@ -1,0 +1,157 @@
+// The holder of a local queue: its socket found through sock_diag (the kernel's own list of
+// Unix sockets, with each one's owner), its process through the descriptors /proc shows.
+#include "platform/mailslot_holder.h"
+
+#include <dirent.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <linux/sock_diag.h>
+#include <linux/unix_diag.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "platform/linux/local_mailslot.h"
+#include "platform/linux/unique_fd.h"
+
+namespace lyr {
+namespace {
+
+struct BoundSocket {
+    unsigned inode = 0;
+    std::optional<uid_t> owner;
+};
+
+// The Unix socket bound to `name` (an abstract name, its leading NUL included), as the kernel
+// lists it; nothing when none is, or the list cannot be had.
+std::optional<BoundSocket> FindBoundSocket(std::string_view name) {
+    UniqueFd diag(::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
+    if (!diag) {
+        return std::nullopt;
+    }
+    struct {
+        nlmsghdr header;
+        unix_diag_req request;
+    } ask{};
+    ask.header.nlmsg_len = sizeof ask;
+    ask.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    ask.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    ask.request.sdiag_family = AF_UNIX;
+    ask.request.udiag_states = ~0u;
+    ask.request.udiag_show = UDIAG_SHOW_NAME | UDIAG_SHOW_UID;
+    if (::send(diag.get(), &ask, sizeof ask, 0) != static_cast<ssize_t>(sizeof ask)) {
+        return std::nullopt;
+    }
+    alignas(nlmsghdr) char buffer[32768];
+    for (;;) {
+        const ssize_t got = ::recv(diag.get(), buffer, sizeof buffer, 0);
+        if (got <= 0) {
+            return std::nullopt;
+        }
+        int left = static_cast<int>(got);
+        for (auto* message = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(message, left);
+             message = NLMSG_NEXT(message, left)) {
+            if (message->nlmsg_type == NLMSG_DONE || message->nlmsg_type == NLMSG_ERROR) {
+                return std::nullopt;
+            }
+            if (message->nlmsg_len < NLMSG_LENGTH(sizeof(unix_diag_msg))) {
+                continue;
+            }
+            const auto* socket = static_cast<const unix_diag_msg*>(NLMSG_DATA(message));
+            BoundSocket found{socket->udiag_ino, std::nullopt};
+            bool named = false;
+            int attributes_left =
+                static_cast<int>(message->nlmsg_len - NLMSG_LENGTH(sizeof(unix_diag_msg)));
+            for (auto* attribute = reinterpret_cast<const rtattr*>(socket + 1);
+                 RTA_OK(attribute, attributes_left);
+                 attribute = RTA_NEXT(attribute, attributes_left)) {
+                const auto* data = static_cast<const char*>(RTA_DATA(attribute));
+                const size_t size = RTA_PAYLOAD(attribute);
+                if (attribute->rta_type == UNIX_DIAG_NAME) {
+                    named = std::string_view(data, size) == name;
+                } else if (attribute->rta_type == UNIX_DIAG_UID && size >= sizeof(uint32_t)) {
+                    uint32_t uid = 0;
+                    std::memcpy(&uid, data, sizeof uid);
+                    found.owner = uid;
+                }
+            }
+            if (named) {
+                return found;
+            }
+        }
+    }
+}
+
+// The process that has the socket among its descriptors; nothing where /proc does not show it.
+std::optional<std::string> ProcessWithSocket(unsigned inode) {
+    const std::string link = "socket:[" + std::to_string(inode) + "]";
+    DIR* processes = ::opendir("/proc");
+    if (processes == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::string> found;
+    while (const dirent* process = ::readdir(processes)) {
+        const std::string pid = process->d_name;
+        if (pid.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        const std::string fd_dir = "/proc/" + pid + "/fd";
+        DIR* descriptors = ::opendir(fd_dir.c_str());
+        if (descriptors == nullptr) {
+            continue;
+        }
+        while (const dirent* descriptor = ::readdir(descriptors)) {
+            char target[64];
+            const std::string path = fd_dir + "/" + descriptor->d_name;
+            const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+            if (length > 0 && std::string_view(target, static_cast<size_t>(length)) == link) {
+                std::string program;
+                std::getline(std::ifstream("/proc/" + pid + "/comm"), program);
+                found = (program.empty() ? "?" : program) + " (процесс " + pid + ")";
+                break;
+            }
+        }
+        ::closedir(descriptors);
+        if (found) {
+            break;
+        }
+    }
+    ::closedir(processes);
+    return found;
+}
+
+std::string UserName(uid_t uid) {
+    passwd entry{};
+    passwd* result = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &result) == 0 && result != nullptr) {
+        return result->pw_name;
+    }
+    return "uid " + std::to_string(uid);
+}
+
+}  // namespace
+
+std::string DescribeMailslotHolder(std::string_view slot) {
+    const LocalMailslotAddress address = MakeLocalMailslotAddress(slot);
+    const std::string_view name(address.address.sun_path,
+                                address.length - offsetof(sockaddr_un, sun_path));
+    const std::optional<BoundSocket> socket = FindBoundSocket(name);
+    if (!socket) {
+        return "неизвестная программа (система не дает узнать какая)";
+    }
+    const std::optional<std::string> process = ProcessWithSocket(socket->inode);
+    const bool other_user = socket->owner && *socket->owner != ::getuid();
+    const std::string user = other_user ? "пользователь " + UserName(*socket->owner) : "";
+    if (!process) {
+        return "программа, которую система не дает узнать" + (other_user ? ", " + user : "");
+    }
+    return *process + (other_user ? ", " + user : "");
+}
+
+}  // namespace lyr
