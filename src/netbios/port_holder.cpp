@@ -11,13 +11,18 @@
 namespace lyr::netbios {
 namespace {
 
-// The socket inodes bound to `port` in a /proc/net/udp table: lines of
+struct BoundSocket {
+    std::string inode;
+    uint32_t uid = 0;
+};
+
+// The sockets bound to `port` in a /proc/net/udp table: lines of
 // "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...", the local
 // address as hexadecimal "ADDRESS:PORT".
 // `state`, when given, is the socket state a line must have (TCP: "0A", listening).
-std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16_t port,
-                                      std::string_view state_wanted = {}) {
-    std::vector<std::string> inodes;
+std::vector<BoundSocket> SocketsOn(const std::filesystem::path& table, uint16_t port,
+                                   std::string_view state_wanted = {}) {
+    std::vector<BoundSocket> sockets;
     std::ifstream file(table);
     std::string line;
     std::getline(file, line);  // the heading
@@ -37,10 +42,22 @@ std::vector<std::string> SocketInodes(const std::filesystem::path& table, uint16
             std::from_chars(local.data() + colon + 1, local.data() + local.size(), local_port, 16);
         if (error == std::errc() && end == local.data() + local.size() && local_port == port &&
             inode != "0" && (state_wanted.empty() || state == state_wanted)) {
-            inodes.push_back(inode);
+            uint32_t owner = 0;
+            std::from_chars(uid.data(), uid.data() + uid.size(), owner);
+            sockets.push_back({inode, owner});
         }
     }
-    return inodes;
+    return sockets;
+}
+
+// Both tables of a protocol: a socket bound to [::]:port takes the IPv4 port as well.
+std::vector<BoundSocket> SocketsOn(const std::filesystem::path& proc, bool tcp, uint16_t port) {
+    const std::string table = tcp ? "tcp" : "udp";
+    const std::string_view state = tcp ? "0A" : "";
+    auto sockets = SocketsOn(proc / "net" / table, port, state);
+    auto sockets6 = SocketsOn(proc / "net" / (table + "6"), port, state);
+    sockets.insert(sockets.end(), sockets6.begin(), sockets6.end());
+    return sockets;
 }
 
 // The program's name: the last part of its first argument, else its short name.
@@ -70,9 +87,9 @@ bool EachEntry(const std::filesystem::path& directory, Visit visit) {
     return false;
 }
 
-std::optional<std::string> ProcessHolding(const std::vector<std::string>& inodes,
+std::optional<std::string> ProcessHolding(const std::vector<BoundSocket>& sockets,
                                           const std::filesystem::path& proc) {
-    if (inodes.empty()) {
+    if (sockets.empty()) {
         return std::nullopt;
     }
     std::optional<std::string> holder;
@@ -86,8 +103,8 @@ std::optional<std::string> ProcessHolding(const std::vector<std::string>& inodes
         return EachEntry(process / "fd", [&](const std::filesystem::path& fd) {
             std::error_code error;
             const std::string target = std::filesystem::read_symlink(fd, error).string();
-            for (const auto& inode : inodes) {
-                if (target == "socket:[" + inode + "]") {
+            for (const auto& socket : sockets) {
+                if (target == "socket:[" + socket.inode + "]") {
                     holder = ProgramName(process) + " (process " + pid + ")";
                     return true;
                 }
@@ -107,18 +124,19 @@ std::string ProgramPath() {
 }  // namespace
 
 std::optional<std::string> UdpPortHolder(uint16_t port, const std::filesystem::path& proc) {
-    // A socket bound to [::]:port takes the IPv4 port as well.
-    auto inodes = SocketInodes(proc / "net" / "udp", port);
-    auto inodes6 = SocketInodes(proc / "net" / "udp6", port);
-    inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
-    return ProcessHolding(inodes, proc);
+    return ProcessHolding(SocketsOn(proc, false, port), proc);
 }
 
 std::optional<std::string> TcpPortHolder(uint16_t port, const std::filesystem::path& proc) {
-    auto inodes = SocketInodes(proc / "net" / "tcp", port, "0A");
-    auto inodes6 = SocketInodes(proc / "net" / "tcp6", port, "0A");
-    inodes.insert(inodes.end(), inodes6.begin(), inodes6.end());
-    return ProcessHolding(inodes, proc);
+    return ProcessHolding(SocketsOn(proc, true, port), proc);
+}
+
+PortUse WhoUsesPort(bool tcp, uint16_t port, const std::filesystem::path& proc) {
+    const auto sockets = SocketsOn(proc, tcp, port);
+    if (sockets.empty()) {
+        return {};
+    }
+    return {true, sockets.front().uid, ProcessHolding(sockets, proc)};
 }
 
 std::string PortBindProblem(bool tcp, uint16_t port, int error, const std::string& consequence,
