@@ -22,8 +22,9 @@ void Append(std::vector<Finding>& findings, std::vector<Finding> more) {
 void CheckReceiving(const netbios::ServiceConfig& config,
                     const std::vector<netbios::Ipv4Interface>& interfaces,
                     std::vector<Finding>& findings) {
-    if (auto answer = AskRunningMessenger({InstanceRequestKind::Names, 0}, 0)) {
-        Append(findings, CheckNames(*answer, "the messenger"));
+    auto messenger_names = AskRunningMessenger({InstanceRequestKind::Names, 0}, 0);
+    if (messenger_names) {
+        Append(findings, CheckNames(*messenger_names, "the messenger"));
     }
     // Asked while our names are held, so that the server knows them.
     auto ask_name_servers = [&] {
@@ -35,6 +36,10 @@ void CheckReceiving(const netbios::ServiceConfig& config,
     MailslotCreateError error{};
     auto slot = mailslots.Create("\\\\.\\mailslot\\messngr", 0, error);
     if (!slot) {
+        if (!messenger_names) {
+            // lyrnet listen, or a messenger not asked: the network tells who answers.
+            findings.push_back(CheckNameAnswer(config));
+        }
         ask_name_servers();
         const std::string why = error == MailslotCreateError::AlreadyExists
                                     ? "a messenger or lyrnet listen receives on this computer"

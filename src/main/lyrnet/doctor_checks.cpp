@@ -184,6 +184,28 @@ std::vector<Finding> CheckNames(const std::string& names_json, const std::string
     return findings;
 }
 
+Finding CheckNameAnswer(const netbios::ServiceConfig& config) {
+    netbios::ServiceConfig asking = config;
+    asking.mode = netbios::ServiceMode::Client;
+    asking.dns_timeout = std::chrono::milliseconds(0);
+    netbios::NetbiosService service(std::move(asking));
+    const auto name = netbios::NetbiosName::Make(config.computer_name, netbios::kMessengerSuffix);
+    auto answer = service.QueryName(name);
+    if (!answer) {
+        return {Verdict::Problem, "names",
+                "nobody answers a name query for " + name.ToString() +
+                    ": other computers cannot find this one by name"};
+    }
+    const std::string address = netbios::FormatAddress(answer->address);
+    if (!service.IsOwnAddress(answer->address)) {
+        return {Verdict::Problem, "names",
+                name.ToString() + " is answered for by " + address +
+                    ", another computer: what is sent to it goes there"};
+    }
+    return {Verdict::Ok, "names",
+            name.ToString() + " is answered for by this computer, " + address};
+}
+
 Finding CheckNameServer(const netbios::ServiceConfig& config, uint32_t server) {
     const std::string topic = "WINS " + netbios::FormatAddress(server);
     netbios::ServiceConfig asking = config;

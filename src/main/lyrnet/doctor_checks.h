@@ -26,6 +26,8 @@ Finding CheckMessenger();
 // Names as `lyrnet names` lists them (its JSON), as `holder` (the messenger, lyrnet doctor) holds
 // them.
 std::vector<Finding> CheckNames(const std::string& names_json, const std::string& holder);
+// Who answers a broadcast name query for our COMPUTER<03>: this computer, another, or nobody.
+Finding CheckNameAnswer(const netbios::ServiceConfig& config);
 // Whether the name server at `server` answers a name query for our COMPUTER<00>.
 Finding CheckNameServer(const netbios::ServiceConfig& config, uint32_t server);
 // The rules of nftables, else of iptables, that drop or reject the needed ports.
