@@ -70,7 +70,8 @@ void JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& neighbou
         QMessageBox::Warning, QLatin1String(kProgramTitle),
         QStringLiteral("Сеть недоступна: сообщения с других компьютеров не будут приходить."),
         QMessageBox::Ok);
-    box->setDetailedText(QString::fromStdString(status.problem));
+    box->setDetailedText(QString::fromStdString(status.problem) +
+                         QStringLiteral("\n\nПроверить, что мешает приему: lyrnet doctor"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (MessageBoxesGoToStandardError()) {
         delete box;
