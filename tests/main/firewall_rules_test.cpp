@@ -35,7 +35,7 @@ TEST(FirewallRules, IptablesRulesThatDropOrRejectOurPortsAreNamedWithThePortsThe
 }
 
 TEST(FirewallRules, NftRulesBySetRangeTransportHeaderAndNegation) {
-    const auto found = ReadNftRuleset(R"({"nftables": [
+    const auto found_or_not = ReadNftRuleset(R"({"nftables": [
         {"metainfo": {"version": "1.0.6", "json_schema_version": 1}},
         {"chain": {"family": "inet", "table": "t", "name": "input", "hook": "input",
                    "type": "filter", "prio": 0, "policy": "drop"}},
@@ -60,7 +60,9 @@ TEST(FirewallRules, NftRulesBySetRangeTransportHeaderAndNegation) {
             {"match": {"op": "==", "left": {"payload": {"protocol": "ip", "field": "saddr"}},
                        "right": "10.0.0.9"}}, {"drop": null}]}}
     ]})",
-                                      kPorts);
+                                             kPorts);
+    ASSERT_TRUE(found_or_not);
+    const auto& found = *found_or_not;
     ASSERT_EQ(found.blocking.size(), 3u);
     EXPECT_EQ(found.blocking[0], "nftables rule 4 of chain input in table inet t rejects UDP 137");
     EXPECT_EQ(found.blocking[1], "nftables rule 6 of chain input in table inet t drops TCP 139");
@@ -69,13 +71,15 @@ TEST(FirewallRules, NftRulesBySetRangeTransportHeaderAndNegation) {
     EXPECT_EQ(found.dropping_chains[0], "nftables chain input in table inet t");
 }
 
-TEST(FirewallRules, OutputThatIsNotARulesetFindsNothing) {
-    for (const char* text : {"", "Error: Operation not permitted", "[1, 2]", "{\"nftables\": 3}",
-                             "{\"nftables\": [{\"rule\": {\"expr\": [{\"match\": 1}, 7]}}]}"}) {
-        const auto found = ReadNftRuleset(text, kPorts);
-        EXPECT_TRUE(found.blocking.empty() && found.dropping_chains.empty()) << text;
+TEST(FirewallRules, OutputThatIsNotARulesetIsToldApartFromOneWithoutRules) {
+    for (const char* text : {"", "Error: Operation not permitted", "[1, 2]", "{\"nftables\": 3}"}) {
+        EXPECT_FALSE(ReadNftRuleset(text, kPorts)) << text;
         EXPECT_TRUE(ReadIptablesRules(text, kPorts).blocking.empty()) << text;
     }
+    const auto odd = ReadNftRuleset(
+        "{\"nftables\": [{\"rule\": {\"expr\": [{\"match\": 1}, 7]}}, 5, {\"chain\": 2}]}", kPorts);
+    ASSERT_TRUE(odd);
+    EXPECT_TRUE(odd->blocking.empty() && odd->dropping_chains.empty());
 }
 
 }  // namespace

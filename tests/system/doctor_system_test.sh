@@ -3,9 +3,11 @@
 # Samba's nmbd) and by lyrnet listen; our name defended by nmbd on another host; UDP 138
 # dropped by an nftables rule in the host's namespace. Each time the human report and the JSON
 # one tell the same verdict, and the exit code follows it.
-# Usage: doctor_system_test.sh PATH-TO-lyrnet
+# Beside a running messenger it asks the messenger for its state and names.
+# Usage: doctor_system_test.sh PATH-TO-lyrnet [PATH-TO-lyrmessenger]
 set -u
 lyrnet=$(readlink -f "$1")
+messenger=${2:+$(readlink -f "$2")}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_hosts.sh"
 . "$here/nmbd_peer.sh"
@@ -115,6 +117,22 @@ if command -v nft >/dev/null; then
     on_host 2 nft delete table inet doctortest
 else
     echo "SKIPPED: nft is not installed (package nftables); a dropping firewall is not tested"
+fi
+
+if [ -n "$messenger" ]; then
+    . "$here/messenger_on_host.sh"
+    start_messenger
+    doctor_on 1 PC1 "$work/messenger"
+    check "beside the messenger: exit 0" verdict "$work/messenger" 0
+    check "  ... which runs, active, holds the ports and registered PC1's names, as it says" \
+        bash -c "$(declare -f says)
+        says '$work/messenger' ok messenger 'runs for this user, active' &&
+        says '$work/messenger' ok 'UDP 137' 'held by the messenger, lyrmessenger \(process' &&
+        says '$work/messenger' ok names 'PC1<03> registered, as the messenger holds it' &&
+        says '$work/messenger' unknown delivery 'not tried'"
+    stop_messenger
+else
+    echo "SKIPPED: the messenger was not built; lyrnet doctor beside it is not tested"
 fi
 
 if command -v nmbd >/dev/null; then

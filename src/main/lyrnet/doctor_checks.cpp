@@ -129,15 +129,16 @@ Finding CheckPort(const NeededPort& port) {
                     "): this user's messenger cannot receive on it"};
     }
     const std::string& process = *use.process;
+    // Ours receive for the whole computer, whichever user runs them.
+    const std::string of_user = use.uid == getuid() ? "" : " of user " + UserName(use.uid);
     if (process.rfind("lyrmessenger ", 0) == 0) {
-        return {Verdict::Ok, topic, "held by the messenger, " + process};
+        return {Verdict::Ok, topic, "held by the messenger" + of_user + ", " + process};
     }
     if (process.rfind("lyrnet ", 0) == 0) {
-        return {Verdict::Ok, topic, "held by lyrnet listen, " + process};
+        return {Verdict::Ok, topic, "held by lyrnet listen" + of_user + ", " + process};
     }
     return {Verdict::Problem, topic,
-            "held by another program, " + process +
-                (use.uid == getuid() ? "" : " of user " + UserName(use.uid)) +
+            "held by another program, " + process + of_user +
                 ": the messenger cannot receive on it; stop that program (Samba's nmbd: sudo "
                 "systemctl stop nmbd; smbd on TCP 139: smb ports = 445)"};
 }
@@ -240,8 +241,13 @@ std::vector<Finding> CheckFirewall(const std::vector<NeededPort>& ports) {
                      "the " + name + " rules cannot be read (" + FirstLine(output.text) +
                          "); run lyrnet doctor as root to see them"}};
         }
-        return FirewallFindingsOf(
-            name, nft ? ReadNftRuleset(output.text, ports) : ReadIptablesRules(output.text, ports));
+        auto found =
+            nft ? ReadNftRuleset(output.text, ports) : ReadIptablesRules(output.text, ports);
+        if (!found) {
+            return {{Verdict::Unknown, "firewall",
+                     "nft does not list the rules as JSON (" + FirstLine(output.text) + ")"}};
+        }
+        return FirewallFindingsOf(name, *found);
     }
     return {
         {Verdict::Ok, "firewall", "neither nft nor iptables-save is installed: no rules to read"}};

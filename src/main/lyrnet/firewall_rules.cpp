@@ -146,11 +146,12 @@ std::string PortText(const NeededPort& port) {
     return (port.tcp ? "TCP " : "UDP ") + std::to_string(port.port);
 }
 
-FirewallFindings ReadNftRuleset(std::string_view json, const std::vector<NeededPort>& ports) {
+std::optional<FirewallFindings> ReadNftRuleset(std::string_view json,
+                                               const std::vector<NeededPort>& ports) {
     FirewallFindings findings;
     const Json ruleset = Json::parse(json, nullptr, false);
     if (!ruleset.is_object() || !ruleset.contains("nftables") || !ruleset["nftables"].is_array()) {
-        return findings;
+        return std::nullopt;
     }
     for (const auto& item : ruleset["nftables"]) {
         if (!item.is_object()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,8 @@ struct FirewallFindings {
 };
 
 // From the output of `nft -j list ruleset`; nothing for text that is not its JSON.
-FirewallFindings ReadNftRuleset(std::string_view json, const std::vector<NeededPort>& ports);
+std::optional<FirewallFindings> ReadNftRuleset(std::string_view json,
+                                               const std::vector<NeededPort>& ports);
 // From the output of `iptables-save`.
 FirewallFindings ReadIptablesRules(std::string_view text, const std::vector<NeededPort>& ports);
 
