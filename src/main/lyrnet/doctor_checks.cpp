@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <future>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -80,8 +79,7 @@ std::vector<Finding> FirewallFindingsOf(const std::string& tool, const FirewallF
     }
     for (const auto& chain : found.dropping_chains) {
         findings.push_back({Verdict::Unknown, "firewall",
-                            chain + " drops what no rule accepts: make sure UDP 137, 138 and TCP "
-                                    "139 are accepted"});
+                            chain + ": make sure UDP 137, 138 and TCP 139 are accepted"});
     }
     if (findings.empty()) {
         findings.push_back({Verdict::Ok, "firewall",

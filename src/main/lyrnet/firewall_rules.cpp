@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 namespace lyr::cli {
@@ -153,15 +154,26 @@ std::optional<FirewallFindings> ReadNftRuleset(std::string_view json,
     if (!ruleset.is_object() || !ruleset.contains("nftables") || !ruleset["nftables"].is_array()) {
         return std::nullopt;
     }
+    // The chains that see what comes in to this computer; the list names chains before rules.
+    std::set<std::string> input_chains;
+    auto chain_key = [](const Json& object, const char* name_key) {
+        return Field(object, "family") + " " + Field(object, "table") + " " +
+               Field(object, name_key);
+    };
     for (const auto& item : ruleset["nftables"]) {
         if (!item.is_object()) {
             continue;
         }
         if (auto chain = item.find("chain"); chain != item.end() && chain->is_object()) {
-            if (Field(*chain, "hook") == "input" && Field(*chain, "policy") == "drop") {
+            if (Field(*chain, "hook") != "input") {
+                continue;
+            }
+            input_chains.insert(chain_key(*chain, "name"));
+            if (Field(*chain, "policy") == "drop") {
                 findings.dropping_chains.push_back("nftables chain " + Field(*chain, "name") +
                                                    " in table " + Field(*chain, "family") + " " +
-                                                   Field(*chain, "table"));
+                                                   Field(*chain, "table") +
+                                                   " drops whatever no rule accepts");
             }
             continue;
         }
@@ -172,12 +184,14 @@ std::optional<FirewallFindings> ReadNftRuleset(std::string_view json,
         }
         RuleConditions conditions(ports);
         const char* verdict = nullptr;
+        bool conditional = false;
         for (const auto& expression : (*rule)["expr"]) {
             if (!expression.is_object()) {
                 continue;
             }
             if (auto match = expression.find("match");
                 match != expression.end() && match->is_object()) {
+                conditional = true;
                 ReadNftMatch(*match, conditions);
             }
             for (const char* ending : {"drop", "reject"}) {
@@ -188,6 +202,10 @@ std::optional<FirewallFindings> ReadNftRuleset(std::string_view json,
         }
         if (std::string blocked = conditions.Blocked(); verdict && !blocked.empty()) {
             findings.blocking.push_back(NftRuleText(*rule) + " " + verdict + "s " + blocked);
+        } else if (verdict && !conditional && input_chains.count(chain_key(*rule, "chain"))) {
+            // A firewall's last word: what earlier rules did not accept ends here.
+            findings.dropping_chains.push_back(NftRuleText(*rule) + " " + verdict +
+                                               "s whatever no rule before it accepts");
         }
     }
     return findings;
@@ -210,7 +228,8 @@ FirewallFindings ReadIptablesRules(std::string_view text, const std::vector<Need
         if (word[0][0] == '*') {
             table = word[0].substr(1);
         } else if (word[0] == ":INPUT" && word.size() > 1 && word[1] == "DROP") {
-            findings.dropping_chains.push_back("iptables chain INPUT in table " + table);
+            findings.dropping_chains.push_back("iptables chain INPUT in table " + table +
+                                               " drops whatever no rule accepts");
         }
         if (word[0] != "-A" || word.size() < 2) {
             continue;
@@ -233,9 +252,12 @@ FirewallFindings ReadIptablesRules(std::string_view text, const std::vector<Need
                 verdict = value == "DROP" ? "drops" : "rejects";
             }
         }
+        const std::string rule_text = "iptables rule \"" + line + "\" (table " + table + ") ";
         if (std::string blocked = conditions.Blocked(); !verdict.empty() && !blocked.empty()) {
-            findings.blocking.push_back("iptables rule \"" + line + "\" (table " + table + ") " +
-                                        verdict + " " + blocked);
+            findings.blocking.push_back(rule_text + verdict + " " + blocked);
+        } else if (!verdict.empty() && word[1] == "INPUT" && word.size() > 2 && word[2] == "-j") {
+            findings.dropping_chains.push_back(rule_text + verdict +
+                                               " whatever no rule before it accepts");
         }
     }
     return findings;

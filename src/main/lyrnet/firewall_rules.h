@@ -16,8 +16,9 @@ struct NeededPort {
 std::string PortText(const NeededPort& port);  // "UDP 138"
 
 // What a firewall's rules do to the needed ports, one sentence each: rules that drop or reject
-// one of them (`blocking`), and chains that drop whatever no rule accepts (`dropping_chains`),
-// whose accept rules, often spread over other chains, are not followed here.
+// one of them (`blocking`), and chains of incoming packets that drop whatever no rule accepts,
+// by their policy or a last rule without conditions (`dropping_chains`); their accept rules,
+// often spread over other chains, are not followed here.
 struct FirewallFindings {
     std::vector<std::string> blocking;
     std::vector<std::string> dropping_chains;
