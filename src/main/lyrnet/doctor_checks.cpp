@@ -121,6 +121,10 @@ Finding CheckPort(const NeededPort& port) {
         return {Verdict::Ok, topic,
                 "free: the messenger (or lyrnet listen) takes it when it starts"};
     }
+    if (!use.process && use.uid == getuid()) {
+        return {Verdict::Problem, topic,
+                "held by a program of this user that could not be looked into"};
+    }
     if (!use.process) {
         return {Verdict::Problem, topic,
                 "held by a program of another local user (" + UserName(use.uid) +
@@ -169,10 +173,16 @@ std::vector<Finding> CheckNames(const std::string& names_json, const std::string
         if (!name.is_object()) {
             continue;
         }
-        const bool registered = name.value("registered", false);
-        const std::string state = name.value("state", std::string());
+        // The answer of whoever holds the instance socket: a field of another type is no field.
+        auto text_of = [&name](const char* key) {
+            auto field = name.find(key);
+            return field != name.end() && field->is_string() ? field->get<std::string>() : "";
+        };
+        auto registered_field = name.find("registered");
+        const bool registered = registered_field != name.end() && registered_field->is_boolean() &&
+                                registered_field->get<bool>();
         std::string text =
-            name.value("name", std::string()) + " " + state + ", as " + holder + " holds it";
+            text_of("name") + " " + text_of("state") + ", as " + holder + " holds it";
         if (!registered) {
             text +=
                 ": what is sent to it does not reach this computer; give this computer "
