@@ -60,6 +60,11 @@ code=$?
 check "  ... and with a WINS server that does not answer it says so and exits 1" bash -c "
     [ $code -eq 1 ] && grep -qE '^problem +WINS 10.213.13.99 +gives no address for PCB<00>' '$work/doctor-silent.out'"
 [ "$failed" -eq 0 ] || sed 's/^/    /' "$work/doctor-silent.out"
+on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCB LYR_NETBIOS_WINS_SERVER=$pcb timeout 60 \
+    "$lyrnet" doctor >"$work/doctor-self.out" 2>&1
+check "  ... and of a WINS server at this computer's own address, where its own names answer" \
+    grep -qE "^problem +WINS $pcb +is this computer" "$work/doctor-self.out"
+[ "$failed" -eq 0 ] || sed 's/^/    /' "$work/doctor-self.out"
 check "without the server the name is not found beyond the router" fails \
     on_host 3 env -u LYR_NETBIOS_WINS_SERVER LYR_NETBIOS_COMPUTER_NAME=PCB \
     timeout 30 "$lyrnet" send PCA 'по широковещанию' 2>/dev/null

@@ -66,6 +66,17 @@ Finding CheckNameAnswer(const netbios::ServiceConfig& config) {
 
 Finding CheckNameServer(const netbios::ServiceConfig& config, uint32_t server) {
     const std::string topic = "WINS " + netbios::FormatAddress(server);
+    // Our own service would answer for our names there, and a name server of this computer
+    // would hold the port the messenger needs.
+    bool this_computer = (server >> 24) == 127;
+    for (const auto& interface : netbios::ListIpv4Interfaces()) {
+        this_computer = this_computer || interface.address == server;
+    }
+    if (this_computer) {
+        return {Verdict::Problem, topic,
+                "is this computer: a name server here holds UDP 137, which the messenger needs; "
+                "name one on another computer"};
+    }
     netbios::ServiceConfig asking = config;
     // The server alone: no broadcast may answer in its place.
     asking.mode = netbios::ServiceMode::Client;
