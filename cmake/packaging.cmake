@@ -51,6 +51,11 @@ if(LYR_BUILD_UI)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 install(FILES ${lyr_deb}/copyright DESTINATION ${lyr_doc})
+# The firewall front ends' own descriptions of the ports the messenger receives on, where ufw and
+# firewalld look for them: "ufw allow 'Lyr Messenger'", "firewall-cmd --add-service=lyr-messenger".
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/firewall/lyr-messenger DESTINATION /etc/ufw/applications.d)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/firewall/lyr-messenger.xml
+        DESTINATION lib/firewalld/services)
 
 # Everything the package holds: scripts/package.sh builds this and not the tests.
 add_custom_target(lyr_package_files ALL DEPENDS ${lyr_package_files})
@@ -82,7 +87,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, qt6-translations-l10n")
 # Recommended: the Wayland platform, and the sound theme whose events the program plays.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, sound-theme-freedesktop")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${lyr_deb}/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${lyr_deb}/postinst;${lyr_deb}/conffiles")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

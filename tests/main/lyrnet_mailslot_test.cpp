@@ -160,8 +160,8 @@ TEST(LyrnetHelpTest, DocumentsTheNetworkCommandsAndTheirSettings) {
     std::string text = help.RestOfOutput();
     for (const char* expected :
          {"lyrnet send TARGET TEXT [--from NAME]", "lyrnet listen [--count N] [--json]",
-          "lyrnet names", "LYR_NETBIOS_COMPUTER_NAME", "LYR_NETBIOS_WORKGROUP",
-          "LYR_NETBIOS_NS_PORT", "LYR_NETBIOS_DGM_PORT"}) {
+          "lyrnet names", "lyrnet doctor [--json]", "LYR_NETBIOS_COMPUTER_NAME",
+          "LYR_NETBIOS_WORKGROUP", "LYR_NETBIOS_NS_PORT", "LYR_NETBIOS_DGM_PORT"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
     }
 }

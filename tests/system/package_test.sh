@@ -36,11 +36,21 @@ for file in bin/lyrmessenger bin/lyrnet share/applications/lyrmessenger.desktop 
     share/icons/hicolor/scalable/apps/lyrmessenger.svg \
     share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/lyrmessenger.png \
     share/metainfo/org.zendry.LyrMessenger.metainfo.xml share/man/man1/lyrnet.1.gz \
-    share/man/man1/lyrmessenger.1.gz share/doc/lyr-messenger/copyright; do
+    share/man/man1/lyrmessenger.1.gz share/doc/lyr-messenger/copyright \
+    lib/firewalld/services/lyr-messenger.xml; do
     grep -qx "./usr/$file" "$work/contents" || missing+=("$file")
 done
-check "the package holds the programs, desktop entry, icons, AppStream data, manual pages (missing: ${missing[*]})" \
+grep -qx "./etc/ufw/applications.d/lyr-messenger" "$work/contents" ||
+    missing+=(/etc/ufw/applications.d/lyr-messenger)
+check "the package holds the programs, desktop entry, icons, AppStream data, manual pages, firewall profiles (missing: ${missing[*]})" \
     test ${#missing[@]} -eq 0
+check "the ufw profile is a conffile" bash -c \
+    'dpkg-deb --ctrl-tarfile "$1" | tar -xO ./conffiles | grep -qx /etc/ufw/applications.d/lyr-messenger' - "$deb"
+check "the firewalld service opens UDP 137, 138 and TCP 139" bash -c \
+    'dpkg-deb --fsys-tarfile "$1" | tar -xO ./usr/lib/firewalld/services/lyr-messenger.xml |
+     python3 -c "import sys, xml.etree.ElementTree as tree
+ports = sorted((p.get(\"protocol\"), p.get(\"port\")) for p in tree.parse(sys.stdin).iter(\"port\"))
+sys.exit(ports != [(\"tcp\", \"139\"), (\"udp\", \"137\"), (\"udp\", \"138\")])"' - "$deb"
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
 check "its dependencies are computed from the libraries (Qt among them) and include setcap's package" \

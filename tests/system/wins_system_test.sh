@@ -50,6 +50,21 @@ check "a message from PCB's subnet crosses the router to PCA, found at the serve
     on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCB "$lyrnet" send PCA 'через маршрутизатор'
 check "  ... and arrives" \
     wait_for_line "$work/listen.out" '"from":"PCB","to":"PCA","text":"через маршрутизатор"' 5
+on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCB timeout 60 "$lyrnet" doctor >"$work/doctor.out" 2>&1
+check "lyrnet doctor on PCB's subnet: the server answers for PCB<00>, registered there for the while" \
+    grep -qE "^ok +WINS $wins +answers: PCB<00> is at $pcb$" "$work/doctor.out"
+[ "$failed" -eq 0 ] || sed 's/^/    /' "$work/doctor.out"
+on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCB LYR_NETBIOS_WINS_SERVER=10.213.13.99 timeout 60 \
+    "$lyrnet" doctor >"$work/doctor-silent.out" 2>&1
+code=$?
+check "  ... and with a WINS server that does not answer it says so and exits 1" bash -c "
+    [ $code -eq 1 ] && grep -qE '^problem +WINS 10.213.13.99 +gives no address for PCB<00>' '$work/doctor-silent.out'"
+[ "$failed" -eq 0 ] || sed 's/^/    /' "$work/doctor-silent.out"
+on_host 3 env LYR_NETBIOS_COMPUTER_NAME=PCB LYR_NETBIOS_WINS_SERVER=$pcb timeout 60 \
+    "$lyrnet" doctor >"$work/doctor-self.out" 2>&1
+check "  ... and of a WINS server at this computer's own address, where its own names answer" \
+    grep -qE "^problem +WINS $pcb +is this computer" "$work/doctor-self.out"
+[ "$failed" -eq 0 ] || sed 's/^/    /' "$work/doctor-self.out"
 check "without the server the name is not found beyond the router" fails \
     on_host 3 env -u LYR_NETBIOS_WINS_SERVER LYR_NETBIOS_COMPUTER_NAME=PCB \
     timeout 30 "$lyrnet" send PCA 'по широковещанию' 2>/dev/null
@@ -68,7 +83,8 @@ else
 fi
 
 # The server gives the names 6 s; they are refreshed after half of it.
-sleep $((registered + 8 - $(date +%s)))
+left=$((registered + 8 - $(date +%s)))
+[ "$left" -le 0 ] || sleep "$left"
 check "after the time to live the server still knows PCA" server_knows 'PCA#03' "$pca"
 
 kill -TERM "$listener"

@@ -42,6 +42,15 @@ const std::vector<Command>& AllCommands() {
          "answers; --json: one JSON object a line. Beside this user's running messenger it lists "
          "what the messenger hears",
          RunScan},
+        {"doctor", "doctor [--json]",
+         "tell in plain words whether this computer can receive and send messages, and why not: "
+         "the IPv4 interfaces and their broadcast addresses, who holds UDP 137 and 138 and TCP "
+         "139, the state of this computer's names (as the running messenger holds them, else "
+         "registered for a moment), the WINS servers, whether the messenger runs, firewall "
+         "rules (nftables or iptables) that drop those ports, and a test datagram to this "
+         "computer's own name through the network. --json: one JSON object with the same "
+         "verdict. Exit 1: something is wrong",
+         RunDoctor},
         {"status", "status",
          "ask this user's running messenger for its version and state (0 active, 1 busy, 2 "
          "auto-reply). Exit 1: none runs",

@@ -15,6 +15,7 @@ int RunNames(const std::vector<std::string>& words);
 int RunSend(const std::vector<std::string>& words);
 int RunListen(const std::vector<std::string>& words);
 int RunScan(const std::vector<std::string>& words);
+int RunDoctor(const std::vector<std::string>& words);
 // The requests to the running messenger of this user.
 int RunStatus(const std::vector<std::string>& words);
 int RunShow(const std::vector<std::string>& words);

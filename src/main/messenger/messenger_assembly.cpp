@@ -82,7 +82,8 @@ void SayNetworkUnavailable(const std::string& problem) {
         QMessageBox::Warning, QLatin1String(kProgramTitle),
         QStringLiteral("Сеть недоступна: сообщения с других компьютеров не будут приходить."),
         QMessageBox::Ok);
-    box->setDetailedText(QString::fromStdString(problem));
+    box->setDetailedText(QString::fromStdString(problem) +
+                         QStringLiteral("\n\nПроверить, что мешает приему: lyrnet doctor"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (MessageBoxesGoToStandardError()) {
         delete box;
