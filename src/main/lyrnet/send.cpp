@@ -131,14 +131,7 @@ int RunSend(const std::vector<std::string>& words) {
         return SendOverSession(*mailslots, target, sender, text);
     }
     if (!SendDatagram(*mailslots, target, target, sender, AnsiToOem(text))) {
-        // The words the messenger shows its user, then why.
-        std::string failure =
-            Utf8ToAnsi("Не могу доставить сообщение адресату \"") + target + "\".";
-        std::fprintf(stderr, "%s\n", AnsiToLocale(failure).c_str());
-        std::string reason = FailureReason(*mailslots, target);
-        if (!reason.empty()) {
-            std::fprintf(stderr, "lyrnet send: %s\n", reason.c_str());
-        }
+        ReportFailure(target, FailureReason(*mailslots, target));
         return 1;
     }
     return 0;
