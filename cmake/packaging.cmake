@@ -47,9 +47,14 @@ if(LYR_BUILD_UI)
                                ${PROJECT_SOURCE_DIR}/resources/make_tray_art.py VERBATIM)
     list(APPEND lyr_package_files ${icon_files})
     install(DIRECTORY ${icons}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
-    install(FILES ${PROJECT_SOURCE_DIR}/resources/org.zendry.LyrMessenger.metainfo.xml
+    # The release in the AppStream data is the project's version and release date.
+    configure_file(${PROJECT_SOURCE_DIR}/resources/org.zendry.lyrmessenger.metainfo.xml.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/org.zendry.lyrmessenger.metainfo.xml @ONLY)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/org.zendry.lyrmessenger.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
+# The licence: the machine-readable copyright file names it; the text is the system's own
+# GPL-3, as Debian policy wants.
 install(FILES ${lyr_deb}/copyright DESTINATION ${lyr_doc})
 # The firewall front ends' own descriptions of the ports the messenger receives on, where ufw and
 # firewalld look for them: "ufw allow 'Lyr Messenger'", "firewall-cmd --add-service=lyr-messenger".

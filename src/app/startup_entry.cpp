@@ -61,8 +61,10 @@ std::string DesktopEntryText(const std::filesystem::path& target,
     for (const std::string& argument : arguments) {
         exec += " " + ExecArgument(argument);
     }
+    // TryExec lets the desktop skip the entry once the program is gone.
     std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeValue(name) +
-                       "\nExec=" + EscapeValue(exec) + "\n";
+                       "\nExec=" + EscapeValue(exec) + "\nTryExec=" +
+                       EscapeValue(target.string()) + "\n";
     if (!working_directory.empty()) {
         text += "Path=" + EscapeValue(working_directory.string()) + "\n";
     }
@@ -70,6 +72,15 @@ std::string DesktopEntryText(const std::filesystem::path& target,
         text += "Icon=" + EscapeValue(icon) + "\n";
     }
     return text + "Terminal=false\n";
+}
+
+std::filesystem::path ProgramForStartupEntry(const std::filesystem::path& executable) {
+    // An installed program keeps working when the package moves it within the search path; a
+    // build elsewhere is known only by where it lies.
+    if (executable.parent_path() == "/usr/bin") {
+        return executable.filename();
+    }
+    return executable;
 }
 
 void CreateShortcut(const std::filesystem::path& folder, const std::filesystem::path& target,

@@ -17,6 +17,14 @@ std::string DesktopEntryText(const std::filesystem::path& target,
                              const std::filesystem::path& working_directory,
                              const std::string& icon, const std::string& name);
 
+// What an autostart entry names to start `executable`: the bare program name for a program
+// installed in /usr/bin (found through the search path, as its package's own entry does), the
+// whole path otherwise.
+std::filesystem::path ProgramForStartupEntry(const std::filesystem::path& executable);
+
+// The icon the package installs into the icon theme.
+inline constexpr char kProgramIconName[] = "lyrmessenger";
+
 // Writes that entry as FOLDER/NAME.desktop, atomically, creating the folder when missing; an
 // entry already there is replaced. Throws lyr::Exception when the folder is unknown (empty) or
 // the file cannot be written.

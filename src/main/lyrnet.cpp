@@ -39,6 +39,7 @@ void PrintHelp(std::FILE* out) {
     }
     std::fprintf(out,
                  "\n  lyrnet --help      this text\n"
+                 "  lyrnet --version   the version, as lyrnet version prints it\n"
                  "\nEnvironment: LYR_NETBIOS_COMPUTER_NAME and LYR_NETBIOS_WORKGROUP replace this "
                  "computer's\nNetBIOS name and workgroup, LYR_NETBIOS_NS_PORT, "
                  "LYR_NETBIOS_DGM_PORT and\nLYR_NETBIOS_SSN_PORT the ports 137, 138 and 139.\n"
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
     if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintHelp(words.empty() ? stderr : stdout);
         return words.empty() ? 2 : 0;
+    }
+    if (words[0] == "--version") {
+        words[0] = "version";
     }
     for (const auto& command : lyr::cli::AllCommands()) {
         if (words[0] != command.name) {

@@ -73,7 +73,7 @@ TEST(StartupEntry, StartsTheProgramWithItsPathIntact) {
         DesktopEntryText("/usr/bin/lyrmessenger", {}, "", "", kStartupEntryName);
     EXPECT_EQ(plain,
               "[Desktop Entry]\nType=Application\nName=LyrMessenger\n"
-              "Exec=/usr/bin/lyrmessenger\nTerminal=false\n");
+              "Exec=/usr/bin/lyrmessenger\nTryExec=/usr/bin/lyrmessenger\nTerminal=false\n");
     const std::string odd = "/home/Иван \"x\"/my $dir\\a`b/100% lyr\tmessenger";
     const std::string entry = DesktopEntryText(odd, {"--flag", "two words", ""}, "/work dir",
                                                "lyr-icon", kStartupEntryName);
@@ -84,6 +84,17 @@ TEST(StartupEntry, StartsTheProgramWithItsPathIntact) {
     // A line break in a path must not end the line.
     const std::string broken = DesktopEntryText("/a\nb", {}, "", "", "N");
     EXPECT_EQ(ParseExec(ValueOf(broken, "Exec")), std::vector<std::string>{"/a\nb"});
+}
+
+TEST(StartupEntry, AnInstalledProgramIsNamedAsThePackageInstallsIt) {
+    EXPECT_EQ(ProgramForStartupEntry("/usr/bin/lyrmessenger"), "lyrmessenger");
+    EXPECT_EQ(ProgramForStartupEntry("/home/ann/lyr/build/src/main/lyrmessenger"),
+              "/home/ann/lyr/build/src/main/lyrmessenger");
+    const std::string entry = DesktopEntryText(ProgramForStartupEntry("/usr/bin/lyrmessenger"),
+                                               {}, "", kProgramIconName, kStartupEntryName);
+    EXPECT_EQ(ValueOf(entry, "Exec"), "lyrmessenger");
+    EXPECT_EQ(ValueOf(entry, "TryExec"), "lyrmessenger");
+    EXPECT_EQ(ValueOf(entry, "Icon"), "lyrmessenger");
 }
 
 TEST(StartupEntry, CreatedInAFolderThatMayNotExistYetAndReplaced) {

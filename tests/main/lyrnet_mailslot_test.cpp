@@ -154,13 +154,53 @@ TEST_F(LyrnetMailslotTest, OurWorkgroupAndStarReachThisComputerToo) {
     EXPECT_EQ(listener.Wait(), 0);
 }
 
+// What a script or a person types wrongly is refused before anything goes out, with the reason;
+// what is cut is said.
+TEST_F(LyrnetMailslotTest, CommandLineRefusesWhatItCannotDoAndSaysWhatItCuts) {
+    ChildProcess version({Lyrnet(), "--version"});
+    EXPECT_EQ(version.Wait(), 0);
+    EXPECT_EQ(version.RestOfOutput().rfind("lyrnet 1.", 0), 0u) << "--version prints it";
+    auto extra = RunLyrnet({"version", "extra"});
+    EXPECT_EQ(extra.exit_code, 2);
+    EXPECT_NE(extra.errors.find("takes no arguments"), std::string::npos) << extra.errors;
+
+    auto long_wait = RunLyrnet({"scan", "--wait", "61"});
+    EXPECT_EQ(long_wait.exit_code, 2);
+    EXPECT_NE(long_wait.errors.find("at most 60 seconds"), std::string::npos) << long_wait.errors;
+
+    auto long_name = RunLyrnet({"send", "ABCDEFGHIJKLMNOP", "hi"});
+    EXPECT_EQ(long_name.exit_code, 2);
+    EXPECT_NE(long_name.errors.find("has 16 characters; a computer or workgroup name has at "
+                                    "most 15"),
+              std::string::npos)
+        << long_name.errors;
+
+    auto listener = StartListener({"--count", "1", "--json"});
+    const std::string text(401, 'x');
+    auto strict = RunLyrnet({"send", ".", text, "--strict"});
+    EXPECT_EQ(strict.exit_code, 2);
+    EXPECT_NE(strict.errors.find("the text has 401 characters, and one message carries 400"),
+              std::string::npos)
+        << strict.errors;
+    auto cut = RunLyrnet({"send", ".", text});
+    EXPECT_EQ(cut.exit_code, 0);
+    EXPECT_EQ(cut.errors,
+              "lyrnet send: the text has 401 characters, and one message carries 400; the rest "
+              "is cut off\n");
+    const std::string received = listener->ReadLine().value_or("");
+    EXPECT_NE(received.find(std::string(400, 'x') + "\""), std::string::npos) << received;
+    EXPECT_EQ(received.find(std::string(401, 'x')), std::string::npos)
+        << "the strict send sent nothing, the other one 400 characters";
+    EXPECT_EQ(listener->Wait(), 0);
+}
+
 TEST(LyrnetHelpTest, DocumentsTheNetworkCommandsAndTheirSettings) {
     ChildProcess help({Lyrnet(), "--help"});
     ASSERT_EQ(help.Wait(), 0);
     std::string text = help.RestOfOutput();
     for (const char* expected :
          {"lyrnet send TARGET TEXT [--from NAME]", "lyrnet listen [--count N] [--json]",
-          "lyrnet names", "lyrnet doctor [--json]", "LYR_NETBIOS_COMPUTER_NAME",
+          "lyrnet --version", "lyrnet names", "lyrnet doctor [--json]", "LYR_NETBIOS_COMPUTER_NAME",
           "LYR_NETBIOS_WORKGROUP", "LYR_NETBIOS_NS_PORT", "LYR_NETBIOS_DGM_PORT"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
     }

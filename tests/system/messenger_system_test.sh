@@ -34,6 +34,13 @@ data="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
 
 "$lyrnet" status >/dev/null 2>&1 && fail "status answered before any messenger runs"
 
+# What a terminal asks is answered at once, and no profile is made for it.
+timeout 10 "$messenger" --version >"$work/version" 2>&1 || fail "--version did not end with 0"
+grep -qx 'lyrmessenger 1\.[0-9.]*' "$work/version" || fail "--version: $(cat "$work/version")"
+timeout 10 "$messenger" --help >"$work/help" 2>&1 || fail "--help did not end with 0"
+grep -q 'usage: lyrmessenger' "$work/help" || fail "--help: $(cat "$work/help")"
+[ ! -e "$XDG_CONFIG_HOME" ] && [ ! -e "$XDG_DATA_HOME" ] || fail "--help or --version wrote a profile"
+
 "$messenger" >"$work/messenger.log" 2>&1 &
 pid=$!
 for _ in $(seq 100); do

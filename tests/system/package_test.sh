@@ -35,7 +35,7 @@ missing=()
 for file in bin/lyrmessenger bin/lyrnet share/applications/lyrmessenger.desktop \
     share/icons/hicolor/scalable/apps/lyrmessenger.svg \
     share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/lyrmessenger.png \
-    share/metainfo/org.zendry.LyrMessenger.metainfo.xml share/man/man1/lyrnet.1.gz \
+    share/metainfo/org.zendry.lyrmessenger.metainfo.xml share/man/man1/lyrnet.1.gz \
     share/man/man1/lyrmessenger.1.gz share/doc/lyr-messenger/copyright \
     lib/firewalld/services/lyr-messenger.xml; do
     grep -qx "./usr/$file" "$work/contents" || missing+=("$file")
@@ -60,9 +60,9 @@ check "the programs in the package are stripped" \
     - "$deb" "$work/lyrnet"
 
 if command -v lintian >/dev/null; then
-    lintian --no-cfg "$deb" >"$work/lintian.out" 2>&1
+    lintian --no-cfg --pedantic --display-info "$deb" >"$work/lintian.out" 2>&1
     cat "$work/lintian.out"
-    check "lintian finds no error" bash -c '! grep -q "^E: " "$1"' - "$work/lintian.out"
+    check "lintian --pedantic reports nothing" bash -c '! grep -q "^[EWIPXO]: " "$1"' - "$work/lintian.out"
 else
     echo "SKIPPED: lintian is not installed (for tests only); the package is not linted"
 fi
@@ -70,8 +70,14 @@ fi
 root=$work/extracted
 dpkg-deb --extract "$deb" "$root"
 if command -v appstreamcli >/dev/null; then
-    check "appstreamcli validates the AppStream data" \
-        appstreamcli validate --no-net "$root/usr/share/metainfo/org.zendry.LyrMessenger.metainfo.xml"
+    metainfo=$root/usr/share/metainfo/org.zendry.lyrmessenger.metainfo.xml
+    appstreamcli validate --pedantic --no-net "$metainfo" >"$work/appstream.out" 2>&1
+    cat "$work/appstream.out"
+    check "appstreamcli validate --pedantic reports nothing" \
+        bash -c 'grep -q "Validation was successful\.$" "$1" && ! grep -q "^[EWIP]: " "$1"' - "$work/appstream.out"
+    check "the AppStream data names the licence and this release" bash -c \
+        'grep -q "<project_license>GPL-3.0-or-later</project_license>" "$1" &&
+         grep -q "<release version=\"$2\" date=\"[0-9-]*\"" "$1"' - "$metainfo" "$version"
 else
     echo "SKIPPED: appstreamcli is not installed (package appstream); the AppStream data is not validated"
 fi
@@ -81,6 +87,12 @@ if command -v desktop-file-validate >/dev/null; then
 else
     echo "SKIPPED: desktop-file-validate is not installed (package desktop-file-utils)"
 fi
+copyright=$root/usr/share/doc/lyr-messenger/copyright
+check "the copyright file is machine-readable and names GPL-3.0-or-later for the program" bash -c \
+    'head -1 "$1" | grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" &&
+     grep -q "^License: GPL-3.0-or-later$" "$1" && grep -q "/usr/share/common-licenses/GPL-3" "$1"' - "$copyright"
+check "the desktop entry finds the program by its names" \
+    bash -c 'grep -q "^Keywords=.*lyrmessenger;lyrnet;" "$1"' - "$root/usr/share/applications/lyrmessenger.desktop"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 # A PNG's width and height follow its signature and the header's length and type.
 check "the desktop entry's icon \"$icon\" is the package's own, a 48 x 48 PNG among others" \

@@ -17,11 +17,13 @@ const std::vector<Command>& AllCommands() {
          "needs UDP ports 137 and 138 itself. Exit 1: the ports cannot be had (it says why) or "
          "a name was refused",
          RunNames},
-        {"send", "send TARGET TEXT [--from NAME] [--session]",
+        {"send", "send TARGET TEXT [--from NAME] [--session] [--strict]",
          "send one message of at most 400 characters to TARGET: \".\" or this computer's name, "
          "another computer by name (a NetBIOS name query, then DNS) or IPv4 address, a workgroup, "
-         "or \"*\" for every computer of this computer's workgroup. The sender is "
-         "NAME, by default this computer's name. Works beside a running messenger or lyrnet "
+         "or \"*\" for every computer of this computer's workgroup (a NetBIOS name has at most 15 "
+         "characters; a longer TARGET needs the dots of a DNS name). A longer TEXT is cut, and "
+         "lyrnet says so; --strict refuses it instead. The sender is NAME, by default this "
+         "computer's name. Works beside a running messenger or lyrnet "
          "listen. With --session the message (up to 1600 characters) goes to one computer over "
          "the NetBIOS session service (TCP 139) instead of as a datagram, for computers that "
          "take messages only that way (Samba's smbd with a message command, old Windows). "
@@ -39,7 +41,7 @@ const std::vector<Command>& AllCommands() {
         {"scan", "scan [--wait SECONDS] [--json]",
          "list the workgroups and computers of the network neighbourhood as the user list shows "
          "them, after asking our workgroup to announce itself and waiting SECONDS (2) for "
-         "answers; --json: one JSON object a line. Beside this user's running messenger it lists "
+         "answers (at most 60); --json: one JSON object a line. Beside this user's running messenger it lists "
          "what the messenger hears",
          RunScan},
         {"doctor", "doctor [--json]",

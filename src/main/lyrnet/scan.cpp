@@ -17,8 +17,6 @@
 namespace lyr::cli {
 namespace {
 
-constexpr long kMaxWaitSeconds = 3600;
-
 // Why this process hears no announcements, for people.
 std::string NotOwnerProblem(const netbios::NetworkStatus& status) {
     if (status.error_number == EADDRINUSE) {
@@ -40,18 +38,18 @@ int RunScan(const std::vector<std::string>& words) {
     }
     const long wait_seconds =
         arguments.Number("wait").value_or(ServiceNeighbourhood::kDefaultAnswerWait.count() / 1000);
-    if (wait_seconds > kMaxWaitSeconds) {
-        throw UsageError("option --wait takes at most " + std::to_string(kMaxWaitSeconds) +
-                         " seconds");
+    // Browsers answer an announcement request within 30 s; the running messenger is asked
+    // for no longer than that either.
+    if (static_cast<std::uintptr_t>(wait_seconds) > kLongestScanWaitSeconds) {
+        throw UsageError("option --wait takes at most " +
+                         std::to_string(kLongestScanWaitSeconds) + " seconds");
     }
     // A running messenger holds the ports and the browse list: it is asked first.
-    if (static_cast<std::uintptr_t>(wait_seconds) <= kLongestScanWaitSeconds) {
-        if (auto answer = AskRunningMessenger({InstanceRequestKind::Scan,
-                                               static_cast<std::uintptr_t>(wait_seconds)},
-                                              static_cast<int>(wait_seconds))) {
-            if (PrintNeighbourhood(*answer, arguments.Has("json")))
-                return 0;
-        }
+    if (auto answer = AskRunningMessenger(
+            {InstanceRequestKind::Scan, static_cast<std::uintptr_t>(wait_seconds)},
+            static_cast<int>(wait_seconds))) {
+        if (PrintNeighbourhood(*answer, arguments.Has("json")))
+            return 0;
     }
     auto config = MakeNetbiosServiceConfig(netbios::ServiceMode::Owner);
     // A scan lasts seconds: it neither announces this computer nor says goodbye for it.

@@ -78,10 +78,22 @@ int SendOverSession(NetworkMailslotSystem& mailslots, const std::string& target,
     return 0;
 }
 
+// A name without dots is a NetBIOS name, which has at most 15 characters; cutting it would
+// address another computer.
+void CheckTargetName(const std::string& target) {
+    constexpr size_t kLongestNetbiosName = 15;
+    if (target.size() > kLongestNetbiosName && target.find('.') == std::string::npos &&
+        !netbios::ParseAddress(target)) {
+        throw UsageError("TARGET \"" + AnsiToLocale(target) + "\" has " +
+                         std::to_string(target.size()) +
+                         " characters; a computer or workgroup name has at most 15");
+    }
+}
+
 }  // namespace
 
 int RunSend(const std::vector<std::string>& words) {
-    Arguments arguments(words, {"from"}, {"session"});
+    Arguments arguments(words, {"from"}, {"session", "strict"});
     if (arguments.Positional().size() != 2) {
         throw UsageError("needs a TARGET and one TEXT (quote a text with spaces)");
     }
@@ -91,6 +103,7 @@ int RunSend(const std::vector<std::string>& words) {
     if (target.empty()) {
         throw UsageError("TARGET is empty");
     }
+    CheckTargetName(target);
     const bool session = arguments.Has("session");
     if (session && (target == "*" || target == ".")) {
         throw UsageError("--session sends to one other computer");
@@ -98,6 +111,13 @@ int RunSend(const std::vector<std::string>& words) {
     // A session takes what Windows' messenger takes in one message; a datagram far less.
     const size_t longest = session ? netbios::kMaxSessionMessageText : kLongestSentText;
     if (text.size() > longest) {
+        const std::string counts = "the text has " + std::to_string(text.size()) +
+                                   " characters, and one message carries " +
+                                   std::to_string(longest);
+        if (arguments.Has("strict")) {
+            throw UsageError(counts);
+        }
+        std::fprintf(stderr, "lyrnet send: %s; the rest is cut off\n", counts.c_str());
         text.resize(longest);
     }
     auto mailslots = MakeMailslotSystem();
@@ -111,14 +131,7 @@ int RunSend(const std::vector<std::string>& words) {
         return SendOverSession(*mailslots, target, sender, text);
     }
     if (!SendDatagram(*mailslots, target, target, sender, AnsiToOem(text))) {
-        // The words the messenger shows its user, then why.
-        std::string failure =
-            Utf8ToAnsi("Не могу доставить сообщение адресату \"") + target + "\".";
-        std::fprintf(stderr, "%s\n", AnsiToLocale(failure).c_str());
-        std::string reason = FailureReason(*mailslots, target);
-        if (!reason.empty()) {
-            std::fprintf(stderr, "lyrnet send: %s\n", reason.c_str());
-        }
+        ReportFailure(target, FailureReason(*mailslots, target));
         return 1;
     }
     return 0;

@@ -49,7 +49,8 @@ void TSetupForm::cbRunOnWinStartClick(bool checked) {
     // No setting is kept: whether the entry exists is the setting.
     Guarded([&] {
         if (checked) {
-            CreateShortcut(files_.autostart, files_.executable, {}, {}, {}, kStartupEntryName);
+            CreateShortcut(files_.autostart, ProgramForStartupEntry(files_.executable), {}, {},
+                           kProgramIconName, kStartupEntryName);
         } else {
             DeleteShortcut(files_.autostart, kStartupEntryName);
         }
