@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Delivery rate of a burst of small datagrams written back to back by another process: through
 // the endpoint (wait thread, hand-over, handler on the UI thread) beside a plain blocking
 // receive loop on the same kind of socket, in alternating rounds of the same run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole receive path of the desktop messenger: messages from another test host, each taken
 # by the NetBIOS service, handed to the mailslot's queue and the UI thread, written to the inbox
 # file on disk and shown in the main window, beside plain UDP between the same two hosts in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load and save of a 100,000-message inbox.dat beside a plain read and write of the same bytes
 // in the same run, and the peak memory of a load against the file's size (measured in a fresh
 // process, so nothing of the benchmark itself is counted).

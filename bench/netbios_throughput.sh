@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Messages per second from one test host to another: through both NetBIOS stacks (name lookup
 # once, datagram service, local mailslot queue) beside plain UDP between the same two hosts in
 # the same run. Needs root (network namespaces); touches no real network.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for the NetBIOS throughput run: plain UDP datagrams between the same two test
 // hosts, with the same receive buffer.
 //   udp_loop receive PORT COUNT    prints "ready", then "received N in U us" (first to last)

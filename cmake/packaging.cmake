@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in the build directory (scripts/package.sh makes a release
 # build and the package). The programs install themselves (src/main); here is what a desktop and
 # dpkg want beside them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the program's icon for the desktop's icon theme from the "active" tray image.
 
 The tray image is 16 x 16 pixel art; the icon keeps it pixel for pixel: a scalable SVG of one

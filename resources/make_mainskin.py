@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the built-in skin MAINSKIN (242 x 119, 256 colours) and writes it as a BMP file.
 
 The frame tiles are drawn at the size they have on screen and then shrunk to their places in

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the tray images, the receive animation, the menu bitmaps and the user icons.
 
 Each set is one PNG strip of equal cells, cut apart by the program:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the package on a fresh Debian 12 and runs it there as a user would: a minimal root
 # made by debootstrap, `apt install ./PACKAGE` in it (the only step that reaches the network:
 # Debian's archive), then the messenger started by an ordinary user as its desktop entry says,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the independent peers some system tests run against (Samba's programs and others),
 # for tests only: services they bring are kept from starting, now and at the next boot. Not part
 # of the user's set-up; a test whose peer is missing is skipped.

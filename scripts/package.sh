@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a release and the Debian package from it: scripts/package.sh [DIR [cmake options...]]
 # (DIR defaults to build-release); prints the package's path.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the programs and starts the messenger, first granting the freshly built programs the
 # capability to bind the NetBIOS ports (below 1024) when they lack it: a link drops it.
 set -euo pipefail

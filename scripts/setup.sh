@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian 12 package that building, running and testing Lyr Messenger needs.
 # Run as root; safe to run again.
 set -euo pipefail

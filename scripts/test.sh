@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every configuration and runs the whole test suite through CTest: the normal build,
 # AddressSanitizer + UndefinedBehaviorSanitizer (core tests and short fuzz runs, with clang),
 # and ThreadSanitizer (core tests). Everything runs inside a network namespace of its own, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Browser frames: the data of "\MAILSLOT\BROWSE" writes, parsed alone and as the browser takes
 // them into its browse list.
 #include <chrono>

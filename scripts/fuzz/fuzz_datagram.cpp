@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // NetBIOS datagrams (UDP 138) and the mailslot writes they carry.
 #include <cstdint>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SMB_COM_TRANSACTION mailslot writes.
 #include <cstdint>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Name service packets (UDP 137) and their NB and NBSTAT record data.
 #include <cstdint>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoded NetBIOS names, with and without compression pointers.
 #include <cstdint>
 #include <cstdlib>

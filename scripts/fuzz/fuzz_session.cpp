@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The NetBIOS session service and the SMB message commands it carries: packets are cut from the
 // input as a peer would send them and played through one conversation.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile functions on arbitrary file text: reads stay within the value limit, and a write
 // changes the one key and keeps what the other keys read.
 #include <cstdint>

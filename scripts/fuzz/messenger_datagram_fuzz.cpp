@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds outside bytes to the messenger datagram split and to the messenger endpoint's repeat
 // filter, checking both against what a reader of the datagram expects.
 #include <cstdint>

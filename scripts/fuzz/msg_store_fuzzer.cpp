@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message store loader over arbitrary bytes: whatever it keeps must save back to exactly the
 // bytes it came from, and the file path must agree with the in-memory one.
 #include <unistd.h>

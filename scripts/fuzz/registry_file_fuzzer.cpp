@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file parser on arbitrary bytes: it either reads values or throws lyr::Exception,
 // and whatever it reads is written back so that it reads the same again.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Skins come from anywhere: a damaged BMP file or zip archive must load the built-in skin,
 // never crash or allocate without bound. The first byte chooses the road: decoding the bytes
 // as a BMP image, or reading them from a file as a skin archive (and then as a BMP file).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The users.dat reader over arbitrary bytes, then writing and sorting what it read.
 #include <cstdint>
 #include <cstdlib>

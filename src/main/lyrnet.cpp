@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrnet: the messenger's command-line companion, for scripts, headless machines and tests.
 #include <clocale>
 #include <cstdio>

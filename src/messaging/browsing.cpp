@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paging through the stored messages, deleting, exporting, the clipboard and FromPanel.
 #include <exception>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "messaging/message_texts.h"
 
 #include "platform/codepage.h"

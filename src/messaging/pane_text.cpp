@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "messaging/pane_text.h"
 
 #include "platform/text_lines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presence and auto-reply: the menu commands, the tray, the state requests.
 #include "messaging/main_window_controller.h"
 #include "platform/codepage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Receiving a message: storing it, the automatic answer, the notification.
 #include <exception>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SendMsg with its list and reply paths, the keys and commands that send, ReplyMsg.
 #include "app/program_titles.h"
 #include "messaging/main_window_controller.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "netbios/datagram.h"
 
 #include "netbios/byte_io.h"

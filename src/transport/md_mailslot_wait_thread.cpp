@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "transport/md_mailslot_wait_thread.h"
 
 #include "platform/log.h"

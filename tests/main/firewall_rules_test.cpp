@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which firewall rules lyrnet doctor reports as dropping the messenger's ports.
 #include "main/lyrnet/firewall_rules.h"
 

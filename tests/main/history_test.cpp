@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrnet history, run as the real program the way a user or a script runs it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the automatic answers, pane lines and the window's tile grid.
 #include "messaging/answers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paging, deleting, exporting and the pane commands over stores loaded at start.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controller in a process of its own, for the tests that kill it: real
 // settings, data files and receiving mailslot, the screen faked. Prints "ready ACTIVE" after the
 // start-up and "stored N" each time a received message has been stored and handled; runs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller on the real receiving mailslot, with messages from other processes.
 #include <gtest/gtest.h>
 #include <signal.h>

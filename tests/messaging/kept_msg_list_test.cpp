@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A store and its file kept in step as records come and go.
 #include "messaging/kept_msg_list.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presence, auto-reply, the tray hint and the answers to the three requests.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Receiving a message through the fakes: what is stored, answered and shown.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending from the main window through the fakes: the datagrams written, the sent record, the
 // boxes, and the commands that send.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up and shutdown sequences of the main window, through the fakes of its views.
 #include <gtest/gtest.h>
 

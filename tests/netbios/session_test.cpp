@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Popup messages over the NetBIOS session service: packets, the SMB message commands, one
 // conversation, and the listener over loopback.
 #include <arpa/inet.h>

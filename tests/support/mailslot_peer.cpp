@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second process for the mailslot tests and the burst benchmark:
 //   mailslot_peer write SLOT COUNT [SIZE]  writes COUNT numbered messages back to back
 //   mailslot_peer hold SLOT                 holds the slot until its standard input ends

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The network neighbourhood between test hosts: lyrnet scan finds the computers of its own
 # workgroup through their answers to its announcement request and those of another workgroup
 # through their announcements; a computer that quits leaves the list at once, one that vanishes

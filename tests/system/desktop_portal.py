@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A desktop portal of the test's own with the GlobalShortcuts interface, as a desktop that
 hands out global shortcuts has it. It grants every binding at once (a real desktop asks the
 user), prints "bound ID TRIGGER" for each, and on SIGUSR1 reports the last bound shortcut as

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lyrnet doctor on test hosts: all well; the ports held by another program (a python socket,
 # Samba's nmbd) and by lyrnet listen; our name defended by nmbd on another host; UDP 138
 # dropped by an nftables rule in the host's namespace. Each time the human report and the JSON

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lyrnet between test hosts, through the real binaries: send by name, to the workgroup and to
 # "*", an unknown name, Cyrillic text (OEM code page on the wire), sending beside a running
 # listener on the same host, listening without the NetBIOS ports, a burst of 10,000.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop messenger under a flood from another computer: a burst of 10,000 is stored whole
 # and in order while the program goes on answering state requests (within 2 s, a bound a loaded
 # machine keeps; the time itself is printed, and bench/ measures it), its memory stays bounded,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # On a real X display: with MinOnStart on (a fresh profile's default) the messenger starts in
 # the tray only, answering requests but showing no window until it is asked to; with
 # MinOnStart off its window is there at once. It never shows a second top-level window.

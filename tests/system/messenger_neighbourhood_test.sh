@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # lyrnet names and lyrnet scan beside a running messenger, which holds the NetBIOS ports: they
 # ask the messenger over its instance socket and print what it holds and hears; once it has
 # ended they use the ports themselves again.

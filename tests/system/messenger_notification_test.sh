@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Received messages raise notifications of a real notification server: dunst on Xvfb, on a
 # session bus of the test's own. The sender is the summary, the first lines with their markup
 # escaped are the body, the icon is the program's; "Ответить" (dunst's context menu) brings

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop messenger as PC1 on test host 1, offscreen, with folders of its own under $work,
 # fed by ANNA on test host 2. Source test_hosts.sh first, make $work and the hosts, set
 # $messenger, $lyrnet and $host_program, then this file:

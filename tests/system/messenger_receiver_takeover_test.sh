@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Another receiver holds "messngr" when the messenger starts on test host 1: lyrnet listen, run
 # as another user (nobody). The messenger only sends then, and its tray hint, read over D-Bus as
 # a StatusNotifierItem host reads it, says on a line of its own that nothing comes from the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The end of the desktop session as a real session manager tells it (XSMP): the messenger
 # saves when asked, ends with code 0 when told to die, and has kept its messages and the
 # window's place on the screen - with its window shown and with it in the tray. A hang-up

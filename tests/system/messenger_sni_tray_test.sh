@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The messenger's tray on a StatusNotifierItem host, as KDE and GNOME's AppIndicator have it:
 # a session bus of the test's own with a StatusNotifierWatcher that has a host registered. The
 # icon registers there and exports its menu over D-Bus; the test reads that menu as a host

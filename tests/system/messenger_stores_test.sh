@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop messenger keeps every message it takes from the network on disk, whatever its
 # files and windows are like: quick replies and macros it cannot read do not stop it receiving,
 # an inbox it cannot read is moved aside for a new one, and messages waiting behind an open

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop messenger as a user starts it: offscreen, with its own folders, in a network
 # namespace of its own. A message from lyrnet send is stored and answered for; the state and
 # show requests reach it; a second start hands over and ends, also beside a stopped first copy

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The messenger in the tray of a real X display (Xvfb, openbox, trayer as the tray host that
 # comes after the program): its icon, a left and a right click on it, the tray menu's
 # "Настройки" and "Выход", the global hot key Ctrl+Alt+M (Caps Lock on or off), and the message

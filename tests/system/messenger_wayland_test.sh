@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The messenger as a Wayland client of a real compositor (weston, headless), with a
 # StatusNotifierItem tray on a session bus of the test's own: its window on the compositor's
 # screen, hidden and shown again, the hot key through a desktop portal's global shortcut

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What an outsider can and cannot do to lyrnet listen's hold on the network, through the real
 # program on test hosts:
 # - name packets that answer nothing of ours (conflict demands, unicast and broadcast, and a

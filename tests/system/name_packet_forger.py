@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Sends RFC 1002 name service packets that nobody asked for, as an attacker on the subnet would.
 
 Usage: name_packet_forger.py KIND TARGET NAME SUFFIX [group | ADDRESS]

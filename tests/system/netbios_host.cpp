@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test host's end of the NetBIOS stack: receives a slot's messages from the network, sends a
 // message to a target, or registers our names. Names and ports come from the environment
 // (LYR_NETBIOS_COMPUTER_NAME, LYR_NETBIOS_WORKGROUP, LYR_NETBIOS_NS_PORT, LYR_NETBIOS_DGM_PORT).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # NetBIOS between test hosts: name queries, unique and group datagrams, name defence, bursts,
 # a congested link.
 # Usage: netbios_system_test.sh PATH-TO-lyr_netbios_host

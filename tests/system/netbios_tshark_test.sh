@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Captures our NetBIOS frames on a test host's link and has tshark dissect them: registration,
 # overwrite, name query and answer, node status, unique and group mailslot datagrams, name
 # release, host announcements (with the goodbye) and an announcement request. Any malformed

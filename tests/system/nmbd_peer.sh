@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Samba's nmbd as a peer of a system test. Source test_hosts.sh first, then this file:
 #   skip_without_samba PROGRAM...   SKIPPED (exit 77) when one of Samba's programs is missing
 #   start_nmbd HOST NAME ADDRESS [LINE...]   nmbd on test HOST as NAME of OFFICE, bound to

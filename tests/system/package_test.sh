@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, judged by Debian's own tools: cpack makes it from this build; its files,
 # the dependencies computed from the libraries, lintian, the AppStream data, the desktop entry
 # and its icon, the manual pages. Then dpkg installs it into a scratch root, where the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Our name service beside Samba's on one subnet: nmbd defends its name against lyrnet, and
 # nmblookup and nbtscan find our names and read our node status; lyrnet scan lists the nmbd host.
 # Usage: samba_names_test.sh PATH-TO-lyrnet

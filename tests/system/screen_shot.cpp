@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the whole X screen, override-redirect menus included, for looking at
 // what a system test saw: lyr_screen_shot FILE.png
 #include <QGuiApplication>

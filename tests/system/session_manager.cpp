@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A desktop session manager for tests, speaking XSMP (the X session management protocol) over
 // ICE, for one client at a time. It prints
 //   SESSION_MANAGER=<addresses>   once it listens (the value for the client's environment)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Popup messages over the NetBIOS session service (TCP 139) between test hosts: Samba's
 # smbclient -M on PC2 sends to lyrnet listen on PC1, short, multi-block and Cyrillic; a name PC1
 # does not hold is refused; hostile peers (silent, over-long, out of order, a thousand at once)

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A StatusNotifierItem tray host of the test's own on the session bus, and a reader of the
 menus its items export.
 

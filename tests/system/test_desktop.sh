@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop program on an X display of the test's own: Xvfb with a window manager, the
 # user's folders in $work, all inside a network namespace of the test's own. Source
 # test_hosts.sh, then this file, then:

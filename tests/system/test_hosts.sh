@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Test hosts for system tests: network namespaces joined by a bridge, all made here and gone
 # at the end. Nothing is created in the namespace the suite runs in: the bridge lives in a
 # namespace of its own as well. Source this file, then:

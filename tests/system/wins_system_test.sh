@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Beyond one subnet with a WINS server: three subnets joined by a router, Samba's nmbd as the
 # WINS server on the first, lyrnet on the other two. Our names are registered there (nmblookup
 # asks the server), a message crosses the router to a name the server knows, a name held on

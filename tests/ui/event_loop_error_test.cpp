@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An error thrown by an event handler reaches the default error report, and the program runs
 // on: the next event is still handled. The report goes to the standard error here
 // (LYR_MESSAGE_BOXES=stderr), which this test reads back from a file.

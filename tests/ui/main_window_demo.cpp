@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the main window with a received message, a few users and a status line, and saves a
 // picture of it: main_window_demo OUTPUT.png [SKIN] [--scanning]. SKIN "test" stands for the
 // tests' skin; --scanning shows the empty, disabled list with the scan's animation over it.

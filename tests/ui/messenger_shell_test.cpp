@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program as it is assembled, driven through its menus, tray and dialogs: each item
 // reaches the part that owns its action and the user sees the result.
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a received message's desktop notification says, and the sounds of the events.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of every page of the settings dialog and of the about box, for looking at
 // them: setup_demo OUTPUT_DIRECTORY
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows a skinned frame with stand-ins for the main window's panes and saves a picture of it,
 // for looking at a skin: skin_demo OUTPUT.png [SKIN] [WIDTHxHEIGHT] [--pressed]
 // SKIN "test" stands for the tests' skin, every piece in a colour of its own, packed in an

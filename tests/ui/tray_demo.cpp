@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in main window with the real tray icon, menus, hot key and message window, for the
 // X11 system test and for looking at them: tray_demo SHOT_DIR [SHORTCUT_CODE]
 // It reports on standard output, one line each: "ready ...", "tray-geometry X Y W H" each time

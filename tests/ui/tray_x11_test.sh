@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tray icon, its menu, the hot key and the message window on a real X11 display: Xvfb
 # with a window manager, the tray host coming after the program. Skipped (77) when Xvfb,
 # trayer, xdotool or a window manager is missing. Usage: tray_x11_test.sh TRAY_DEMO SHOT_DIR

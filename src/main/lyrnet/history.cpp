@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrnet history: the stored received (or sent) messages of a data directory, for reading or
 // for scripts.
 #include <cstdio>

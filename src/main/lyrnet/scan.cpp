@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrnet scan: the network neighbourhood as the user list shows it after a scan.
 #include <cerrno>
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The holder of a local queue: its socket found through sock_diag (the kernel's own list of
 // Unix sockets, with each one's owner), its process through the descriptors /proc shows.
 #include "platform/mailslot_holder.h"

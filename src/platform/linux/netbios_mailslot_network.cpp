@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/netbios_mailslot_network.h"
 
 #include "netbios/mailslot_write.h"

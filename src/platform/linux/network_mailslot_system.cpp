@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/network_mailslot_system.h"
 
 #include "platform/error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/keys/shortcut_code.h"
 
 #include "ui/keys/virtual_keys.h"

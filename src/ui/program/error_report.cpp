@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/program/error_report.h"
 #include "app/program_titles.h"
 #include "ui/notify/event_sound.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the settings dialog's controls do when they change.
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four pages of the settings dialog: their controls, captions, help topics and wiring.
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/tray/artwork.h"
 
 // The resource's initialiser lives in this static library and must be named outside any

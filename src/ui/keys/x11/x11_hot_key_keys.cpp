@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/keys/x11/x11_hot_key_keys.h"
 
 #include "ui/keys/shortcut_code.h"
