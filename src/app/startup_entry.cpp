@@ -64,8 +64,8 @@ std::string DesktopEntryText(const std::filesystem::path& target,
     }
     // TryExec lets the desktop skip the entry once the program is gone.
     std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeValue(name) +
-                       "\nExec=" + EscapeValue(exec) + "\nTryExec=" +
-                       EscapeValue(target.string()) + "\n";
+                       "\nExec=" + EscapeValue(exec) + "\nTryExec=" + EscapeValue(target.string()) +
+                       "\n";
     if (!working_directory.empty()) {
         text += "Path=" + EscapeValue(working_directory.string()) + "\n";
     }

@@ -74,7 +74,8 @@ netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
     config.mode = mode;
     config.computer_name = ComputerName().value_or("LOCALHOST");
     config.workgroup = OurWorkgroup();
-    config.name_service_port = NumberFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
+    config.name_service_port =
+        NumberFromEnvironment("LYR_NETBIOS_NS_PORT", config.name_service_port);
     config.datagram_port = NumberFromEnvironment("LYR_NETBIOS_DGM_PORT", config.datagram_port);
     config.session.port = NumberFromEnvironment("LYR_NETBIOS_SSN_PORT", config.session.port);
     config.name_servers = NameServers();

@@ -91,8 +91,8 @@ TEST(StartupEntry, AnInstalledProgramIsNamedAsThePackageInstallsIt) {
     EXPECT_EQ(ProgramForStartupEntry("/usr/bin/lyrmessenger"), "lyrmessenger");
     EXPECT_EQ(ProgramForStartupEntry("/home/ann/lyr/build/src/main/lyrmessenger"),
               "/home/ann/lyr/build/src/main/lyrmessenger");
-    const std::string entry = DesktopEntryText(ProgramForStartupEntry("/usr/bin/lyrmessenger"),
-                                               {}, "", kProgramIconName, kStartupEntryName);
+    const std::string entry = DesktopEntryText(ProgramForStartupEntry("/usr/bin/lyrmessenger"), {},
+                                               "", kProgramIconName, kStartupEntryName);
     EXPECT_EQ(ValueOf(entry, "Exec"), "lyrmessenger");
     EXPECT_EQ(ValueOf(entry, "TryExec"), "lyrmessenger");
     EXPECT_EQ(ValueOf(entry, "Icon"), "lyrmessenger");

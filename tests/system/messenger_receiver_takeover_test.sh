@@ -47,13 +47,7 @@ on_host_background 1 "$work/messenger.log" env LYR_NETBIOS_COMPUTER_NAME=PC1 "$m
 messenger_pid=${BACKGROUND_PIDS[-1]}
 status() { on_host 1 "$lyrnet" status >/dev/null 2>&1; }
 check "the messenger starts beside it" eventually 20 status
-check "its icon registers with the StatusNotifierWatcher" \
-    wait_for_line "$work/watcher.log" "^item " 10
-item=$(sed -n 's/^item //p' "$work/watcher.log" | head -n1)
-hint() { status_notifier tooltip "$item" 2>>"$work/host.log"; }
-hint_is() { [ "$(hint)" = "$1" ]; }
-first_line_is() { [ "$(hint | head -n1)" = "$1" ]; }
-hint_names() { hint | tail -n +2 | grep -F -- "$1" >/dev/null; }
+tray_item_check
 check "a line of the tray hint says nothing comes from the network" \
     eventually 10 hint_names "Нет приема из сети"
 check "  ... below the usual one" first_line_is "Messenger - активен, писем: 0"

@@ -61,9 +61,11 @@ check "the programs in the package are stripped" \
     - "$deb" "$work/lyrnet"
 
 if command -v lintian >/dev/null; then
-    lintian --no-cfg --pedantic --display-info "$deb" >"$work/lintian.out" 2>&1
+    lintian --no-cfg --pedantic "$deb" >"$work/lintian.out" 2>&1
     cat "$work/lintian.out"
-    check "lintian --pedantic reports nothing" bash -c '! grep -q "^[EWIPXO]: " "$1"' - "$work/lintian.out"
+    check "lintian --pedantic reports nothing" bash -c '! grep -q "^[EWPXO]: " "$1"' - "$work/lintian.out"
+    check "  ... and the hardening that distributions build with is there" bash -c \
+        '! lintian --no-cfg --display-info --tags hardening-no-bindnow,hardening-no-relro,hardening-no-fortify-functions "$1" 2>&1 | grep -q "^[EWI]: "' - "$deb"
 else
     echo "SKIPPED: lintian is not installed (for tests only); the package is not linted"
 fi

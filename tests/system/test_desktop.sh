@@ -107,6 +107,19 @@ status_notifier_begin() {
     wait_for_line "$work/watcher.log" "^watcher" 10 || { echo "FAIL: the watcher did not start"; exit 1; }
 }
 
+# The messenger's tray item, after status_notifier_begin: tray_item_check waits for it to
+# register (a check), then hint prints its tooltip, hint_is TEXT compares the whole of it,
+# first_line_is TEXT its first line and hint_names TEXT looks for TEXT in the lines below.
+tray_item_check() {
+    check "its icon registers with the StatusNotifierWatcher" \
+        wait_for_line "$work/watcher.log" "^item " 10
+    item=$(sed -n 's/^item //p' "$work/watcher.log" | head -n1)
+}
+hint() { status_notifier tooltip "$item" 2>>"$work/host.log"; }
+hint_is() { [ "$(hint)" = "$1" ]; }
+first_line_is() { [ "$(hint | head -n1)" = "$1" ]; }
+hint_names() { hint | tail -n +2 | grep -F -- "$1" >/dev/null; }
+
 messenger_start() {
     "$messenger" >"$work/messenger.log" 2>&1 &
     messenger_pid=$!

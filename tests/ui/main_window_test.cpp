@@ -353,7 +353,8 @@ private slots:
         QCOMPARE(ask({InstanceRequestKind::Show, 1}), std::optional<std::int32_t>(1));
         QCOMPARE(shown, 1);
 
-        InstanceServer second([](const InstanceRequest&, InstanceServer::Reply reply) { reply("0"); });
+        InstanceServer second(
+            [](const InstanceRequest&, InstanceServer::Reply reply) { reply("0"); });
         QVERIFY(!second.Listen(path));
 
         // A socket file nobody listens on, as a killed copy leaves it.
@@ -365,7 +366,8 @@ private slots:
         QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
         ::close(fd);
         QVERIFY(!AskRunningCopy(stale, {InstanceRequestKind::State, 0}));
-        InstanceServer third([](const InstanceRequest&, InstanceServer::Reply reply) { reply("0"); });
+        InstanceServer third(
+            [](const InstanceRequest&, InstanceServer::Reply reply) { reply("0"); });
         QVERIFY(third.Listen(QString::fromStdString(stale)));
     }
 

@@ -42,7 +42,8 @@ const std::vector<Command>& AllCommands() {
         {"scan", "scan [--wait SECONDS] [--json]",
          "list the workgroups and computers of the network neighbourhood as the user list shows "
          "them, after asking our workgroup to announce itself and waiting SECONDS (2) for "
-         "answers (at most 60); --json: one JSON object a line. Beside this user's running messenger it lists "
+         "answers (at most 60); --json: one JSON object a line. Beside this user's running "
+         "messenger it lists "
          "what the messenger hears",
          RunScan},
         {"doctor", "doctor [--json]",

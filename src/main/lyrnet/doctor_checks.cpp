@@ -107,8 +107,8 @@ std::vector<Finding> CheckInterfaces(const std::vector<netbios::Ipv4Interface>& 
 
 Finding CheckPort(const NeededPort& port) {
     const std::string topic = PortText(port);
-    const auto holder = port.tcp ? netbios::FindTcpPortHolder(port.port)
-                                 : netbios::FindUdpPortHolder(port.port);
+    const auto holder =
+        port.tcp ? netbios::FindTcpPortHolder(port.port) : netbios::FindUdpPortHolder(port.port);
     if (!holder) {
         return {Verdict::Ok, topic,
                 "free: the messenger (or lyrnet listen) takes it when it starts"};

@@ -42,8 +42,8 @@ int RunScan(const std::vector<std::string>& words) {
     // Browsers answer an announcement request within 30 s; the running messenger is asked
     // for no longer than that either.
     if (static_cast<std::uintptr_t>(wait_seconds) > kLongestScanWaitSeconds) {
-        throw UsageError("option --wait takes at most " +
-                         std::to_string(kLongestScanWaitSeconds) + " seconds");
+        throw UsageError("option --wait takes at most " + std::to_string(kLongestScanWaitSeconds) +
+                         " seconds");
     }
     // A running messenger holds the ports and the browse list: it is asked first.
     if (auto answer = AskRunningMessenger(

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/messenger/messenger_assembly.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -184,6 +185,9 @@ struct MessengerAssembly::Parts {
     MainWindowShell shell;
     MainWindowController controller;
     QTimer slot_retry;
+    // While this is there, what the NetBIOS service tells of its ports and names reaches the
+    // controller; it goes first, so nothing reaches a controller that is going.
+    std::shared_ptr<int> following_receiving = std::make_shared<int>(0);
 };
 
 MessengerAssembly::MessengerAssembly(const SpecialFolders& folders)
@@ -202,10 +206,10 @@ void MessengerAssembly::Start(bool join_network) {
     if (join_network) {
         const bool slot_is_ours = p.controller.MainSlotActive();
         const std::string problem = JoinNetwork(p.mailslots, p.neighbourhood, slot_is_ours);
-        if (!problem.empty()) {
-            p.controller.SetReceivingProblem(problem);
+        if (slot_is_ours)
+            FollowReceiving(problem);
+        if (!problem.empty())
             SayNetworkUnavailable(problem);
-        }
         if (!slot_is_ours) {
             QObject::connect(&p.slot_retry, &QTimer::timeout, [this] { RetryMainSlot(); });
             p.slot_retry.start(SlotRetryInterval());
@@ -225,15 +229,38 @@ void MessengerAssembly::RetryMainSlot() {
     p.slot_retry.stop();
     qCInfo(lcUi) << "messngr is ours now; joining the network as its receiver";
     try {
-        p.controller.SetReceivingProblem(JoinNetwork(p.mailslots, p.neighbourhood, true));
+        FollowReceiving(JoinNetwork(p.mailslots, p.neighbourhood, true));
     } catch (const std::exception& error) {
         p.controller.SetReceivingProblem(error.what());
     }
 }
 
+// The window's sign follows the owner's receiving: at once, then whenever the service says that
+// its ports or names changed (taken back after another program let go, refused, in conflict).
+// The service tells on its own thread; the sign is set on ours. Without a service (the network
+// could not be joined) the sign says `problem`.
+void MessengerAssembly::FollowReceiving(const std::string& problem) {
+    Parts& p = *parts_;
+    NetbiosMailslotNetwork* network = p.mailslots.Network();
+    if (network == nullptr) {
+        p.controller.SetReceivingProblem(problem);
+        return;
+    }
+    netbios::NetbiosService& service = network->Service();
+    auto update = [&service, &controller = p.controller,
+                   following = std::weak_ptr<int>(p.following_receiving)] {
+        if (following.lock())
+            controller.SetReceivingProblem(service.ReceivingProblem());
+    };
+    service.SetStatusListener(
+        [update] { QMetaObject::invokeMethod(qApp, update, Qt::QueuedConnection); });
+    update();
+}
+
 void MessengerAssembly::Finish() {
     Parts& p = *parts_;
     p.slot_retry.stop();
+    p.following_receiving.reset();
     // Nothing waits for the loop any more; the wait thread ends as the slot closes.
     p.ui_thread.Stop();
     try {

@@ -56,6 +56,7 @@ public:
 
 private:
     void RetryMainSlot();
+    void FollowReceiving(const std::string& problem);
 
     struct Parts;
     std::unique_ptr<Parts> parts_;
