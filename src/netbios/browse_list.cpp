@@ -3,21 +3,26 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <tuple>
+#include <utility>
 
 #include "netbios/netbios_name.h"
 
 namespace lyr::netbios {
 namespace {
 
-// A period of 0 would drop an entry at once, and a huge one keep a stale entry for weeks.
+// A period of 0 would drop an entry at once, and a huge one keep a stale entry, or a forged one,
+// for hours. Windows announces a computer at least every 12 minutes, a workgroup every 15.
 constexpr std::chrono::milliseconds kMinPeriodicity = std::chrono::seconds(1);
-constexpr std::chrono::milliseconds kMaxPeriodicity = std::chrono::hours(1);
+constexpr std::chrono::milliseconds kMaxComputerPeriodicity = std::chrono::minutes(12);
+constexpr std::chrono::milliseconds kMaxWorkgroupPeriodicity = std::chrono::minutes(15);
 constexpr int kPeriodsToLive = 3;
 
 BrowseList::Clock::time_point ExpiryOf(std::chrono::milliseconds periodicity,
+                                       std::chrono::milliseconds longest,
                                        BrowseList::Clock::time_point now) {
-    return now + kPeriodsToLive * std::clamp(periodicity, kMinPeriodicity, kMaxPeriodicity);
+    return now + kPeriodsToLive * std::clamp(periodicity, kMinPeriodicity, longest);
 }
 
 }  // namespace
@@ -33,21 +38,23 @@ std::vector<BrowseComputer> BrowseSnapshot::ComputersOf(const std::string& workg
 }
 
 BrowseList::BrowseList(std::string own_computer, std::string own_workgroup,
-                       uint32_t own_server_type)
+                       uint32_t own_server_type, Log log)
     : own_{NetbiosUpper(std::move(own_workgroup)),
            NetbiosUpper(std::move(own_computer)),
            own_server_type,
            {},
-           0} {}
+           0},
+      log_(std::move(log)) {}
 
 bool BrowseList::IsListable(const std::string& name) {
-    if (name.empty()) {
-        return false;
-    }
-    // A backslash would split the list's sort keys, control characters garble the display.
-    return std::none_of(name.begin(), name.end(), [](char c) {
+    // Such names come only from forged announcements: "*" asks for every name, "." and ".."
+    // name directories, a backslash would split the list's sort keys, control characters garble
+    // the display.
+    constexpr std::string_view kRefused = "\"/\\[]:|<>+=;,?*";
+    bool dots_and_spaces_only = name.find_first_not_of(". ") == std::string::npos;
+    return !dots_and_spaces_only && std::none_of(name.begin(), name.end(), [&](char c) {
         auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7F || c == '\\';
+        return byte < 0x20 || byte == 0x7F || kRefused.find(c) != std::string_view::npos;
     });
 }
 
@@ -62,31 +69,29 @@ void BrowseList::SeeComputer(BrowseComputer computer, std::chrono::milliseconds 
     if (key == Key{own_.workgroup, own_.name}) {
         return;  // we know better than anybody whether we are here
     }
-    std::lock_guard lock(mutex_);
-    auto found = computers_.find(key);
-    if (computer.server_type == 0) {
-        if (found != computers_.end()) {
-            computers_.erase(found);
-            next_expiry_ = Clock::time_point::min();  // looked for again by the next Expire
-            Changed();
-        }
-        return;
-    }
-    auto expires = ExpiryOf(periodicity, now);
-    if (found == computers_.end()) {
-        if (computers_.size() >= kMaxComputers) {
+    bool say_full = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (computer.server_type == 0) {
+            if (computers_.Erase(key)) {
+                next_expiry_ = Clock::time_point::min();  // looked for again by the next Expire
+                Changed();
+            }
             return;
         }
-        computers_.emplace(std::move(key), ComputerEntry{std::move(computer), expires});
-        Changed();
-    } else {
-        found->second.expires = expires;
-        if (found->second.computer != computer) {
-            found->second.computer = std::move(computer);
+        auto expires = ExpiryOf(periodicity, kMaxComputerPeriodicity, now);
+        auto heard = computers_.Hear(key);
+        heard.value.expires = expires;
+        if (heard.value.computer != computer) {
+            heard.value.computer = std::move(computer);
             Changed();
         }
+        next_expiry_ = std::min(next_expiry_, expires);
+        say_full = heard.displaced && !std::exchange(said_computers_full_, true);
     }
-    next_expiry_ = std::min(next_expiry_, expires);
+    if (say_full) {
+        SayFull("computers", kMaxComputers);
+    }
 }
 
 void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds periodicity,
@@ -95,16 +100,27 @@ void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds
     if (!IsListable(workgroup)) {
         return;
     }
-    std::lock_guard lock(mutex_);
-    auto [entry, added] = workgroups_.try_emplace(workgroup);
-    if (added && workgroups_.size() > kMaxWorkgroups) {
-        workgroups_.erase(entry);
-        return;
+    bool say_full = false;
+    {
+        std::lock_guard lock(mutex_);
+        auto heard = workgroups_.Hear(workgroup);
+        heard.value = ExpiryOf(periodicity, kMaxWorkgroupPeriodicity, now);
+        next_expiry_ = std::min(next_expiry_, heard.value);
+        if (heard.added) {
+            Changed();
+        }
+        say_full = heard.displaced && !std::exchange(said_workgroups_full_, true);
     }
-    entry->second = ExpiryOf(periodicity, now);
-    next_expiry_ = std::min(next_expiry_, entry->second);
-    if (added) {
-        Changed();
+    if (say_full) {
+        SayFull("workgroups", kMaxWorkgroups);
+    }
+}
+
+void BrowseList::SayFull(std::string_view entries, size_t bound) const {
+    if (log_) {
+        log_("the browse list holds " + std::to_string(bound) + " " + std::string(entries) +
+             ", its most (a flood of forged announcements?): from now on each newcomer takes "
+             "the place of the one heard from least recently");
     }
 }
 
@@ -114,25 +130,18 @@ BrowseList::Clock::time_point BrowseList::Expire(Clock::time_point now) {
         return next_expiry_;
     }
     auto next = Clock::time_point::max();
-    bool removed = false;
-    for (auto it = computers_.begin(); it != computers_.end();) {
-        if (it->second.expires <= now) {
-            it = computers_.erase(it);
-            removed = true;
-        } else {
-            next = std::min(next, it->second.expires);
-            ++it;
+    auto expired = [&](Clock::time_point expires) {
+        if (expires <= now) {
+            return true;
         }
-    }
-    for (auto it = workgroups_.begin(); it != workgroups_.end();) {
-        if (it->second <= now) {
-            it = workgroups_.erase(it);
-            removed = true;
-        } else {
-            next = std::min(next, it->second);
-            ++it;
-        }
-    }
+        next = std::min(next, expires);
+        return false;
+    };
+    bool computers_removed = computers_.EraseIf(
+        [&](const Key&, const ComputerEntry& entry) { return expired(entry.expires); });
+    bool workgroups_removed = workgroups_.EraseIf(
+        [&](const std::string&, Clock::time_point expires) { return expired(expires); });
+    bool removed = computers_removed || workgroups_removed;
     if (removed) {
         Changed();
     }
@@ -144,15 +153,14 @@ BrowseSnapshot BrowseList::Snapshot() const {
     std::lock_guard lock(mutex_);
     std::set<std::string> workgroups{own_.workgroup};
     BrowseSnapshot snapshot;
-    snapshot.computers.reserve(computers_.size() + 1);
+    snapshot.computers.reserve(computers_.Size() + 1);
     snapshot.computers.push_back(own_);
-    for (const auto& [name, expires] : workgroups_) {
-        workgroups.insert(name);
-    }
-    for (const auto& [key, entry] : computers_) {
+    workgroups_.ForEach(
+        [&](const std::string& name, Clock::time_point) { workgroups.insert(name); });
+    computers_.ForEach([&](const Key& key, const ComputerEntry& entry) {
         workgroups.insert(key.first);
         snapshot.computers.push_back(entry.computer);
-    }
+    });
     std::sort(snapshot.computers.begin(), snapshot.computers.end(),
               [](const BrowseComputer& left, const BrowseComputer& right) {
                   return std::tie(left.workgroup, left.name) <

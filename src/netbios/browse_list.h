@@ -4,11 +4,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "netbios/heard_map.h"
 
 namespace lyr::netbios {
 
@@ -32,21 +35,26 @@ struct BrowseSnapshot {
 };
 
 // The workgroups and computers that announce themselves on the subnet, each kept until three of
-// its announcement periods pass without a word from it. A workgroup is listed while its local
-// master announces it or while any of its computers is listed; this computer and its workgroup
-// are always listed. Safe to use from any thread; time is passed in, so tests choose it.
+// its announcement periods pass without a word from it (a computer's period counts as at most
+// 12 minutes, a workgroup's as at most 15, the longest a Windows browser uses). A workgroup is
+// listed while its local master announces it or while any of its computers is listed; this
+// computer and its workgroup are always listed. Safe to use from any thread; time is passed in,
+// so tests choose it.
 class BrowseList {
 public:
     using Clock = std::chrono::steady_clock;
+    using Log = std::function<void(std::string_view)>;
 
-    // Bounds against a flood of invented names: further newcomers are not taken.
+    // Bounds against a flood of invented names: once one is reached, a newcomer takes the place
+    // of the entry heard from least recently, and `log` is told so, once.
     static constexpr size_t kMaxComputers = 4096;
     static constexpr size_t kMaxWorkgroups = 1024;
 
-    BrowseList(std::string own_computer, std::string own_workgroup, uint32_t own_server_type);
+    BrowseList(std::string own_computer, std::string own_workgroup, uint32_t own_server_type,
+               Log log = {});
 
-    // An announcement of a computer; server type 0 says it leaves. Names that a list entry
-    // cannot show (empty, control characters, a backslash) are not taken.
+    // An announcement of a computer; server type 0 says it leaves. Names that no real computer
+    // or workgroup has (see IsListable) are not taken.
     void SeeComputer(BrowseComputer computer, std::chrono::milliseconds periodicity,
                      Clock::time_point now);
     // A workgroup announced by its local master.
@@ -63,7 +71,9 @@ public:
     uint64_t Generation() const;
     bool WaitForChange(uint64_t seen, std::chrono::milliseconds timeout) const;
 
-    // Whether a name may stand in the list; `name` as it will stand (upper-cased).
+    // Whether a name may stand in the list; `name` as it will stand (upper-cased). Not: the
+    // empty name, names of dots and spaces only ("." and ".." among them), names with control
+    // characters or with the characters Windows refuses in a computer name ("*" among them).
     static bool IsListable(const std::string& name);
 
 private:
@@ -73,13 +83,17 @@ private:
         Clock::time_point expires;
     };
     void Changed();
+    void SayFull(std::string_view entries, size_t bound) const;
 
     const BrowseComputer own_;
+    const Log log_;
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     uint64_t generation_ = 0;
-    std::map<Key, ComputerEntry> computers_;
-    std::map<std::string, Clock::time_point> workgroups_;  // from their local masters
+    HeardMap<Key, ComputerEntry> computers_{kMaxComputers};
+    HeardMap<std::string, Clock::time_point> workgroups_{kMaxWorkgroups};  // from local masters
+    bool said_computers_full_ = false;
+    bool said_workgroups_full_ = false;
     // No later than the first expiry, so that most calls of Expire need not look at every entry.
     Clock::time_point next_expiry_ = Clock::time_point::max();
 };

@@ -235,7 +235,8 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
     : config_(std::move(config)),
       receiver_(std::move(receiver)),
       session_receiver_(std::move(session_receiver)),
-      browse_list_(config_.computer_name, config_.workgroup, config_.server_type) {
+      browse_list_(config_.computer_name, config_.workgroup, config_.server_type,
+                   [this](std::string_view line) { Log(std::string(line)); }) {
     std::random_device random;
     next_datagram_id_ = static_cast<uint16_t>(random());
     next_transaction_id_ = static_cast<uint16_t>(random());

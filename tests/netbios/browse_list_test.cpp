@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string_view>
 #include <thread>
 
 namespace lyr::netbios {
@@ -123,8 +125,85 @@ TEST(BrowseList, AFloodOfInventedNamesIsBounded) {
     EXPECT_EQ(snapshot.computers.size(), BrowseList::kMaxComputers + 1);
     EXPECT_EQ(snapshot.workgroups.size(), BrowseList::kMaxWorkgroups + 2);  // FLOOD, OFFICE
     // Known entries are still kept up to date.
-    list.SeeComputer(Computer("FLOOD", "PC0", 0), 60s, kStart);
+    list.SeeComputer(Computer("FLOOD", "PC4100", 0), 60s, kStart);
     EXPECT_EQ(list.Snapshot().computers.size(), BrowseList::kMaxComputers);
+}
+
+TEST(BrowseList, WhenFullTheEntryHeardLeastRecentlyMakesRoomAndTheLogIsToldOnce) {
+    std::vector<std::string> log;
+    BrowseList list("PC1", "OFFICE", 0x1001,
+                    [&](std::string_view line) { log.emplace_back(line); });
+    auto forged = [](size_t i) { return "F" + std::to_string(i); };
+    for (size_t i = 0; i < BrowseList::kMaxComputers; ++i) {
+        list.SeeComputer(Computer("FLOOD", forged(i).c_str()), 1h, kStart);
+    }
+    for (size_t i = 0; i < BrowseList::kMaxWorkgroups; ++i) {
+        list.SeeWorkgroup(forged(i), 1h, kStart);
+    }
+    EXPECT_TRUE(log.empty());  // full, but nobody was turned away yet
+    list.SeeComputer(Computer("FLOOD", "F0"), 1h, kStart + 1s);  // heard again: now the newest
+    list.SeeWorkgroup("F0", 1h, kStart + 1s);
+
+    list.SeeComputer(Computer("OFFICE", "REAL"), 12min, kStart + 2s);
+    list.SeeWorkgroup("SALES", 15min, kStart + 2s);
+    auto snapshot = list.Snapshot();
+    EXPECT_EQ(snapshot.ComputersOf("OFFICE").size(), 2u);  // PC1 and REAL
+    EXPECT_EQ(snapshot.computers.size(), BrowseList::kMaxComputers + 1);
+    auto flood = snapshot.ComputersOf("FLOOD");
+    auto listed = [&](const char* name) {
+        return std::any_of(flood.begin(), flood.end(),
+                           [&](const BrowseComputer& computer) { return computer.name == name; });
+    };
+    EXPECT_TRUE(listed("F0"));
+    EXPECT_FALSE(listed("F1"));  // heard least recently
+    EXPECT_TRUE(listed("F2"));
+    auto group_listed = [&](const char* name) {
+        const auto& groups = snapshot.workgroups;
+        return std::find(groups.begin(), groups.end(), name) != groups.end();
+    };
+    EXPECT_TRUE(group_listed("SALES"));
+    EXPECT_TRUE(group_listed("F0"));
+    EXPECT_FALSE(group_listed("F1"));
+
+    // A flood going on makes no more lines: one for computers, one for workgroups.
+    for (size_t i = 0; i < 2 * BrowseList::kMaxComputers; ++i) {
+        list.SeeComputer(Computer("MORE", forged(i).c_str()), 1h, kStart + 3s);
+        list.SeeWorkgroup("M" + std::to_string(i), 1h, kStart + 3s);
+    }
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0].find("4096 computers"), std::string::npos) << log[0];
+    EXPECT_NE(log[1].find("1024 workgroups"), std::string::npos) << log[1];
+    EXPECT_EQ(list.Snapshot().computers.size(), BrowseList::kMaxComputers + 1);
+}
+
+TEST(BrowseList, APeriodCountsAsAtMostWhatWindowsAnnouncesWith) {
+    BrowseList list("PC1", "OFFICE", 0x1001);
+    // A computer announces at least every 12 minutes, a workgroup's master every 15.
+    list.SeeComputer(Computer("OFFICE", "HOUR"), 1h, kStart);
+    list.SeeWorkgroup("SALES", 1h, kStart);
+    EXPECT_EQ(list.Expire(kStart + 1min), kStart + 36min);
+    list.Expire(kStart + 36min);
+    EXPECT_EQ(Names(list.Snapshot()), std::vector<std::string>{"OFFICE\\PC1"});
+    EXPECT_EQ(list.Snapshot().workgroups, (std::vector<std::string>{"OFFICE", "SALES"}));
+    EXPECT_EQ(list.Expire(kStart + 36min), kStart + 45min);
+    list.Expire(kStart + 45min);
+    EXPECT_EQ(list.Snapshot().workgroups, std::vector<std::string>{"OFFICE"});
+}
+
+TEST(BrowseList, NamesNoRealComputerHasAreNotListed) {
+    BrowseList list("PC1", "OFFICE", 0x1001);
+    for (const char* name : {"*", ".", "..", " . ", "*SMBSERVER", "A/B", "C:", "PC?", "<B>", "A|B",
+                             "X\"Y", "[1]", "A+B", "A=B", "A;B", "A,B"}) {
+        list.SeeComputer(Computer("OFFICE", name), 60s, kStart);
+        list.SeeComputer(Computer(name, "PC2"), 60s, kStart);
+        list.SeeWorkgroup(name, 60s, kStart);
+    }
+    EXPECT_EQ(list.Snapshot(), BrowseList("PC1", "OFFICE", 0x1001).Snapshot());
+    // What real names have: dots inside, hyphens, underscores, dollars, spaces inside.
+    for (const char* name : {"PC.2", "ANNA-PC", "BUH_1", "SRV$", "MY PC", "'QUOTE'"}) {
+        list.SeeComputer(Computer("OFFICE", name), 60s, kStart);
+    }
+    EXPECT_EQ(list.Snapshot().computers.size(), 7u);
 }
 
 TEST(BrowseList, WaitersWakeOnChangesNotOnRepeats) {
