@@ -5,5 +5,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$top/build}
 shift || true
-cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+# Where ccache is installed, rebuilds of other trees and configurations reuse its objects.
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
