@@ -132,8 +132,8 @@ LoadReport ReadEntries(Source& source, std::vector<std::unique_ptr<TMsgData>>& i
         }
         if (static_cast<uint64_t>(length) > kMaxStoredText) {
             stop(entry_offset, "text length " + std::to_string(length) +
-                                   " is more than any message (" +
-                                   std::to_string(kMaxStoredText) + " bytes)");
+                                   " is more than any message (" + std::to_string(kMaxStoredText) +
+                                   " bytes)");
             break;
         }
         if (static_cast<uint64_t>(length) > left) {
