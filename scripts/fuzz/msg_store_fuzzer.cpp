@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The message store loader over arbitrary bytes: whatever it keeps must save back to exactly the
-// bytes it came from, and the file path must agree with the in-memory one.
+// bytes it came from, and the file path must agree with the in-memory one. The first byte asks
+// for 0 to 3 blocks of 40,000 bytes after the rest, so that a short input can claim texts on
+// both sides of the longest stored text, with the bytes there.
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,7 +35,12 @@ const char* StoreFile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    if (size == 0) {
+        return 0;
+    }
+    std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    bytes.append(size_t{40'000} * (data[0] & 3), 'x');
+    size = bytes.size();
     lyr::TMsgList list;
     const lyr::LoadReport report = list.LoadFromBytes(bytes);
     if (report.loaded != list.Count() || report.complete != (report.skipped_bytes == 0) ||

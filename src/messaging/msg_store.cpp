@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <limits>
 #include <stdexcept>
 
 #include "platform/atomic_file.h"
@@ -74,11 +73,6 @@ public:
     bool Read(char* destination, size_t count) {
         while (count > 0) {
             if (begin_ == end_) {
-                if (count >= kBlockSize) {  // a long text goes straight into its record
-                    const size_t got = file_.Read(destination, count);
-                    offset_ += got;
-                    return got == count;
-                }
                 begin_ = 0;
                 end_ = file_.Read(buffer_.get(), kBlockSize);
                 if (end_ == 0) {
@@ -136,6 +130,12 @@ LoadReport ReadEntries(Source& source, std::vector<std::unique_ptr<TMsgData>>& i
             stop(entry_offset, "negative text length " + std::to_string(length));
             break;
         }
+        if (static_cast<uint64_t>(length) > kMaxStoredText) {
+            stop(entry_offset, "text length " + std::to_string(length) +
+                                   " is more than any message (" + std::to_string(kMaxStoredText) +
+                                   " bytes)");
+            break;
+        }
         if (static_cast<uint64_t>(length) > left) {
             stop(entry_offset, "text length " + std::to_string(length) + " is more than the " +
                                    std::to_string(left) + " bytes left");
@@ -178,6 +178,9 @@ std::string TMsgName::Text() const {
 }
 
 TMsgData& TMsgList::Append(TMsgData record) {
+    if (record.Text.size() > kMaxStoredText) {
+        record.Text.resize(kMaxStoredText);
+    }
     items_.push_back(std::make_unique<TMsgData>(std::move(record)));
     return *items_.back();
 }
@@ -192,7 +195,7 @@ void TMsgList::Delete(size_t index) {
 std::string TMsgList::ToBytes() const {
     size_t size = 0;
     for (const auto& item : items_) {
-        if (item->Text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        if (item->Text.size() > kMaxStoredText) {
             throw Exception("A message text of " + std::to_string(item->Text.size()) +
                             " bytes is too long to store");
         }

@@ -49,8 +49,13 @@ struct TMsgData {
     std::string Text;  // ANSI code page, lines separated by CR LF
 };
 
+// The longest text a record holds: longer than any message the program can receive, so a longer
+// length in a file is damage, never an allocation of that size.
+constexpr size_t kMaxStoredText = 64 * 1024;
+
 // What a load read. A file that ends inside an entry, or whose entry claims a text length that
-// is negative or longer than the bytes left, is read up to the last complete entry before it.
+// is negative, more than kMaxStoredText or more than the bytes left, is read up to the last
+// complete entry before it.
 struct LoadReport {
     size_t loaded = 0;           // entries appended
     bool complete = true;        // the whole file was read
@@ -77,6 +82,7 @@ public:
     // Index from 0, the oldest message; the index must be below Count().
     TMsgData& Item(size_t index) { return *items_.at(index); }
     const TMsgData& Item(size_t index) const { return *items_.at(index); }
+    // A text longer than kMaxStoredText is cut to it, so that every record saved loads again.
     TMsgData& Append(TMsgData record);
     void Delete(size_t index);
     void DisposeAll() { items_.clear(); }

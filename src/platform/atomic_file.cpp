@@ -30,12 +30,24 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     if (!in) {
         Fail("Cannot open", path, errno);
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
+    // Read into memory of the file's size at once, not through a growing copy.
+    const auto size = std::filesystem::file_size(path, error);
+    std::string contents(error ? 0 : size, '\0');
+    in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    contents.resize(static_cast<size_t>(in.gcount()));
     if (in.bad()) {
         Fail("Cannot read", path, errno);
     }
-    return std::move(buffer).str();
+    // A file that grew meanwhile is read to its end.
+    std::ostringstream rest;
+    if (in && in.peek() != std::char_traits<char>::eof()) {
+        rest << in.rdbuf();
+        contents += std::move(rest).str();
+    }
+    if (in.bad()) {
+        Fail("Cannot read", path, errno);
+    }
+    return contents;
 }
 
 std::optional<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& path) {

@@ -171,18 +171,64 @@ TEST(MsgStore, SaveLoadSaveIsByteIdentical) {
 TEST(MsgStore, TextsLongerThanTheReadBlockSurvive) {
     test::TempDir dir;
     TMsgList list;
-    std::string long_text(3 * 1024 * 1024 + 17, 'x');
+    // Texts of the longest stored length, odd-sized, so that block ends fall inside texts.
+    std::string long_text(kMaxStoredText - 3, 'x');
     long_text[12345] = '\0';
     list.Append(Record(1, "a", "b", "short"));
-    list.Append(Record(2, "c", "d", long_text));
+    for (int i = 0; i < 40; ++i) {
+        list.Append(Record(2, "c", "d", long_text));
+    }
     list.Append(Record(3, "e", "f", "after"));
     list.SaveToFile(dir / "inbox.dat");
+    ASSERT_GT(std::filesystem::file_size(dir / "inbox.dat"), size_t{2} << 20);
 
     TMsgList loaded;
     EXPECT_TRUE(loaded.LoadFromFile(dir / "inbox.dat").complete);
-    ASSERT_EQ(loaded.Count(), 3u);
+    ASSERT_EQ(loaded.Count(), 42u);
     EXPECT_EQ(loaded.Item(1).Text, long_text);
-    EXPECT_EQ(loaded.Item(2).Text, "after");
+    EXPECT_EQ(loaded.Item(40).Text, long_text);
+    EXPECT_EQ(loaded.Item(41).Text, "after");
+}
+
+// No message is longer than 64 KB: a record that claims more is damage, even when the file does
+// hold that many bytes, and is never read into memory.
+TEST(MsgStore, ARecordLongerThanAnyMessageIsDamageWithoutItsAllocation) {
+    const std::string good = Entry(1, "A", "B", "fine");
+    test::TempDir dir;
+    for (uint64_t length : {uint64_t{kMaxStoredText} + 1, uint64_t{100} << 20}) {
+        SCOPED_TRACE(length);
+        const std::string huge = Entry(2, "C", "D", "");
+        std::string header = huge;
+        for (int i = 0; i < 4; ++i) {
+            header[70 + i] = static_cast<char>(length >> (8 * i));
+        }
+        test::WriteFile(dir / "inbox.dat", good + header);
+        // The text's bytes are there (a sparse file: nothing is written to the disk).
+        std::filesystem::resize_file(dir / "inbox.dat", good.size() + header.size() + length);
+
+        TMsgList list;
+        largest_allocation = 0;
+        watching_allocations = true;
+        const LoadReport report = list.LoadFromFile(dir / "inbox.dat");
+        watching_allocations = false;
+        EXPECT_LT(largest_allocation.load(), size_t{4} << 20);
+        EXPECT_FALSE(report.complete);
+        EXPECT_EQ(report.loaded, 1u);
+        EXPECT_EQ(report.skipped_bytes, header.size() + length);
+        EXPECT_NE(report.problem.find("more than any message"), std::string::npos)
+            << report.problem;
+    }
+
+    // The longest text loads; a longer one appended (a long pasted text sent) is cut to it, so
+    // that what is saved loads whole.
+    TMsgList list;
+    list.Append(Record(1, "a", "b", std::string(kMaxStoredText, 'y')));
+    list.Append(Record(2, "a", "b", std::string(kMaxStoredText + 10, 'z')));
+    EXPECT_EQ(list.Item(1).Text, std::string(kMaxStoredText, 'z'));
+    list.SaveToFile(dir / "outbox.dat");
+    TMsgList loaded;
+    EXPECT_TRUE(loaded.LoadFromFile(dir / "outbox.dat").complete);
+    EXPECT_EQ(loaded.Count(), 2u);
 }
 
 TEST(MsgStore, TruncatedFileKeepsTheCompleteEntries) {

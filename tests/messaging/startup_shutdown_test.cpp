@@ -34,6 +34,13 @@ void WriteStore(const std::filesystem::path& file, const std::vector<TMsgData>& 
     list.SaveToFile(file);
 }
 
+// A record's entry as the file holds it.
+std::string Entry(const TMsgData& record) {
+    TMsgList list;
+    list.Append(record);
+    return list.ToBytes();
+}
+
 class StartUpTest : public test::ControllerFixture {};
 
 TEST_F(StartUpTest, FirstStartRunsTheStepsInOrder) {
@@ -433,6 +440,26 @@ TEST_F(StartUpTest, ADamagedStoreIsReportedAndItsOriginalKept) {
     TMsgList reloaded;
     EXPECT_TRUE(reloaded.LoadFromFile(DataFile("inbox.dat")).complete);
     EXPECT_EQ(reloaded.Count(), 3u);
+}
+
+TEST_F(StartUpTest, ARecordLongerThanAnyMessageIsDamageAsAnyOther) {
+    WriteStore(DataFile("inbox.dat"), {Record("A1", "one")});
+    std::string huge = Entry(Record("A2", ""));
+    const uint32_t length = 1 << 20;
+    for (int i = 0; i < 4; ++i) {
+        huge[70 + i] = static_cast<char>(length >> (8 * i));
+    }
+    const std::string damaged =
+        test::ReadFile(DataFile("inbox.dat")) + huge + std::string(length, 'x');
+    test::WriteFile(DataFile("inbox.dat"), damaged);
+    Start();
+    EXPECT_EQ(Controller().InboxCount(), 1);
+    ASSERT_EQ(View().dialogs.boxes.size(), 1u);
+    EXPECT_NE(View().dialogs.boxes[0].Text.find(Ansi("пропущено байт в конце файла: ") +
+                                                std::to_string(huge.size() + length)),
+              std::string::npos);
+    EXPECT_EQ(test::ReadFile(DataFile("inbox.dat.bad")), damaged);
+    EXPECT_EQ(test::ReadFile(DataFile("inbox.dat")), Controller().Inbox().ToBytes());
 }
 
 TEST_F(StartUpTest, TheMessengerServiceIsStoppedOnlyWithNTService) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <vector>
+
 #include "platform/error.h"
 #include "support/temp_dir.h"
 
@@ -154,6 +157,39 @@ TEST(RegistryFile, DamagedFileIsReportedWithItsLineAndKept) {
     test::WriteFile(file, "garbage");
     EXPECT_NE(ErrorOf([&] { key.WriteInteger("B", 2); }).find("line 1"), std::string::npos);
     EXPECT_EQ(test::ReadFile(file), "garbage");
+}
+
+// A file that has gathered many values is read once, in time linear in its size, not once per
+// value the start-up reads; and a change by another process is still seen at the next read.
+TEST(RegistryFile, ThirtyTwoThousandValuesOpenAndReadWithinSeconds) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kValues = 32'000;
+    std::vector<RegistryValue> values(kValues);
+    for (int i = 0; i < kValues; ++i) {
+        values[i].name = "Value" + std::to_string(i);
+        values[i].kind = RegistryValue::Kind::Dword;
+        values[i].dword = static_cast<std::uint32_t>(i);
+    }
+    test::TempDir dir;
+    const auto file = dir / "1.0.reg";
+    test::WriteFile(file, FormatRegistryFile(values, kKey));
+
+    const auto start = Clock::now();
+    const auto bound = std::chrono::seconds(5);
+    RegistryFile key(file, kKey);
+    // As many looks and reads as a start of the program makes, stopping once past the bound.
+    for (int i = 0; i < 40 && Clock::now() - start < bound; ++i) {
+        const int number = kValues - 1 - i;
+        ASSERT_TRUE(key.ValueExists("VALUE" + std::to_string(number)));
+        EXPECT_EQ(key.ReadInteger("value" + std::to_string(number)), number);
+    }
+    EXPECT_LT(Clock::now() - start, bound);
+
+    RegistryFile(file, kKey).WriteString("Value7", "changed elsewhere");
+    EXPECT_EQ(key.ReadString("Value7"), "changed elsewhere");
+    key.WriteInteger("Value7", 8);
+    EXPECT_EQ(RegistryFile(file, kKey).ReadInteger("Value7"), 8);
+    EXPECT_LT(Clock::now() - start, 2 * bound);
 }
 
 TEST(RegistryFile, RefusedWriteNamesTheValueAndKeepsTheFile) {

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/registry_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -96,20 +99,6 @@ std::string Escape(std::string_view text) {
     return result;
 }
 
-// Replaces the value of the same name where it stands (keeping the stored spelling of the
-// name), or appends a new one.
-void PutValue(std::vector<RegistryValue>& values, RegistryValue value) {
-    auto same = std::find_if(values.begin(), values.end(), [&](const RegistryValue& known) {
-        return EqualsIgnoringCase(known.name, value.name);
-    });
-    if (same == values.end()) {
-        values.push_back(std::move(value));
-    } else {
-        value.name = same->name;
-        *same = std::move(value);
-    }
-}
-
 class Parser {
 public:
     Parser(std::string_view contents, std::string_view key_path, const std::string& file_name)
@@ -119,8 +108,8 @@ public:
         }
     }
 
-    std::vector<RegistryValue> Run() {
-        std::vector<RegistryValue> values;
+    RegistryValueTable Run() {
+        RegistryValueTable values;
         bool header_seen = false;
         bool in_key = false;
         while (NextLine()) {
@@ -144,7 +133,7 @@ public:
                     Fail("a value before the key line");
                 }
                 // A later line for the same value wins, as on import.
-                PutValue(values, ParseValue(line));
+                values.Put(ParseValue(line));
             } else {
                 Fail("expected \"Name\"=value");
             }
@@ -342,9 +331,25 @@ std::string DecodeExpandableString(const std::string& bytes) {
 
 }  // namespace
 
+void RegistryValueTable::Put(RegistryValue value) {
+    const auto [at, added] = positions_.try_emplace(ToLowerAscii(value.name), values_.size());
+    if (added) {
+        values_.push_back(std::move(value));
+    } else {
+        RegistryValue& known = values_[at->second];
+        value.name = std::move(known.name);
+        known = std::move(value);
+    }
+}
+
+const RegistryValue* RegistryValueTable::Find(std::string_view name) const {
+    const auto at = positions_.find(ToLowerAscii(name));
+    return at == positions_.end() ? nullptr : &values_[at->second];
+}
+
 std::vector<RegistryValue> ParseRegistryFile(std::string_view contents, std::string_view key_path,
                                              const std::string& file_name) {
-    return Parser(contents, key_path, file_name).Run();
+    return Parser(contents, key_path, file_name).Run().TakeValues();
 }
 
 std::string FormatRegistryFile(const std::vector<RegistryValue>& values,
@@ -353,7 +358,8 @@ std::string FormatRegistryFile(const std::vector<RegistryValue>& values,
     for (const RegistryValue& value : values) {
         text += FormatValue(value);
     }
-    return text + "\n";
+    text += "\n";
+    return text;
 }
 
 RegistryFile::RegistryFile(std::filesystem::path file, std::string key_path)
@@ -361,37 +367,54 @@ RegistryFile::RegistryFile(std::filesystem::path file, std::string key_path)
     Load();
 }
 
-std::vector<RegistryValue> RegistryFile::Load() const {
-    if (file_.empty()) {
-        return {};
+std::optional<RegistryFile::Stamp> RegistryFile::CurrentStamp() const {
+    struct stat status {};
+    if (::stat(file_.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return Stamp{};
+        }
+        return std::nullopt;
     }
-    std::optional<std::string> contents = ReadWholeFile(file_);
-    if (!contents) {
-        return {};
-    }
-    return ParseRegistryFile(*contents, key_path_, file_.string());
+    auto nanoseconds = [](const timespec& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return Stamp{true,
+                 static_cast<std::uint64_t>(status.st_dev),
+                 static_cast<std::uint64_t>(status.st_ino),
+                 static_cast<std::uint64_t>(status.st_size),
+                 nanoseconds(status.st_mtim),
+                 nanoseconds(status.st_ctim)};
 }
 
-RegistryValue RegistryFile::Find(const std::string& name) const {
-    std::vector<RegistryValue> values = Load();
-    auto found = std::find_if(values.begin(), values.end(), [&](const RegistryValue& value) {
-        return EqualsIgnoringCase(value.name, name);
-    });
-    if (found == values.end()) {
+const RegistryValueTable& RegistryFile::Load() const {
+    if (file_.empty()) {
+        return values_;
+    }
+    const std::optional<Stamp> now = CurrentStamp();
+    if (now && now == loaded_) {
+        return values_;
+    }
+    loaded_.reset();
+    std::optional<std::string> contents = ReadWholeFile(file_);
+    values_ = contents ? Parser(*contents, key_path_, file_.string()).Run() : RegistryValueTable();
+    loaded_ = now;
+    return values_;
+}
+
+const RegistryValue& RegistryFile::Find(const std::string& name) const {
+    const RegistryValue* found = Load().Find(name);
+    if (!found) {
         throw Exception(FormatMessage1(kFailedToGetData, name));
     }
-    return std::move(*found);
+    return *found;
 }
 
 bool RegistryFile::ValueExists(const std::string& name) const {
-    std::vector<RegistryValue> values = Load();
-    return std::any_of(values.begin(), values.end(), [&](const RegistryValue& value) {
-        return EqualsIgnoringCase(value.name, name);
-    });
+    return Load().Find(name) != nullptr;
 }
 
 std::string RegistryFile::ReadString(const std::string& name) const {
-    RegistryValue value = Find(name);
+    const RegistryValue& value = Find(name);
     if (value.kind == RegistryValue::Kind::String) {
         return value.text;
     }
@@ -402,7 +425,7 @@ std::string RegistryFile::ReadString(const std::string& name) const {
 }
 
 std::int32_t RegistryFile::ReadInteger(const std::string& name) const {
-    RegistryValue value = Find(name);
+    const RegistryValue& value = Find(name);
     if (value.kind == RegistryValue::Kind::Dword) {
         return static_cast<std::int32_t>(value.dword);
     }
@@ -439,17 +462,20 @@ void RegistryFile::Store(RegistryValue value) {
         throw Exception(FormatMessage1(kFailedToSetData, name));
     }
     // A damaged file is reported as such rather than replaced with the one value.
-    std::vector<RegistryValue> values = Load();
-    PutValue(values, std::move(value));
+    Load();
+    values_.Put(std::move(value));
+    loaded_.reset();  // until the file holds the value too
     try {
         // Settings are the user's own, as the data folder is.
         MakeUserDirectories(file_.parent_path().string());
-        WriteFileAtomically(file_, FormatRegistryFile(values, key_path_), FileAccess::Private);
+        WriteFileAtomically(file_, FormatRegistryFile(values_.Values(), key_path_),
+                            FileAccess::Private);
     } catch (const Exception&) {
         // The message shown names the value only; the reason goes here.
         LogCaughtException(LogSeverity::Error, "platform", "The settings file was not written");
         throw Exception(FormatMessage1(kFailedToSetData, name));
     }
+    loaded_ = CurrentStamp();
 }
 
 std::unique_ptr<RegistryKey> OpenCurrentUserKey(const std::string& subkey,
