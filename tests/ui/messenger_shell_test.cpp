@@ -380,6 +380,40 @@ private slots:
         QCOMPARE(program_->Controller().Inbox().Count(), size_t{1});
     }
 
+    // "Ответить" on a message's notification quotes it and makes its sender the one addressee,
+    // added to the list when it is missing: Ctrl+Enter then answers the sender alone.
+    void theNotificationsReplyAnswersTheSenderAlone() {
+        StartProgram([](TOptions& options) { options.SetMinOnStart(false); });
+        TMainmgrForm& window = program_->Window();
+        MainWindowController& controller = program_->Controller();
+        UserListWidget* list = window.UserListControl();
+        QTRY_VERIFY(list->isEnabled() && list->model()->rowCount() > 0);  // the start-up scan
+        TUserData network, other;
+        network.Name = "Вся сеть";
+        other.Name = "OTHER";
+        other.Kind = TUserData::kComputer;
+        other.Checked = true;
+        program_->Users().Replace({network, other});
+
+        // The sender is this computer, so that the answer comes back here.
+        const std::string sender = controller.CompName();
+        LinuxMailslotSystem mailslots("TESTPC");
+        QVERIFY(SendDatagram(mailslots, ".", sender, sender, "hello"));
+        QTRY_COMPARE(controller.Inbox().Count(), size_t{1});
+        emit Shell().Notifier().ReplyRequested(1);
+        QCOMPARE(window.SendText(), std::string(">hello"));
+        int ticked = 0;
+        for (const TUserData& entry : program_->Users().Entries()) {
+            ticked += entry.Checked;
+            QCOMPARE(entry.Checked, entry.Name == sender);
+        }
+        QCOMPARE(ticked, 1);
+
+        QTest::keyClick(window.SendTextPane(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(controller.Inbox().Count(), size_t{2});
+        QCOMPARE(controller.Inbox().Item(1).Text, std::string(">hello"));
+    }
+
     void theAboutBoxIsSetOnlyWhileOpen() {
         StartProgram();
         bool wasSet = false;
