@@ -44,7 +44,53 @@ const char* PunctuationName(int virtual_key) {
     }
 }
 
+constexpr int kKeyBackspace = 0x08;
+constexpr int kKeyTab = 0x09;
+constexpr int kKeyEnter = 0x0D;
+constexpr int kKeyPause = 0x13;
+constexpr int kKeyCapsLock = 0x14;
+constexpr int kKeySpace = 0x20;
+constexpr int kKeyNumPadFirst = 0x60;  // 0, ..., 9, *, +, separator, -, ., /
+constexpr int kKeyNumPadLast = 0x6F;
+constexpr int kKeyF1 = 0x70;
+constexpr int kKeyF24 = 0x87;
+constexpr int kKeyNumLock = 0x90;
+constexpr int kKeyScrollLock = 0x91;
+
+bool TypesText(int virtual_key) {
+    return IsLayoutKey(virtual_key) || virtual_key == kKeySpace || virtual_key == kKeyEnter ||
+           virtual_key == kKeyTab || virtual_key == kKeyBackspace ||
+           (virtual_key >= kKeyNumPadFirst && virtual_key <= kKeyNumPadLast);
+}
+
 }  // namespace
+
+bool IsModifierKey(int virtual_key) {
+    return (virtual_key >= 0x10 && virtual_key <= 0x12) || virtual_key == 0x5B ||
+           virtual_key == 0x5C || (virtual_key >= 0xA0 && virtual_key <= 0xA5);
+}
+
+bool IsLayoutKey(int virtual_key) {
+    return (virtual_key >= '0' && virtual_key <= '9') ||
+           (virtual_key >= 'A' && virtual_key <= 'Z') ||
+           (virtual_key >= 0xBA && virtual_key <= 0xC0) ||
+           (virtual_key >= 0xDB && virtual_key <= 0xDE) || virtual_key == 0xE2;
+}
+
+bool IsDesktopHotKey(std::int32_t code) {
+    const int key = ShortCutKey(code);
+    if (key == 0 || IsModifierKey(key) || key == kKeyCapsLock || key == kKeyNumLock ||
+        key == kKeyScrollLock) {
+        return false;
+    }
+    if ((key >= kKeyF1 && key <= kKeyF24) || key == kKeyPause) {
+        return true;
+    }
+    if (code & (kShortCutCtrl | kShortCutAlt)) {
+        return true;
+    }
+    return (code & kShortCutShift) && !TypesText(key);
+}
 
 std::string VirtualKeyName(int virtual_key) {
     if (virtual_key == 0x08) {

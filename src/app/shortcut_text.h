@@ -23,6 +23,20 @@ constexpr std::int32_t MakeShortCut(int virtual_key, bool shift, bool ctrl, bool
            (alt ? kShortCutAlt : 0);
 }
 
+// Whether a virtual key is a modifier (Shift, Ctrl, Alt, the Windows keys), which is held with
+// another key rather than pressed for itself.
+bool IsModifierKey(int virtual_key);
+
+// Whether a virtual key is one of the main block's keys whose face depends on the keyboard
+// layout: letters, digits, punctuation.
+bool IsLayoutKey(int virtual_key);
+
+// Whether a shortcut code is fit to be a hot key of the whole desktop, which takes its key away
+// from every other program: a function key (F1 to F24) or Pause, held with anything or nothing;
+// any other key with Ctrl or Alt; with Shift alone, a key that neither types nor erases text.
+// A modifier or lock key is never the key itself.
+bool IsDesktopHotKey(std::int32_t code);
+
 // The name of a virtual key as a shortcut's text shows it ("BkSp", "PgUp", "F5", "M", ";"), or
 // empty for a key without a one-character name (a modifier key alone, for example).
 std::string VirtualKeyName(int virtual_key);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "contacts/users_file.h"
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 
 namespace lyr {
@@ -137,6 +138,26 @@ void UserList::AddUser(const NewUser& user) {
     rest.insert(place, std::move(added));
     rest.insert(rest.begin(), std::move(head));
     Replace(std::move(rest));
+}
+
+void UserList::CheckAlone(const std::string& name) {
+    if (!enabled_ || name.empty()) {
+        return;
+    }
+    // Computer names are not case-sensitive on the network.
+    const auto named = [this, &name] {
+        return std::find_if(entries_.begin(), entries_.end(), [&name](const TUserData& entry) {
+            return entry.Kind == TUserData::kComputer && EqualsIgnoringCase(entry.Name, name);
+        });
+    };
+    if (named() == entries_.end()) {
+        AddUser({name, {}});
+    }
+    for (TUserData& entry : entries_) {
+        entry.Checked = false;
+    }
+    named()->Checked = true;
+    view_.RepaintUserList();
 }
 
 }  // namespace lyr

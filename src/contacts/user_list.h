@@ -65,6 +65,10 @@ public:
     // the whole-network entry before the new one, so that the list keeps its shape.
     void AddUser(const NewUser& user);
 
+    // Ticks the computer `name` and nothing else, adding it without a group when the list
+    // lacks it, so that the next message goes to that computer alone. Nothing while disabled.
+    void CheckAlone(const std::string& name);
+
 private:
     std::optional<size_t> RowAt(int y, int scroll_offset) const;
     void UserListClick(size_t row);

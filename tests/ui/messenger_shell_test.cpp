@@ -41,13 +41,14 @@ std::string FileText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// Runs `step` once a modal window is up (it opens in a loop of its own, so this looks from
-// inside that loop).
+// Runs `step` once a modal window is up and has the keyboard (it opens in a loop of its own, so
+// this looks from inside that loop); a key sent earlier would reach the window below it.
 void WhenModalIsUp(std::function<void(QWidget*)> step) {
     auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, step = std::move(step)] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->isActiveWindow()) {
             timer->stop();
             timer->deleteLater();
             step(modal);
@@ -340,6 +341,77 @@ private slots:
         QCOMPARE(controller.Outbox().Count(), size_t{1});
         QCOMPARE(controller.Outbox().Item(0).Text, std::string("second"));
         QCOMPARE(controller.Inbox().Count(), size_t{1});
+    }
+
+    // A rescan from the user list's menu says so in the status line while it runs, and the
+    // keyboard stays with the list: Delete afterwards deletes no received message.
+    void aRescanFromTheListsMenuKeepsTheFocusAndSaysSo() {
+        StartProgram([this](TOptions& options) {
+            options.SetMinOnStart(false);
+            TMsgList received;
+            TMsgData record;
+            record.FromName = "FRIEND";
+            record.ToName = "TESTPC";
+            record.Text = "keep me";
+            received.Append(record);
+            received.SaveToFile(ComputeDataDir(folders_) + "inbox.dat");
+        });
+        TMainmgrForm& window = program_->Window();
+        UserListWidget* list = window.UserListControl();
+        QCOMPARE(program_->Controller().Inbox().Count(), size_t{1});
+        QTRY_VERIFY(list->isEnabled() && list->model()->rowCount() > 0);  // the start-up scan
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+
+        QString statusWhileScanning;
+        const auto emptied = connect(list->model(), &QAbstractItemModel::modelReset, this, [&] {
+            if (statusWhileScanning.isNull())
+                statusWhileScanning = window.InfoTextLabel()->text();
+        });
+        Item("N7")->trigger();
+        QTRY_VERIFY(!statusWhileScanning.isNull() && list->isEnabled());
+        disconnect(emptied);
+        QCOMPARE(statusWhileScanning, QString::fromUtf8("Обновление списка пользователей..."));
+        QVERIFY(!window.RecTextPane()->hasFocus());
+        QTRY_VERIFY(list->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(program_->Controller().Inbox().Count(), size_t{1});
+    }
+
+    // "Ответить" on a message's notification quotes it and makes its sender the one addressee,
+    // added to the list when it is missing: Ctrl+Enter then answers the sender alone.
+    void theNotificationsReplyAnswersTheSenderAlone() {
+        StartProgram([](TOptions& options) { options.SetMinOnStart(false); });
+        TMainmgrForm& window = program_->Window();
+        MainWindowController& controller = program_->Controller();
+        UserListWidget* list = window.UserListControl();
+        QTRY_VERIFY(list->isEnabled() && list->model()->rowCount() > 0);  // the start-up scan
+        TUserData network, other;
+        network.Name = "Вся сеть";
+        other.Name = "OTHER";
+        other.Kind = TUserData::kComputer;
+        other.Checked = true;
+        program_->Users().Replace({network, other});
+
+        // The sender is this computer, so that the answer comes back here.
+        const std::string sender = controller.CompName();
+        LinuxMailslotSystem mailslots("TESTPC");
+        QVERIFY(SendDatagram(mailslots, ".", sender, sender, "hello"));
+        QTRY_COMPARE(controller.Inbox().Count(), size_t{1});
+        emit Shell().Notifier().ReplyRequested(1);
+        QCOMPARE(window.SendText(), std::string(">hello"));
+        int ticked = 0;
+        for (const TUserData& entry : program_->Users().Entries()) {
+            ticked += entry.Checked;
+            QCOMPARE(entry.Checked, entry.Name == sender);
+        }
+        QCOMPARE(ticked, 1);
+
+        QTest::keyClick(window.SendTextPane(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(controller.Inbox().Count(), size_t{2});
+        QCOMPARE(controller.Inbox().Item(1).Text, std::string(">hello"));
     }
 
     void theAboutBoxIsSetOnlyWhileOpen() {

@@ -144,6 +144,14 @@ xdotool key alt+F5
 wait_for "hotkey 8467" 4
 sleep 0.5
 [ "$(said "hotkey 8467")" -eq 4 ] || fail "a released hot key still fired"
+# A bare key would be taken from every program: it is not grabbed, and Enter stays theirs.
+echo "hotkey 0x0D" >&4
+wait_for "hotkey-updated registered=0" 2
+xdotool key Return
+sleep 0.5
+[ "$(said "hotkey 8467")" -eq 4 ] || fail "a bare Enter became the hot key"
+echo "hotkey 0x8074" >&4
+wait_for "hotkey-updated registered=1" 2
 # A combination that another program holds is silently not ours.
 "$demo" "$work/second" 0x8074 </dev/null >"$work/second.out" 2>&1 &
 second_pid=$!
@@ -157,7 +165,7 @@ grep -qx "ready hotkey-available=1 registered=0" "$work/second.out" ||
 kill "$second_pid"
 wait "$second_pid" 2>/dev/null || true
 echo "hotkey 0xC04D" >&4
-wait_for "hotkey-updated registered=1" 2
+wait_for "hotkey-updated registered=1" 3
 
 # A left click reports TrayIconClick; a double click runs "Открыть".
 xdotool mousemove "$icon_x" "$icon_y" click 1

@@ -450,7 +450,19 @@ void TMainmgrForm::RepaintUserList() {
     UserList_->viewport()->update();
 }
 void TMainmgrForm::SetUserListEnabled(bool enabled) {
+    // A disabled list loses the focus, and Qt would hand it on to the receive pane, where
+    // Delete deletes the message shown. The window holds it meanwhile and gives it back.
+    if (!enabled && focusWidget() == UserList_) {
+        setFocus(Qt::OtherFocusReason);
+        userListFocusParked_ = true;
+    }
     UserList_->setEnabled(enabled);
+    if (enabled && userListFocusParked_) {
+        userListFocusParked_ = false;
+        if (focusWidget() == this || focusWidget() == nullptr) {
+            UserList_->setFocus(Qt::OtherFocusReason);
+        }
+    }
 }
 
 void TMainmgrForm::ShowScanAnimation() {

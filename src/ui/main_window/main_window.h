@@ -162,6 +162,7 @@ private:
     TMsgForm* messageWindow_ = nullptr;
     ScanAnimation* scanAnimation_ = nullptr;
     bool showOnStart_ = true;
+    bool userListFocusParked_ = false;  // the window holds the list's focus while it is disabled
 
     QWidget* Panel1_;
     QSplitter* Splitter1_;

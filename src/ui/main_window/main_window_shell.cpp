@@ -71,9 +71,13 @@ MainWindowShell::MainWindowShell(const MainWindowShellParts& parts)
         BringToFront(parts_.window);
         parts_.controller.OpenReceived(position, false);
     });
+    // "Ответить" also makes the message's sender the one addressee, so Ctrl+Enter answers it.
     connect(&notifier_, &DesktopNotifier::ReplyRequested, this, [this](int position) {
         BringToFront(parts_.window);
         parts_.controller.OpenReceived(position, true);
+        const TMsgList& inbox = parts_.controller.Inbox();
+        if (position >= 1 && static_cast<size_t>(position) <= inbox.Count())
+            parts_.users.CheckAlone(inbox.Item(position - 1).FromName.Text());
     });
     // While the about box is open it stays above the main window whenever that is shown.
     connect(&parts_.window, &TMainmgrForm::Shown, this, [this] {

@@ -73,6 +73,7 @@ public:
     TrayIcon& Tray() { return tray_; }
     GlobalHotKey& HotKey() { return hotKey_; }
     UrlLinks& Links() { return links_; }
+    DesktopNotifier& Notifier() { return notifier_; }
     TMsgForm* MessageWindow() const { return msgForm_; }
     TAddUserDlg* AddUserDialog() const { return addUserDlg_; }
     TSetupForm* SetupForm() const { return setupForm_; }

@@ -85,14 +85,23 @@ void TSetupForm::eRescanTimeChange(const QString& text) {
 }
 
 void TSetupForm::eShortCutKeyDown(std::int32_t code) {
+    // A key that other programs need for typing would reach only us, from every program.
+    if (!IsDesktopHotKey(code)) {
+        const QString name = QString::fromStdString(ShortCutText(code));
+        eShortCut->Refuse(
+            (name.isEmpty() ? QStringLiteral("Эта клавиша") : QStringLiteral("«%1»").arg(name)) +
+            QStringLiteral(" без Ctrl или Alt отняла бы клавишу у всех программ. "
+                           "Нажмите её вместе с Ctrl или Alt или выберите F1–F24."));
+        return;
+    }
     // Registered as the hot key only on OK.
     Guarded([&] { options_.SetShortCutKey(code); });
-    eShortCut->setText(QString::fromStdString(ShortCutText(code)));
+    eShortCut->ShowShortCut(QString::fromStdString(ShortCutText(code)));
 }
 
 void TSetupForm::Button1Click() {
     Guarded([&] { options_.SetShortCutKey(0); });
-    eShortCut->setText(QString::fromStdString(ShortCutText(0)));
+    eShortCut->ShowShortCut(QString::fromStdString(ShortCutText(0)));
 }
 
 void TSetupForm::FontButtonClick() {

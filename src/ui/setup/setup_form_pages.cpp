@@ -183,8 +183,9 @@ QWidget* TSetupForm::BuildSettingsPage() {
     eShortCut = Named(new ShortCutEdit(users), "eShortCut");
     eShortCut->setGeometry(10, 86, 105, 21);
     SetHelpContext(eShortCut, 111,
-                   QStringLiteral("Нажмите здесь сочетание клавиш, которое из любой программы "
-                                  "открывает окно. Оно начинает действовать после «OK»."));
+                   QStringLiteral("Нажмите здесь сочетание клавиш с Ctrl или Alt (или F1–F24), "
+                                  "которое из любой программы открывает окно. Оно начинает "
+                                  "действовать после «OK»."));
     connect(eShortCut, &ShortCutEdit::ShortCutPressed, this, &TSetupForm::eShortCutKeyDown);
     Button1 = Named(new QPushButton(QStringLiteral("Очистить"), users), "Button1");
     Button1->setAutoDefault(false);

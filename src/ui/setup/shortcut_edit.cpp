@@ -2,19 +2,13 @@
 #include "ui/setup/shortcut_edit.h"
 
 #include <QGuiApplication>
+#include <QToolTip>
 
 #include "app/shortcut_text.h"
 #include "ui/keys/virtual_keys.h"
 
 namespace lyr {
 namespace {
-
-// The keys of the main block whose face depends on the layout: letters, digits, punctuation.
-bool IsLayoutKey(int virtualKey) {
-    return (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z') ||
-           (virtualKey >= 0xBA && virtualKey <= 0xC0) ||
-           (virtualKey >= 0xDB && virtualKey <= 0xDE) || virtualKey == 0xE2;
-}
 
 bool ReportsKeyPlaces() {
     const QString platform = QGuiApplication::platformName();
@@ -73,10 +67,23 @@ ShortCutEdit::ShortCutEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);
 }
 
+void ShortCutEdit::ShowShortCut(const QString& text) {
+    setText(text);
+    setToolTip({});
+    QToolTip::hideText();
+}
+
+void ShortCutEdit::Refuse(const QString& why) {
+    setToolTip(why);
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this);
+}
+
 bool ShortCutEdit::event(QEvent* event) {
     // Before QWidget::event, which would take Tab for moving the focus.
     if (event->type() == QEvent::KeyPress) {
-        if (const std::int32_t code = ShortCutOf(*static_cast<QKeyEvent*>(event))) {
+        // A modifier pressed on its own is on its way to a combination; the key completes it.
+        const std::int32_t code = ShortCutOf(*static_cast<QKeyEvent*>(event));
+        if (code != 0 && !IsModifierKey(ShortCutKey(code))) {
             emit ShortCutPressed(code);
         }
         event->accept();

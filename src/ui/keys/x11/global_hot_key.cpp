@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/shortcut_text.h"
 #include "ui/keys/portal/portal_shortcut.h"
 #include "ui/keys/x11/x11_connection.h"
 #include "ui/keys/x11/x11_hot_key_keys.h"
@@ -126,6 +127,10 @@ void GlobalHotKey::UnregisterHotKey() {
 
 void GlobalHotKey::UpdateHotKey(int ShortCutKey) {
     UnregisterHotKey();
+    // A bare key stored by hand or by an older version would be taken from every program.
+    if (!IsDesktopHotKey(ShortCutKey)) {
+        ShortCutKey = 0;
+    }
     if (portal_ != nullptr) {
         portal_->Propose(ShortCutKey);
     }

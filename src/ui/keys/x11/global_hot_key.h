@@ -32,8 +32,8 @@ public:
     // Whether hot keys can exist here at all (an X11 display).
     bool Available() const { return connection_ != nullptr; }
 
-    // Releases the hot key held before; then, unless `ShortCutKey` (a shortcut code) is 0,
-    // takes the combination it names.
+    // Releases the hot key held before; then, unless `ShortCutKey` (a shortcut code) is 0 or
+    // unfit for the whole desktop (IsDesktopHotKey), takes the combination it names.
     void UpdateHotKey(int ShortCutKey);
 
     // Releases the hot key, if one is held.
