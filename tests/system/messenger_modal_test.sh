@@ -135,7 +135,30 @@ dialog=$settings_title
 xdotool key ctrl+p
 check "Ctrl+P in the main window opens the settings dialog" eventually 5 dialog_in_front
 show_and_hide_under off "0 active"
+kill -TERM "$messenger_pid"
+check "SIGTERM ends the program" messenger_wait_end 10
 
+# On a StatusNotifierItem host the host draws the menu and tells the item of a left click.
+status_notifier_begin
+messenger_start
+tray_item_check
+"$lyrnet" show
+check "the main window comes in front" eventually 5 main_in_front
+dialog=$about_title
+open_about_box
+check "the about box opens" eventually 5 dialog_in_front
+"$lyrnet" hide
+check "hidden" eventually 5 main_hidden
+status_notifier activate "$item" 2>>"$work/host.log"
+check "a left click on the item shows the main window" eventually 5 test -n "$(visible_windows)"
+after "a left click on the item"
+status_notifier menu "$item" >"$work/menu" 2>>"$work/host.log"
+status_notifier click "$item" "$(awk '$4 == "Автоответ" {print $2}' "$work/menu")" 2>>"$work/host.log"
+check "\"Автоответ\" of the exported menu switches auto-reply on" eventually 5 state_is "2 auto-reply"
+after "the exported menu"
+xdotool key Escape
+check "Escape closes the about box" eventually 5 dialog_closed
+check "the main window comes back in front" eventually 5 main_in_front
 kill -TERM "$messenger_pid"
 check "SIGTERM ends the program" messenger_wait_end 10
 check "  ... with exit code 0" test "${messenger_code:-}" = 0
