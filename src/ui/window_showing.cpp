@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/window_showing.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 
 #include <xcb/xcb.h>
@@ -11,14 +13,44 @@
 namespace lyr {
 
 void BringToFront(QWidget& window) {
-    window.hide();
+    if (QApplication::activeModalWidget() == nullptr)
+        window.hide();
     ShowAndActivate(window);
 }
 
 void ShowAndActivate(QWidget& window) {
     window.show();
     window.raise();
-    window.activateWindow();
+    ActivateAboveModal(window);
+}
+
+void ActivateAboveModal(QWidget& window) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == &window) {
+        window.activateWindow();
+        return;
+    }
+    modal->raise();
+    modal->activateWindow();
+}
+
+void HideKeepingModal(QWidget& window) {
+    const QPointer<QWidget> modal = QApplication::activeModalWidget();
+    window.hide();
+    if (modal != nullptr && modal != &window && !modal->isVisible()) {
+        modal->show();
+        ActivateAboveModal(*modal);
+    }
+}
+
+int ExecModal(QDialog& dialog) {
+    dialog.setWindowModality(Qt::WindowModal);
+    const int result = dialog.exec();
+    // The owner takes the keyboard back, as on closing an owned window elsewhere; a window
+    // manager would leave it to no window at all.
+    if (QWidget* owner = dialog.parentWidget(); owner != nullptr && owner->window()->isVisible())
+        ActivateAboveModal(*owner->window());
+    return result;
 }
 
 void CentreOnDesktop(QWidget& window) {

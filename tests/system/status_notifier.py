@@ -8,6 +8,7 @@ menus its items export.
   status_notifier.py menu SERVICE    prints the item's exported menu, one line per entry:
                                      depth, id, kind, caption, toggle type and state, enabled
   status_notifier.py click SERVICE ID   sends the entry the "clicked" event a host sends
+  status_notifier.py activate SERVICE   what a host does on a left click on the item's icon
   status_notifier.py tooltip SERVICE prints the item's tool tip: its title, then its text
 """
 import sys
@@ -123,6 +124,9 @@ def main():
         print(str(title))
         if text:
             print(str(text))
+    elif command == "activate":
+        item = dbus.SessionBus().get_object(sys.argv[2], "/StatusNotifierItem")
+        item.Activate(dbus.Int32(0), dbus.Int32(0), dbus_interface=ITEM)
     elif command == "click":
         menu_of(sys.argv[2]).Event(int(sys.argv[3]), "clicked", dbus.Int32(0, variant_level=1),
                                    dbus.UInt32(int(time.time())))

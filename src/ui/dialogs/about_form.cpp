@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QUrlQuery>
+#include <QWindow>
 
 #include "app/about_texts.h"
 #include "app/program_titles.h"
@@ -195,10 +196,11 @@ void TAboutForm::N1Click() {
 }
 
 void TAboutForm::KeepOnTop() {
-    if (!(windowFlags() & Qt::WindowStaysOnTopHint)) {
-        // Changing the flags takes the window down; it is shown again below.
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
+    // The window system is told in place: setting the widget's flags would make the window
+    // anew, and taking the old one down would end the box's modal loop.
+    overrideWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    if (QWindow* shown = windowHandle())
+        shown->setFlags(windowFlags());
     show();
     raise();
 }

@@ -61,7 +61,7 @@ std::optional<NewUser> TAddUserDlg::ShowModal(const std::vector<std::string>& gr
     Fill(groups);
     CentreOnDesktop(*this);
     NewCompName_->setFocus();
-    if (exec() != QDialog::Accepted)
+    if (ExecModal(*this) != QDialog::Accepted)
         return std::nullopt;
     return Result();
 }

@@ -107,7 +107,7 @@ void TMsgForm::SetContents(const QString& status, const QString& text, ColorRef 
 int TMsgForm::ShowMessage(const QString& sender, const QString& timeText, const QString& text,
                           ColorRef color, int userIcon) {
     SetMessage(sender, timeText, text, color, userIcon);
-    return exec();
+    return ExecModal(*this);
 }
 
 void TMsgForm::showEvent(QShowEvent* event) {

@@ -280,16 +280,18 @@ void TMainmgrForm::ApplyPaneFonts() {
 }
 
 void TMainmgrForm::ShowMainWindow() {
-    show();
-    raise();
-    activateWindow();
+    ShowAndActivate(*this);
+}
+
+void TMainmgrForm::HideMainWindow() {
+    HideKeepingModal(*this);
 }
 
 void TMainmgrForm::FocusMainWindow() {
     // The focus goes back to the control the user left, so that the next command acts on the
     // pane it acted on before the message came.
     QWidget* last = focusWidget();
-    activateWindow();
+    ActivateAboveModal(*this);
     (last != nullptr ? last : this)->setFocus(Qt::ActiveWindowFocusReason);
 }
 
@@ -395,7 +397,7 @@ std::optional<std::filesystem::path> TMainmgrForm::RunExportDialog() {
     dialog.setNameFilters(
         {QStringLiteral("текстовые файлы (*.txt)"), QStringLiteral("все файлы (*)")});
     dialog.setFileMode(QFileDialog::AnyFile);  // the directory must exist; overwriting is asked
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return std::filesystem::path(dialog.selectedFiles().first().toStdString());
@@ -436,7 +438,7 @@ void TMainmgrForm::ShowMessageWindow(const MessageWindowRequest& window) {
     }
     messageWindow_->SetContents(FromAnsi(window.Status), FromAnsi(window.Text), window.Color,
                                 options_.UserIcon());
-    messageWindow_->exec();
+    ExecModal(*messageWindow_);
 }
 
 void TMainmgrForm::ReportError(const std::string& text) {

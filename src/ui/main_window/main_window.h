@@ -74,7 +74,7 @@ public:
     void SetShowOnStart(bool show) override { showOnStart_ = show; }
     bool IsVisible() const override { return isVisible(); }
     void ShowMainWindow() override;
-    void HideMainWindow() override { hide(); }
+    void HideMainWindow() override;
     void FocusMainWindow() override;
     void SetSendEnabled(bool enabled) override { Button(CaptionButton::Send)->setEnabled(enabled); }
     // No desktop of ours lets a program take the focus back for another one.

@@ -208,7 +208,7 @@ void MainWindowShell::CloseMainWindow() {
 }
 
 int MainWindowShell::ShowSetupForm() {
-    return setupForm_->exec();
+    return ExecModal(*setupForm_);
 }
 
 void MainWindowShell::N4Click() {
@@ -243,7 +243,9 @@ void MainWindowShell::AboutMenuItemClick() {
     }
     TAboutForm box(CurrentSystemInformation(), &parts_.window);
     aboutBox_ = &box;
-    box.exec();
+    // Closed, it is no longer put on top, though its loop may wait for one opened after it.
+    connect(&box, &QDialog::finished, this, [this] { aboutBox_ = nullptr; });
+    ExecModal(box);
 }
 
 void MainWindowShell::miWordWrapClick(QAction* Sender) {

@@ -2,6 +2,7 @@
 #include "ui/program/error_report.h"
 #include "app/program_titles.h"
 #include "ui/notify/event_sound.h"
+#include "ui/window_showing.h"
 
 #include <cstdio>
 #include <exception>
@@ -33,7 +34,7 @@ void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString&
     box.setTextFormat(Qt::PlainText);
     if (on_top)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
+    ExecModal(box);
 }
 
 void ReportErrorInBox(const QString& message) {

@@ -21,6 +21,7 @@
 #include "ui/setup/setup_form.h"
 #include "ui/setup/setup_pictures.h"
 #include "ui/setup/shortcut_edit.h"
+#include "ui/window_showing.h"
 
 namespace lyr {
 namespace {
@@ -108,7 +109,7 @@ void TSetupForm::FontButtonClick() {
     QFontDialog dialog(QFont(QString::fromStdString(options_.FontName()), options_.FontSize()),
                        this);
     dialog.setObjectName(QStringLiteral("FontDialog"));
-    if (dialog.exec() == QDialog::Accepted) {
+    if (ExecModal(dialog) == QDialog::Accepted) {
         // Colour and styles chosen in the dialog are not kept; nor is a character set, as Qt
         // chooses glyphs by Unicode and offers none.
         const QFont chosen = dialog.selectedFont();
@@ -225,10 +226,11 @@ void TSetupForm::PickSkinEntry(int index) {
 }
 
 void TSetupForm::BrowseSkinDir() {
-    const QString directory =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Каталог видов"), SkinDir->text());
-    if (!directory.isEmpty()) {
-        SkinDirAfterDialog(directory);
+    QFileDialog dialog(this, QStringLiteral("Каталог видов"), SkinDir->text());
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (ExecModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        SkinDirAfterDialog(dialog.selectedFiles().first());
     }
 }
 
