@@ -82,7 +82,7 @@ check "  ... the names cannot be registered, and the test datagram does not arri
 if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     chmod 755 "$work"
     on_host 2 setpriv --reuid=65534 --regid=65534 --clear-groups env XDG_RUNTIME_DIR=/nonexistent \
-        LYR_NETBIOS_COMPUTER_NAME=PC2 timeout 60 "$lyrnet" doctor >"$work/user.txt" 2>&1
+        LYR_NETBIOS_COMPUTER_NAME=PC2 timeout 60 "$(for_other_users "$lyrnet")" doctor >"$work/user.txt" 2>&1
     code=$?
     check "as user nobody: exit 1, UDP 138 held by a program of another local user, root" \
         bash -c "$(declare -f says)

@@ -38,7 +38,7 @@ notified() { [ "$(grep -c -F -- "$1" "$work/notify-calls.log")" = "$2" ]; }
 # The other receiver, as another user; it cannot write the test's folders and needs none.
 chmod 755 "$work"
 on_host_background 1 "$work/listener.log" setpriv --reuid=65534 --regid=65534 --clear-groups \
-    env LYR_NETBIOS_COMPUTER_NAME=PC1 "$lyrnet" listen
+    env LYR_NETBIOS_COMPUTER_NAME=PC1 "$(for_other_users "$lyrnet")" listen
 listener_pid=${BACKGROUND_PIDS[-1]}
 check "the other receiver holds messngr" \
     wait_for_line "$work/listener.log" 'receiving on .*messngr' 10

@@ -69,7 +69,7 @@ if command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
     chmod 700 "$own/run"
     on_host_background 1 "$work/nobody.log" env XDG_DATA_HOME="$own/data" \
         XDG_CONFIG_HOME="$own/config" XDG_RUNTIME_DIR="$own/run" HOME="$own" \
-        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$messenger"
+        setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$(for_other_users "$messenger")"
     nobody_pid=${BACKGROUND_PIDS[-1]}
     check "as nobody, an unreadable reply.dat is named" \
         wait_for_line "$work/nobody.log" "reply.dat: Permission denied" 20

@@ -13,6 +13,8 @@
 #   wait_for_exact_line FILE LINE [SECONDS]   a whole line; shows the file when it is not there
 #   eventually SECONDS CMD...                 CMD succeeds within SECONDS (tried every 0.1 s)
 #   fails CMD...                              CMD fails
+#   for_other_users PROGRAM   a copy of PROGRAM under $work that another local user may run
+#                         (the build may lie in a folder of root's alone); prints its path
 #   hosts_destroy         (put it in the EXIT trap of the script)
 # A suite that cannot make namespaces (no privilege) should skip: hosts_available tells.
 
@@ -119,6 +121,13 @@ eventually() {
 }
 
 fails() { ! "$@"; }
+
+for_other_users() {
+    mkdir -p "$work/bin"
+    chmod a+x "$work" "$work/bin"
+    cp "$1" "$work/bin/" && chmod a+rx "$work/bin/$(basename "$1")"
+    echo "$work/bin/$(basename "$1")"
+}
 
 hosts_destroy() {
     for pid in "${BACKGROUND_PIDS[@]}" "${HOST_PIDS[@]}" $SWITCH_PID; do
