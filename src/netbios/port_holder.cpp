@@ -145,6 +145,12 @@ std::optional<PortHolder> FindUdpPortHolder(uint16_t port, const std::filesystem
     return ProcessHolding(inodes, proc);
 }
 
+PortHolder FindSocketHolder(uint64_t inode, std::optional<uint32_t> owner,
+                            const std::filesystem::path& proc) {
+    const std::string uid = std::to_string(owner.value_or(::geteuid()));
+    return *ProcessHolding({{std::to_string(inode), uid}}, proc);
+}
+
 std::optional<PortHolder> FindTcpPortHolder(uint16_t port, const std::filesystem::path& proc) {
     auto inodes = SocketInodes(proc / "net" / "tcp", port, "0A");
     auto inodes6 = SocketInodes(proc / "net" / "tcp6", port, "0A");

@@ -23,6 +23,10 @@ std::optional<PortHolder> FindUdpPortHolder(uint16_t port,
 // The same for a TCP port that a process listens on.
 std::optional<PortHolder> FindTcpPortHolder(uint16_t port,
                                             const std::filesystem::path& proc = "/proc");
+// The holder of any socket, known by its inode and, where the kernel's list tells it, its owner
+// (nothing: this program's user).
+PortHolder FindSocketHolder(uint64_t inode, std::optional<uint32_t> owner,
+                            const std::filesystem::path& proc = "/proc");
 // For people: "nmbd (process 812)", with ", user root" for another user's process, or "a
 // program of user root (...)" when its process cannot be seen.
 std::string DescribePortHolder(const PortHolder& holder);

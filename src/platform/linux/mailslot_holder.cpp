@@ -3,20 +3,18 @@
 // Unix sockets, with each one's owner), its process through the descriptors /proc shows.
 #include "platform/mailslot_holder.h"
 
-#include <dirent.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
 #include <linux/unix_diag.h>
-#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
-#include <fstream>
 #include <optional>
 
+#include "netbios/port_holder.h"
 #include "platform/linux/local_mailslot.h"
 #include "platform/linux/unique_fd.h"
 
@@ -88,54 +86,6 @@ std::optional<BoundSocket> FindBoundSocket(std::string_view name) {
     }
 }
 
-// The process that has the socket among its descriptors; nothing where /proc does not show it.
-std::optional<std::string> ProcessWithSocket(unsigned inode) {
-    const std::string link = "socket:[" + std::to_string(inode) + "]";
-    DIR* processes = ::opendir("/proc");
-    if (processes == nullptr) {
-        return std::nullopt;
-    }
-    std::optional<std::string> found;
-    while (const dirent* process = ::readdir(processes)) {
-        const std::string pid = process->d_name;
-        if (pid.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        const std::string fd_dir = "/proc/" + pid + "/fd";
-        DIR* descriptors = ::opendir(fd_dir.c_str());
-        if (descriptors == nullptr) {
-            continue;
-        }
-        while (const dirent* descriptor = ::readdir(descriptors)) {
-            char target[64];
-            const std::string path = fd_dir + "/" + descriptor->d_name;
-            const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
-            if (length > 0 && std::string_view(target, static_cast<size_t>(length)) == link) {
-                std::string program;
-                std::getline(std::ifstream("/proc/" + pid + "/comm"), program);
-                found = (program.empty() ? "?" : program) + " (процесс " + pid + ")";
-                break;
-            }
-        }
-        ::closedir(descriptors);
-        if (found) {
-            break;
-        }
-    }
-    ::closedir(processes);
-    return found;
-}
-
-std::string UserName(uid_t uid) {
-    passwd entry{};
-    passwd* result = nullptr;
-    char buffer[1024];
-    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &result) == 0 && result != nullptr) {
-        return result->pw_name;
-    }
-    return "uid " + std::to_string(uid);
-}
-
 }  // namespace
 
 std::string DescribeMailslotHolder(std::string_view slot) {
@@ -146,13 +96,12 @@ std::string DescribeMailslotHolder(std::string_view slot) {
     if (!socket) {
         return "неизвестная программа (система не дает узнать какая)";
     }
-    const std::optional<std::string> process = ProcessWithSocket(socket->inode);
-    const bool other_user = socket->owner && *socket->owner != ::getuid();
-    const std::string user = other_user ? "пользователь " + UserName(*socket->owner) : "";
-    if (!process) {
-        return "программа, которую система не дает узнать" + (other_user ? ", " + user : "");
+    const netbios::PortHolder holder = netbios::FindSocketHolder(socket->inode, socket->owner);
+    const std::string user = holder.other_user ? ", пользователь " + holder.user : "";
+    if (holder.program.empty()) {
+        return "программа, которую система не дает узнать" + user;
     }
-    return *process + (other_user ? ", " + user : "");
+    return holder.program + " (процесс " + std::to_string(holder.process) + ")" + user;
 }
 
 }  // namespace lyr
