@@ -119,7 +119,8 @@ public:
     virtual void SetReceivingSign(const std::string& sign) = 0;
 };
 
-// The tray icon and the check marks of the tray menu and the main menu.
+// The tray icon with its hint and animation, and the check marks the menus show (the tray
+// menu and the main menu tick the same items).
 class TrayView {
 public:
     virtual ~TrayView() = default;
