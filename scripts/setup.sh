@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
     libminizip-dev zlib1g-dev libxcb-keysyms1-dev libx11-xcb-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev locales
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     iproute2 util-linux tshark
     xvfb xauth xdotool x11-utils trayer openbox libsm-dev libice-dev
     python3 libcap2-bin

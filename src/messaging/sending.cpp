@@ -92,9 +92,9 @@ void MainWindowController::FinishListSend(bool ok, const std::string& names, TMs
     list_send_in_flight_ = false;
     window_.SetSendEnabled(true);
     if (!ok) {
-        dialogs_.ShowMessageBox({Utf8ToAnsi("Не могу доставить сообщение адресату \"") + names +
-                                     Utf8ToAnsi("\"."),
-                                 kProgramTitle, BoxIcon::Error, false});
+        dialogs_.ShowMessageBox(
+            {Utf8ToAnsi("Не могу доставить сообщение адресату \"") + names + Utf8ToAnsi("\"."),
+             kProgramTitle, BoxIcon::Error, false});
         return;
     }
     const std::string pane_text = record.Text;

@@ -53,8 +53,7 @@ void DirectDatagramSending::Send(std::vector<OutgoingDatagram> batch, Done done)
     done(written);
 }
 
-BackgroundDatagramSending::BackgroundDatagramSending(MailslotSystem& mailslots,
-                                                     UiThread& ui_thread)
+BackgroundDatagramSending::BackgroundDatagramSending(MailslotSystem& mailslots, UiThread& ui_thread)
     : mailslots_(mailslots), ui_thread_(ui_thread) {}
 
 BackgroundDatagramSending::~BackgroundDatagramSending() {
@@ -95,9 +94,8 @@ void BackgroundDatagramSending::Send(std::vector<OutgoingDatagram> batch, Done d
     }
     Batch& entry = shared_->batches.emplace_back();
     try {
-        entry.thread = std::thread([this, &entry, batch = std::move(batch), done = std::move(done)] {
-            Run(entry, batch, done);
-        });
+        entry.thread = std::thread([this, &entry, batch = std::move(batch),
+                                    done = std::move(done)] { Run(entry, batch, done); });
     } catch (const std::system_error&) {
         shared_->batches.pop_back();
         throw;
@@ -106,7 +104,8 @@ void BackgroundDatagramSending::Send(std::vector<OutgoingDatagram> batch, Done d
 
 void BackgroundDatagramSending::Run(Batch& batch, const std::vector<OutgoingDatagram>& datagrams,
                                     const Done& done) {
-    const std::vector<bool> written = WriteDatagramsAtOnce(mailslots_, datagrams, kMostWritesAtOnce);
+    const std::vector<bool> written =
+        WriteDatagramsAtOnce(mailslots_, datagrams, kMostWritesAtOnce);
     const std::shared_ptr<Shared> shared = shared_;
     UiThread& ui_thread = ui_thread_;
     {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/browse_list_enumerator.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
+#include <atomic>
 
 #include <algorithm>
 #include <chrono>

@@ -43,7 +43,8 @@ void InstanceServer::AnswerClient() {
                 // Posted to the server, which outlives every answer; the client may be gone.
                 Reply reply = [this, to](const std::string& text) {
                     QMetaObject::invokeMethod(
-                        this, [to, answer = text + "\n"] {
+                        this,
+                        [to, answer = text + "\n"] {
                             if (to)
                                 to->write(answer.data(), static_cast<qint64>(answer.size()));
                         },

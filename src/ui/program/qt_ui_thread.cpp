@@ -9,7 +9,8 @@ namespace lyr {
 
 QtUiThread::QtUiThread()
     : loop_(std::this_thread::get_id(), [this] {
-          QMetaObject::invokeMethod(this, [this] { loop_.RunWaiting(); }, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(
+              this, [this] { loop_.RunWaiting(); }, Qt::QueuedConnection);
       }) {}
 
 }  // namespace lyr
