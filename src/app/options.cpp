@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/options.h"
 
+#include <cassert>
+#include <type_traits>
+
 #include "platform/log.h"
 
 namespace lyr {
@@ -32,48 +35,56 @@ std::filesystem::path StartupEntryPath(const SpecialFolders& folders) {
     return folders.autostart / "LyrMessenger.desktop";
 }
 
-TOptions::TOptions(RegistryKey& key, const SpecialFolders& folders) : key_(key) {
-    Fields& f = fields_;
-    ReadOrInitString("AppData", "1000");
-    f.SaveUserList = ReadOrInitBool("SaveUserList", true);
-    f.SaveUserBoxes = ReadOrInitBool("SaveUserBoxes", true);
+// The settings and their defaults, in the order a fresh settings file gets them. AppData is
+// written and checked for its type, never used.
+const TOptions::Setting TOptions::kSettings[] = {
+    {"AppData", static_cast<std::string Fields::*>(nullptr), "1000"},
+    {"SaveUserList", &Fields::SaveUserList, true},
+    {"SaveUserBoxes", &Fields::SaveUserBoxes, true},
     // An empty SkinDir is written as such; the default skin is for this run only.
-    f.SkinDir = CutShortString(ReadOrInitString("SkinDir", ""));
-    if (f.SkinDir.empty()) {
-        f.SkinDir = WinampSkinDefault();
+    {"SkinDir", &Fields::SkinDir, ""},
+    {"NTService", &Fields::NTService, true},
+    {"CheckAnother", &Fields::CheckAnother, true},
+    {"RecBeep", &Fields::RecBeep, true},
+    {"SendBeep", &Fields::SendBeep, false},
+    {"ShowMsg", &Fields::ShowMsg, true},
+    {"UseSysIcon", &Fields::UseSysIcon, true},
+    {"UserIcon", &Fields::UserIcon, 0},
+    {"HideASend", &Fields::HideASend, false},
+    {"WindowType", &Fields::WindowType, 1},
+    {"AutoReply", &Fields::AutoReply, false},
+    {"AnimateRec", &Fields::AnimateRec, true},
+    {"UserWinColor", &Fields::UserWinColor, 0x0C0C0C},
+    {"FontName", &Fields::FontName, "Arial"},
+    {"FontSize", &Fields::FontSize, 10},
+    {"FontSet", &Fields::FontSet, 1},
+    {"PositionX", &Fields::PositionX, 0},
+    {"PositionY", &Fields::PositionY, 0},
+    {"SizeX", &Fields::SizeX, 0},
+    {"SizeY", &Fields::SizeY, 0},
+    {"P2X", &Fields::P2X, 188},
+    {"P5Y", &Fields::P5Y, 81},
+    {"MinOnStart", &Fields::MinOnStart, true},
+    {"ClearMsg", &Fields::ClearMsg, true},
+    {"StartupRescan", &Fields::StartupRescan, true},
+    {"AutoRescan", &Fields::AutoRescan, false},
+    {"RescanTime", &Fields::RescanTime, 3600000},
+    {"ShortCutKey", &Fields::ShortCutKey, 0},
+    {"WordWrap", &Fields::WordWrap, true},
+    {"DesktopNotify", &Fields::DesktopNotify, true},
+};
+
+TOptions::TOptions(RegistryKey& key, const SpecialFolders& folders) : key_(key) {
+    for (const Setting& setting : kSettings) {
+        ReadOrInit(setting);
     }
-    f.NTService = ReadOrInitBool("NTService", true);
-    f.CheckAnother = ReadOrInitBool("CheckAnother", true);
-    f.RecBeep = ReadOrInitBool("RecBeep", true);
-    f.SendBeep = ReadOrInitBool("SendBeep", false);
-    f.ShowMsg = ReadOrInitBool("ShowMsg", true);
-    f.UseSysIcon = ReadOrInitBool("UseSysIcon", true);
-    f.UserIcon = ReadOrInitInteger("UserIcon", 0);
-    f.HideASend = ReadOrInitBool("HideASend", false);
-    f.WindowType = ReadOrInitInteger("WindowType", 1);
-    f.AutoReply = ReadOrInitBool("AutoReply", false);
-    f.AnimateRec = ReadOrInitBool("AnimateRec", true);
-    f.UserWinColor = static_cast<std::uint32_t>(ReadOrInitInteger("UserWinColor", 0x0C0C0C));
-    f.FontName = CutShortString(ReadOrInitString("FontName", "Arial"));
-    f.FontSize = ReadOrInitInteger("FontSize", 10);
-    f.FontSet = static_cast<std::uint8_t>(ReadOrInitInteger("FontSet", 1) & 0xFF);
-    f.PositionX = ReadOrInitInteger("PositionX", 0);
-    f.PositionY = ReadOrInitInteger("PositionY", 0);
-    f.SizeX = ReadOrInitInteger("SizeX", 0);
-    f.SizeY = ReadOrInitInteger("SizeY", 0);
-    f.P2X = ReadOrInitInteger("P2X", 188);
-    f.P5Y = ReadOrInitInteger("P5Y", 81);
-    f.MinOnStart = ReadOrInitBool("MinOnStart", true);
-    f.ClearMsg = ReadOrInitBool("ClearMsg", true);
+    if (fields_.SkinDir.empty()) {
+        fields_.SkinDir = WinampSkinDefault();
+    }
     std::filesystem::path startup_entry = StartupEntryPath(folders);
     std::error_code ignored;
-    f.RunOnWinStart = !startup_entry.empty() && std::filesystem::exists(startup_entry, ignored);
-    f.StartupRescan = ReadOrInitBool("StartupRescan", true);
-    f.AutoRescan = ReadOrInitBool("AutoRescan", false);
-    f.RescanTime = ReadOrInitInteger("RescanTime", 3600000);
-    f.ShortCutKey = ReadOrInitInteger("ShortCutKey", 0);
-    f.WordWrap = ReadOrInitBool("WordWrap", true);
-    f.DesktopNotify = ReadOrInitBool("DesktopNotify", true);
+    fields_.RunOnWinStart =
+        !startup_entry.empty() && std::filesystem::exists(startup_entry, ignored);
 }
 
 TOptions::~TOptions() {
@@ -85,146 +96,149 @@ TOptions::~TOptions() {
     }
 }
 
-std::string TOptions::ReadOrInitString(const std::string& name, const std::string& default_value) {
-    if (key_.ValueExists(name)) {
-        return key_.ReadString(name);
+void TOptions::ReadOrInit(const Setting& setting) {
+    const std::string name = setting.name;
+    const bool exists = key_.ValueExists(name);
+    std::visit(
+        [&](auto field) {
+            using Field = std::remove_reference_t<decltype(fields_.*field)>;
+            if constexpr (std::is_same_v<Field, std::string>) {
+                std::string value =
+                    exists ? key_.ReadString(name) : std::get<const char*>(setting.default_value);
+                if (!exists) {
+                    key_.WriteString(name, value);
+                }
+                if (field != nullptr) {
+                    fields_.*field = CutShortString(value);
+                }
+            } else if constexpr (std::is_same_v<Field, std::int32_t>) {
+                std::int32_t value =
+                    exists ? key_.ReadInteger(name) : std::get<std::int32_t>(setting.default_value);
+                if (!exists) {
+                    key_.WriteInteger(name, value);
+                }
+                fields_.*field = value;
+            } else {
+                bool value = exists ? key_.ReadBool(name) : std::get<bool>(setting.default_value);
+                if (!exists) {
+                    key_.WriteBool(name, value);
+                }
+                fields_.*field = value;
+            }
+        },
+        setting.field);
+}
+
+template <typename Field, typename Value>
+void TOptions::Put(Field Fields::*field, Value value) {
+    const char* name = nullptr;
+    for (const Setting& setting : kSettings) {
+        if (auto* row = std::get_if<Field Fields::*>(&setting.field); row && *row == field) {
+            name = setting.name;
+        }
     }
-    key_.WriteString(name, default_value);
-    return default_value;
-}
-
-bool TOptions::ReadOrInitBool(const std::string& name, bool default_value) {
-    if (key_.ValueExists(name)) {
-        return key_.ReadBool(name);
+    assert(name != nullptr && "every stored setting has its row");
+    if constexpr (std::is_same_v<Field, std::string>) {
+        fields_.*field = CutShortString(value);
+        key_.WriteString(name, fields_.*field);
+    } else if constexpr (std::is_same_v<Field, std::int32_t>) {
+        fields_.*field = value;
+        key_.WriteInteger(name, value);
+    } else {
+        fields_.*field = value;
+        key_.WriteBool(name, value);
     }
-    key_.WriteBool(name, default_value);
-    return default_value;
-}
-
-std::int32_t TOptions::ReadOrInitInteger(const std::string& name, std::int32_t default_value) {
-    if (key_.ValueExists(name)) {
-        return key_.ReadInteger(name);
-    }
-    key_.WriteInteger(name, default_value);
-    return default_value;
-}
-
-void TOptions::Put(bool& field, const char* name, bool value) {
-    field = value;
-    key_.WriteBool(name, value);
-}
-
-void TOptions::Put(std::int32_t& field, const char* name, std::int32_t value) {
-    field = value;
-    key_.WriteInteger(name, value);
-}
-
-void TOptions::Put(std::string& field, const char* name, const std::string& value) {
-    field = CutShortString(value);
-    key_.WriteString(name, field);
 }
 
 void TOptions::SetSaveUserBoxes(bool value) {
-    Put(fields_.SaveUserBoxes, "SaveUserBoxes", value);
+    Put(&Fields::SaveUserBoxes, value);
 }
 void TOptions::SetSkinDir(const std::string& value) {
-    Put(fields_.SkinDir, "SkinDir", value);
+    Put(&Fields::SkinDir, value);
 }
 void TOptions::SetNTService(bool value) {
-    Put(fields_.NTService, "NTService", value);
+    Put(&Fields::NTService, value);
 }
 void TOptions::SetCheckAnother(bool value) {
-    Put(fields_.CheckAnother, "CheckAnother", value);
+    Put(&Fields::CheckAnother, value);
 }
 void TOptions::SetRecBeep(bool value) {
-    Put(fields_.RecBeep, "RecBeep", value);
+    Put(&Fields::RecBeep, value);
 }
 void TOptions::SetSendBeep(bool value) {
-    Put(fields_.SendBeep, "SendBeep", value);
+    Put(&Fields::SendBeep, value);
 }
 void TOptions::SetShowMsg(bool value) {
-    Put(fields_.ShowMsg, "ShowMsg", value);
+    Put(&Fields::ShowMsg, value);
 }
 void TOptions::SetUseSysIcon(bool value) {
-    Put(fields_.UseSysIcon, "UseSysIcon", value);
+    Put(&Fields::UseSysIcon, value);
 }
 void TOptions::SetUserIcon(std::int32_t value) {
-    Put(fields_.UserIcon, "UserIcon", value);
+    Put(&Fields::UserIcon, value);
 }
 void TOptions::SetHideASend(bool value) {
-    Put(fields_.HideASend, "HideASend", value);
+    Put(&Fields::HideASend, value);
 }
 void TOptions::SetWindowType(std::int32_t value) {
-    Put(fields_.WindowType, "WindowType", value);
+    Put(&Fields::WindowType, value);
 }
-
 void TOptions::SetAutoReply(bool value) {
-    fields_.AutoReply = value;
-    key_.WriteBool("AutoReply", value);
+    Put(&Fields::AutoReply, value);
 }
-
 void TOptions::SetAnimateRec(bool value) {
-    Put(fields_.AnimateRec, "AnimateRec", value);
+    Put(&Fields::AnimateRec, value);
 }
-
 void TOptions::SetUserWinColor(std::uint32_t value) {
-    fields_.UserWinColor = value;
-    key_.WriteInteger("UserWinColor", static_cast<std::int32_t>(value));
+    Put(&Fields::UserWinColor, static_cast<std::int32_t>(value));
 }
-
 void TOptions::SetFontName(const std::string& value) {
-    Put(fields_.FontName, "FontName", value);
+    Put(&Fields::FontName, value);
 }
 void TOptions::SetFontSize(std::int32_t value) {
-    Put(fields_.FontSize, "FontSize", value);
+    Put(&Fields::FontSize, value);
 }
-
 void TOptions::SetFontSet(std::uint8_t value) {
-    fields_.FontSet = value;
-    key_.WriteInteger("FontSet", value);
+    Put(&Fields::FontSet, static_cast<std::int32_t>(value));
 }
 
 void TOptions::SetWindowBounds(std::int32_t left, std::int32_t top, std::int32_t width,
                                std::int32_t height) {
-    fields_.PositionX = left;
-    fields_.PositionY = top;
-    fields_.SizeX = width;
-    fields_.SizeY = height;
-    key_.WriteInteger("PositionX", left);
-    key_.WriteInteger("PositionY", top);
-    key_.WriteInteger("SizeX", width);
-    key_.WriteInteger("SizeY", height);
+    Put(&Fields::PositionX, left);
+    Put(&Fields::PositionY, top);
+    Put(&Fields::SizeX, width);
+    Put(&Fields::SizeY, height);
 }
 
 void TOptions::SetP2X(std::int32_t value) {
-    Put(fields_.P2X, "P2X", value);
+    Put(&Fields::P2X, value);
 }
 void TOptions::SetP5Y(std::int32_t value) {
-    Put(fields_.P5Y, "P5Y", value);
+    Put(&Fields::P5Y, value);
 }
 void TOptions::SetMinOnStart(bool value) {
-    Put(fields_.MinOnStart, "MinOnStart", value);
+    Put(&Fields::MinOnStart, value);
 }
 void TOptions::SetClearMsg(bool value) {
-    Put(fields_.ClearMsg, "ClearMsg", value);
+    Put(&Fields::ClearMsg, value);
 }
 void TOptions::SetStartupRescan(bool value) {
-    Put(fields_.StartupRescan, "StartupRescan", value);
+    Put(&Fields::StartupRescan, value);
 }
 void TOptions::SetAutoRescan(bool value) {
-    Put(fields_.AutoRescan, "AutoRescan", value);
+    Put(&Fields::AutoRescan, value);
 }
 void TOptions::SetRescanTime(std::int32_t value) {
-    Put(fields_.RescanTime, "RescanTime", value);
+    Put(&Fields::RescanTime, value);
 }
 void TOptions::SetShortCutKey(std::int32_t value) {
-    Put(fields_.ShortCutKey, "ShortCutKey", value);
+    Put(&Fields::ShortCutKey, value);
 }
 void TOptions::SetWordWrap(bool value) {
-    Put(fields_.WordWrap, "WordWrap", value);
+    Put(&Fields::WordWrap, value);
 }
 void TOptions::SetDesktopNotify(bool value) {
-    Put(fields_.DesktopNotify, "DesktopNotify", value);
+    Put(&Fields::DesktopNotify, value);
 }
 
 }  // namespace lyr

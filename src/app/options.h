@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <variant>
 
 #include "platform/registry.h"
 #include "platform/special_folders.h"
@@ -35,11 +36,6 @@ public:
     TOptions(const TOptions&) = delete;
     TOptions& operator=(const TOptions&) = delete;
 
-    // The value when it exists, otherwise the default, which is then written.
-    std::string ReadOrInitString(const std::string& name, const std::string& default_value);
-    bool ReadOrInitBool(const std::string& name, bool default_value);
-    std::int32_t ReadOrInitInteger(const std::string& name, std::int32_t default_value);
-
     // The skin used while SkinDir is empty. Winamp does not exist here: the built-in skin.
     static std::string WinampSkinDefault() { return "<default>"; }
 
@@ -58,7 +54,9 @@ public:
     // Also read by the network scan thread.
     bool AutoReply() const { return fields_.AutoReply.load(std::memory_order_relaxed); }
     bool AnimateRec() const { return fields_.AnimateRec; }
-    std::uint32_t UserWinColor() const { return fields_.UserWinColor; }  // 0x00BBGGRR
+    std::uint32_t UserWinColor() const {  // 0x00BBGGRR
+        return static_cast<std::uint32_t>(fields_.UserWinColor);
+    }
     const std::string& FontName() const { return fields_.FontName; }
     std::int32_t FontSize() const { return fields_.FontSize; }
     std::int32_t PositionX() const { return fields_.PositionX; }
@@ -67,7 +65,7 @@ public:
     std::int32_t SizeY() const { return fields_.SizeY; }
     std::int32_t P2X() const { return fields_.P2X; }
     std::int32_t P5Y() const { return fields_.P5Y; }
-    std::uint8_t FontSet() const { return fields_.FontSet; }
+    std::uint8_t FontSet() const { return static_cast<std::uint8_t>(fields_.FontSet & 0xFF); }
     bool MinOnStart() const { return fields_.MinOnStart; }
     bool ClearMsg() const { return fields_.ClearMsg; }
     bool RunOnWinStart() const { return fields_.RunOnWinStart; }
@@ -128,7 +126,7 @@ private:
         std::int32_t WindowType = 0;
         std::atomic<bool> AutoReply = false;
         bool AnimateRec = false;
-        std::uint32_t UserWinColor = 0;
+        std::int32_t UserWinColor = 0;  // as stored
         std::string FontName;
         std::int32_t FontSize = 0;
         std::int32_t PositionX = 0;
@@ -137,7 +135,7 @@ private:
         std::int32_t SizeY = 0;
         std::int32_t P2X = 0;
         std::int32_t P5Y = 0;
-        std::uint8_t FontSet = 0;
+        std::int32_t FontSet = 0;  // as stored; the character set is its low byte
         bool MinOnStart = false;
         bool ClearMsg = false;
         bool RunOnWinStart = false;
@@ -149,9 +147,22 @@ private:
         bool DesktopNotify = false;
     };
 
-    void Put(bool& field, const char* name, bool value);
-    void Put(std::int32_t& field, const char* name, std::int32_t value);
-    void Put(std::string& field, const char* name, const std::string& value);
+    // One row per stored setting: its value's name, its field and its default. The rows are in
+    // the order a fresh settings file is written.
+    struct Setting {
+        const char* name;
+        std::variant<bool Fields::*, std::atomic<bool> Fields::*, std::int32_t Fields::*,
+                     std::string Fields::*>
+            field;
+        std::variant<bool, std::int32_t, const char*> default_value;
+    };
+    static const Setting kSettings[];
+
+    // Reads the row's value into its field, writing the default when the value is missing.
+    void ReadOrInit(const Setting& setting);
+    // Stores `value` in `field` and writes it under the field's row's name.
+    template <typename Field, typename Value>
+    void Put(Field Fields::*field, Value value);
 
     RegistryKey& key_;
     Fields fields_;

@@ -50,16 +50,28 @@ TEST(LogTest, ALineGoesToTheTerminalNamedOrToTheJournalWithItsPriority) {
         JournalStream elsewhere("1:1");
         LogLine(LogSeverity::Error, "transport", "first\nsecond\r");
         LogLine(LogSeverity::Warning, "contacts", "late");
+        LogLine(LogSeverity::Debug, "netbios", "heard");
         EXPECT_EQ(capture.Take(), program + ": transport: error: first second \n" + program +
-                                      ": contacts: warning: late\n");
+                                      ": contacts: warning: late\n" + program +
+                                      ": netbios: debug: heard\n");
     }
     {
         test::StderrCapture capture;
         JournalStream journal(StreamOfStandardError());
         LogLine(LogSeverity::Error, "transport", "lost");
         LogLine(LogSeverity::Warning, "app", "not saved");
-        EXPECT_EQ(capture.Take(), "<3>transport: lost\n<4>app: not saved\n");
+        LogLine(LogSeverity::Debug, "netbios", "heard");
+        EXPECT_EQ(capture.Take(), "<3>transport: lost\n<4>app: not saved\n<7>netbios: heard\n");
     }
+}
+
+TEST(LogTest, DebugLinesAreWantedForTheTagsListedOrForAll) {
+    EXPECT_TRUE(TagListed("netbios", "netbios"));
+    EXPECT_TRUE(TagListed("transport,messaging", "messaging"));
+    EXPECT_TRUE(TagListed("all", "contacts"));
+    EXPECT_FALSE(TagListed("", "netbios"));
+    EXPECT_FALSE(TagListed("netbiosx,,net", "netbios"));
+    EXPECT_FALSE(TagListed("transport,", "messaging"));
 }
 
 TEST(LogTest, ACaughtErrorIsReportedWithItsReason) {

@@ -56,7 +56,9 @@ void LogLine(LogSeverity severity, std::string_view tag, std::string_view text) 
         const bool journal = StandardErrorIsJournal();
         std::string line;
         if (journal) {
-            line = severity == LogSeverity::Error ? "<3>" : "<4>";
+            line = severity == LogSeverity::Error     ? "<3>"
+                   : severity == LogSeverity::Warning ? "<4>"
+                                                      : "<7>";
         } else {
             line = program_invocation_short_name;
             line += ": ";
@@ -64,7 +66,9 @@ void LogLine(LogSeverity severity, std::string_view tag, std::string_view text) 
         line += tag;
         line += ": ";
         if (!journal) {
-            line += severity == LogSeverity::Error ? "error: " : "warning: ";
+            line += severity == LogSeverity::Error     ? "error: "
+                    : severity == LogSeverity::Warning ? "warning: "
+                                                       : "debug: ";
         }
         for (char c : text) {
             line += c == '\n' || c == '\r' ? ' ' : c;
