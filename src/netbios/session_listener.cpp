@@ -274,7 +274,6 @@ void SessionListener::Run() {
         if (accepting && ready > 0 && (entries[1].revents & POLLIN)) {
             accept_all(now);
         }
-        open_connections_ = connections.size();
     }
 }
 

@@ -46,7 +46,6 @@ public:
     int ErrorNumber() const { return error_number_; }
     const std::string& Problem() const { return problem_; }
     uint16_t Port() const { return port_; }
-    size_t OpenConnections() const { return open_connections_; }
 
 private:
     struct Connection;
@@ -60,7 +59,6 @@ private:
     int error_number_ = 0;
     std::string problem_;
     uint16_t port_ = 0;
-    std::atomic<size_t> open_connections_{0};
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 };

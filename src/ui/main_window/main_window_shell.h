@@ -71,7 +71,6 @@ public:
 
     MainWindowMenus& Menus() { return menus_; }
     TrayIcon& Tray() { return tray_; }
-    GlobalHotKey& HotKey() { return hotKey_; }
     UrlLinks& Links() { return links_; }
     DesktopNotifier& Notifier() { return notifier_; }
     TMsgForm* MessageWindow() const { return msgForm_; }

@@ -25,7 +25,6 @@ public:
     void SetInterval(int milliseconds);
     void SetEnabled(bool enabled);
     bool Active() const { return timer_.isActive(); }
-    int Interval() const { return timer_.interval(); }
 
 private:
     QTimer timer_;

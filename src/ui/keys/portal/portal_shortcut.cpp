@@ -10,6 +10,7 @@
 #include <QDBusVariant>
 
 #include "ui/keys/shortcut_code.h"
+#include "ui/program/ui_log.h"
 
 namespace lyr {
 namespace {
@@ -167,7 +168,9 @@ void PortalShortcut::BindShortcut() {
 }
 
 void PortalShortcut::ShortcutsBound(uint response, const QVariantMap&) {
-    bound_ = response == 0;
+    // The user may have declined it in the desktop's dialog: the hot key then does nothing.
+    if (response != 0)
+        qCWarning(lcUi) << "the desktop did not bind the hot key (answer" << response << ")";
 }
 
 void PortalShortcut::ShortcutActivated(const QDBusMessage& message) {

@@ -23,9 +23,6 @@ public:
     // the first code that is not 0 is proposed, later ones only where no session exists yet.
     void Propose(int ShortCutKey);
 
-    // Whether the desktop bound the shortcut.
-    bool Bound() const { return bound_; }
-
 signals:
     void Activated();
 
@@ -43,7 +40,6 @@ private:
 
     bool present_ = false;
     bool creating_ = false;
-    bool bound_ = false;
     int proposed_ = 0;
     QString session_;
 };
