@@ -92,6 +92,29 @@ private slots:
         QCOMPARE(form.MsgText()->palette().color(QPalette::Text), QColor(0, 0, 0));
     }
 
+    void senderAndTimeAreShownWhole() {
+        TMsgForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QLabel* panel = form.StatusPanel(1);
+        const auto shownWhole = [&] {
+            const QRect inWindow(panel->mapTo(&form, QPoint(0, 0)), panel->size());
+            return panel->contentsRect().width() >=
+                       panel->fontMetrics().horizontalAdvance(panel->text()) &&
+                   form.rect().contains(inWindow);
+        };
+        // A short name and the usual time; then a long name and a long date, for which the
+        // window widens, and does not get narrower than its text again.
+        form.SetMessage("PEER", "12/09/26 05:39:12", "x", 0xC0C0C0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(shownWhole(), 2000);
+        QCOMPARE(form.size(), QSize(346, 137));
+        form.SetMessage("WORKSTATION-015", "среда, 9 декабря 2026 г. 05:39:12", "x", 0xC0C0C0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(shownWhole(), 2000);
+        form.resize(200, 137);
+        QTRY_VERIFY_WITH_TIMEOUT(shownWhole(), 2000);
+        form.hide();
+    }
+
     void aPictureNumberOutOfRangeShowsNone() {
         TMsgForm form;
         form.SetMessage("A", "t", "x", 0x00FF00, 10);

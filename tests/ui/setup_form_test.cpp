@@ -656,7 +656,8 @@ private slots:
         const QRect place = list->visualItemRect(list->item(classic));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
         QCOMPARE(form->SelectedSkinEntry(), classic);
-        QCOMPARE(fixture.Options().SkinDir(), (skins + "/CLASSIC").toStdString());
+        // Shown in capitals, opened as it is named on disk.
+        QCOMPARE(fixture.Options().SkinDir(), (skins + "/classic").toStdString());
         QVERIFY(!host.Calls.isEmpty());
         QVERIFY(host.Calls.filter(QStringLiteral("ShowSkin")).size() == host.Calls.size());
         // The keyboard picks too.
@@ -670,6 +671,39 @@ private slots:
         host.Calls.clear();
         QTest::mouseClick(list->viewport(), Qt::RightButton, {}, place.center());
         QVERIFY(host.Calls.filter(QStringLiteral("ShowSkin")).size() <= 1);
+    }
+
+    void focusOnTheSkinListPicksNothing() {
+        test::SetupFixture probe;
+        const QString skins = probe.Path(QStringLiteral("skins"));
+        MakeSkins(skins);
+        const std::string base = (skins + "/BASE").toStdString();
+        test::SetupFixture fixture({"\"SkinDir\"=\"" + skins + "/BASE\""});
+        test::RecordingSetupHost host(&fixture.Options());
+        auto form = fixture.MakeForm(host);
+        host.Calls.clear();
+        // The dialog opened at the skins page, the list taking the focus as it comes up.
+        form->SwitchToPage(TSetupForm::kSkinsPage);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        auto* list = Control<QListWidget>(*form, "SkinsList");
+        auto* field = Control<QLineEdit>(*form, "SkinDir");
+        list->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY_WITH_TIMEOUT(list->hasFocus(), 2000);
+        QCOMPARE(fixture.Key().ReadString("SkinDir"), base);
+        QCOMPARE(form->SelectedSkinEntry(), -1);
+        // A folder from the picker, and the focus back in the list it refilled.
+        form->SkinDirAfterDialog(skins);
+        field->setFocus(Qt::TabFocusReason);
+        list->setFocus(Qt::ActiveWindowFocusReason);
+        QTRY_VERIFY_WITH_TIMEOUT(list->hasFocus(), 2000);
+        QCOMPARE(fixture.Key().ReadString("SkinDir"), skins.toStdString());
+        QCOMPARE(form->SkinDirText(), skins);
+        QCOMPARE(host.Calls, QStringList{"BuildSkinsMenu"});
+        // Enter picks the current entry.
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(fixture.Key().ReadString("SkinDir"), (skins + "/<default>").toStdString());
+        form->hide();
     }
 
     void choosingASkinDirectoryRebuildsTheMenuButKeepsTheSkin() {

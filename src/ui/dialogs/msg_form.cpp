@@ -2,8 +2,11 @@
 #include "ui/dialogs/msg_form.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPainter>
 #include <QShortcut>
+
+#include <algorithm>
 
 #include "app/program_titles.h"
 #include "ui/skin/skin.h"
@@ -99,6 +102,11 @@ void TMsgForm::SetContents(const QString& status, const QString& text, ColorRef 
                            int userIcon) {
     SetColor(color);
     panels_[1]->setText(status);
+    // The sender and the time are read whole: the panel grows to its text and the window
+    // with it, and the window is not made narrower than that.
+    panels_[1]->setFixedWidth(std::max(kStatusPanelWidths[1], panels_[1]->sizeHint().width()));
+    statusBar_->layout()->activate();  // its minimum is kept from before the panel grew
+    setMinimumWidth(statusBar_->minimumSizeHint().width());
     msgText_->clear();
     msgText_->SetText(text);
     SetUserIcon(userIcon);

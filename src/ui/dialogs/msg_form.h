@@ -27,7 +27,8 @@ public:
     explicit TMsgForm(QWidget* parent = nullptr);
 
     // Fills the window for one message, as the receive path does: the background, the second
-    // status panel "От: sender (timeText)", the text as the pane's one entry, the picture.
+    // status panel "От: sender (timeText)" (150 pixels wide, or as wide as its text, the window
+    // widened to hold it), the text as the pane's one entry, the picture.
     void SetMessage(const QString& sender, const QString& timeText, const QString& text,
                     ColorRef color, int userIcon);
     // The same with the second status panel's text made already.

@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -242,10 +241,6 @@ void TSetupForm::hideEvent(QHideEvent* event) {
 }
 
 bool TSetupForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == SkinsList->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        SkinsListMouseUp(static_cast<QMouseEvent*>(event));
-        return false;
-    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget == this || isAncestorOf(widget)) {

@@ -18,7 +18,6 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -32,6 +31,7 @@ namespace lyr {
 class ColorBox;
 class IconsGrid;
 class ShortCutEdit;
+class SkinsListBox;
 
 // Where the settings dialog finds the files it writes.
 struct SetupFormFiles {
@@ -72,18 +72,18 @@ public:
     void SwitchToPage(int page);
     int CurrentPage() const;
 
-    // The skin list, in its order, and the entry selected in it (-1 for none), for the skins
-    // menu.
+    // The skin list, in its order, and the entry the user picked in it (-1 for none), for the
+    // skins menu.
     QStringList SkinEntries() const;
     int SelectedSkinEntry() const;
     // The text of the skin-directory field.
     QString SkinDirText() const;
     // Picks entry `index` of the skin list as a click on it does, without selecting it: the
-    // field gets its trailing '/', SkinDir becomes field + entry, and the skin is shown.
+    // field gets its trailing '/', SkinDir becomes field + the entry's name on disk, and the
+    // skin is shown.
     void PickSkinEntry(int index);
 
-    // Empties the skin list and lists "<default>", the subdirectories of `dir` in capitals and
-    // its .bmp, .zip and .wsz files, sorted without regard to case.
+    // Lists the skins of `dir` (SkinsListBox::Fill); an empty field's picks are taken from it.
     void FillSkinsList(const QString& dir);
     // After the folder picker gave `directory`: SkinDir becomes it, the list shows it and the
     // skins menu is rebuilt; the skin shown stays until an entry is picked.
@@ -130,8 +130,6 @@ private:
     void EnableNotificationGroup(bool enabled);
     void RB1Click(QRadioButton* button, bool checked);
     void PaintPreview(QPainter& painter);
-    void SkinsListClick();
-    void SkinsListMouseUp(QMouseEvent* event);
     void BrowseSkinDir();
 
     // Runs a control's action; a failure goes to the default error report.
@@ -179,7 +177,7 @@ private:
     ColorBox* UserWndColor = nullptr;
     IconsGrid* IconsGrid_ = nullptr;
 
-    QListWidget* SkinsList = nullptr;
+    SkinsListBox* SkinsList = nullptr;
     QLineEdit* SkinDir = nullptr;
 
     QLineEdit* eFullName = nullptr;

@@ -2,13 +2,10 @@
 // What the settings dialog's controls do when they change.
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -21,31 +18,10 @@
 #include "ui/setup/setup_form.h"
 #include "ui/setup/setup_pictures.h"
 #include "ui/setup/shortcut_edit.h"
+#include "ui/setup/skins_list_box.h"
 #include "ui/window_showing.h"
 
 namespace lyr {
-namespace {
-
-// The list keeps itself sorted without regard to case, as the order of adding must not show.
-class SkinEntry : public QListWidgetItem {
-public:
-    using QListWidgetItem::QListWidgetItem;
-
-    bool operator<(const QListWidgetItem& other) const override {
-        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
-    }
-};
-
-bool IsSkinFile(const QString& name) {
-    for (const char* extension : {".bmp", ".zip", ".wsz"}) {
-        if (name.endsWith(QLatin1String(extension), Qt::CaseInsensitive)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 void TSetupForm::cbRunOnWinStartClick(bool checked) {
     // No setting is kept: whether the entry exists is the setting.
@@ -158,24 +134,8 @@ void TSetupForm::PaintPreview(QPainter& painter) {
 }
 
 void TSetupForm::FillSkinsList(const QString& dir) {
-    const QSignalBlocker quiet(SkinsList);
-    SkinsList->clear();
-    SkinsList->addItem(new SkinEntry(QString::fromLatin1(kDefaultSkin)));
+    SkinsList->Fill(dir);
     listedSkinDirectory_ = dir;
-    const QDir directory(dir.isEmpty() ? QStringLiteral(".") : dir);
-    const QFileInfoList entries = directory.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isDir()) {
-            SkinsList->addItem(new SkinEntry(entry.fileName().toUpper()));
-        }
-    }
-    for (const QFileInfo& entry : entries) {
-        if (!entry.isDir() && IsSkinFile(entry.fileName())) {
-            SkinsList->addItem(new SkinEntry(entry.fileName()));
-        }
-    }
-    SkinsList->sortItems();
 }
 
 QStringList TSetupForm::SkinEntries() const {
@@ -187,28 +147,19 @@ QStringList TSetupForm::SkinEntries() const {
 }
 
 int TSetupForm::SelectedSkinEntry() const {
-    return SkinsList->currentRow();
+    return SkinsList->PickedRow();
 }
 
 QString TSetupForm::SkinDirText() const {
     return SkinDir->text();
 }
 
-void TSetupForm::SkinsListClick() {
-    PickSkinEntry(SkinsList->currentRow());
-}
-
-void TSetupForm::SkinsListMouseUp(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && SkinsList->itemAt(event->position().toPoint())) {
-        PickSkinEntry(SkinsList->currentRow());
-    }
-}
-
 void TSetupForm::PickSkinEntry(int index) {
     if (index < 0 || index >= SkinsList->count()) {
         return;
     }
-    const QString entry = SkinsList->item(index)->text();
+    // Shown in capitals, a directory is opened by its own name on a case-sensitive disk.
+    const QString entry = SkinsList->DiskName(index);
     QString directory = SkinDir->text();
     if (!directory.isEmpty() && !directory.endsWith('/')) {
         directory += '/';

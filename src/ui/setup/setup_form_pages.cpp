@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +23,7 @@
 #include "ui/setup/setup_form.h"
 #include "ui/setup/setup_pictures.h"
 #include "ui/setup/shortcut_edit.h"
+#include "ui/setup/skins_list_box.h"
 
 namespace lyr {
 namespace {
@@ -317,7 +317,7 @@ QWidget* TSetupForm::BuildInterfacePage() {
 QWidget* TSetupForm::BuildSkinsPage() {
     auto* page = new QWidget;
     TitleBar(page, "Label3", QStringLiteral("Выбор вида"), {4, 4, kGroupWidth, 16});
-    SkinsList = Named(new QListWidget(page), "SkinsList");
+    SkinsList = Named(new SkinsListBox(page), "SkinsList");
     SkinsList->setGeometry(6, 24, 429, 241);
     SkinsList->setFlow(QListView::TopToBottom);
     SkinsList->setWrapping(true);
@@ -327,8 +327,7 @@ QWidget* TSetupForm::BuildSkinsPage() {
     SkinsList->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     SetHelpContext(SkinsList, 130,
                    QStringLiteral("Выбранный вид сразу показывается в главном окне."));
-    connect(SkinsList, &QListWidget::currentRowChanged, this, &TSetupForm::SkinsListClick);
-    SkinsList->viewport()->installEventFilter(this);
+    connect(SkinsList, &SkinsListBox::EntryPicked, this, &TSetupForm::PickSkinEntry);
 
     Caption(page, "Label4", QStringLiteral("Каталог видов"), {6, 273});
     SkinDir = Named(new QLineEdit(page), "SkinDir");

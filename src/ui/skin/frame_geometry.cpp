@@ -95,11 +95,4 @@ QRect CaptionButtonArea(CaptionButton button, QSize client) {
     return {};
 }
 
-QSize SnapClientToTileGrid(QSize client) {
-    // Title-bar corner tiles 25 wide, middle tiles 25; title 20 and bottom bar 38 high, edge
-    // tiles 29.
-    return QSize(((client.width() - 25 - 25) / 25 + 1) * 25 + 25 + 25,
-                 ((client.height() - 20 - 38) / 29 + 1) * 29 + 20 + 38);
-}
-
 }  // namespace lyr

@@ -17,6 +17,8 @@ inline constexpr int kLeftEdgeWidth = 11;
 inline constexpr int kRightEdgeWidth = 8;
 inline constexpr int kBottomBarHeight = 38;
 inline constexpr QSize kMinimumFrameSize{350, 223};
+// The size a window without a saved size starts from, before it is snapped to whole tiles.
+inline constexpr QSize kDesignFrameSize{353, 203};
 inline constexpr int kSnapDistance = 20;
 
 struct TilePlacement {
@@ -54,8 +56,5 @@ QRect InfoTextArea(QSize client);
 
 // Where a caption button goes: the close button at the top right, the others in the bottom bar.
 QRect CaptionButtonArea(CaptionButton button, QSize client);
-
-// A client size enlarged to whole title and edge tiles (for a window without a saved size).
-QSize SnapClientToTileGrid(QSize client);
 
 }  // namespace lyr

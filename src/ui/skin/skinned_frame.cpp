@@ -55,7 +55,8 @@ SkinnedFrame::SkinnedFrame(QWidget* parent)
         buttons_[i] = button;
     }
     SetSkin(LoadSkin(QString()));
-    resize(SnapClientToTileGrid(kMinimumFrameSize));
+    // Whoever places the window snaps it to whole tiles, once.
+    resize(kDesignFrameSize.expandedTo(kMinimumFrameSize));
     PlaceChildren();
 }
 

@@ -18,7 +18,8 @@ namespace lyr {
 // grip at the bottom-right corner resizes it, it never gets smaller than kMinimumFrameSize,
 // and every move or resize it makes (drag, grip, SetFrameGeometry) clings to the edges of the
 // work area. Releasing a mouse button on the top-left corner asks for the main menu. The panes
-// go into ContentArea(). Starts with the built-in skin, 375 x 232.
+// go into ContentArea(). Starts with the built-in skin, at the design size (353 x 223
+// after the minimum).
 class SkinnedFrame : public QWidget {
     Q_OBJECT
 
