@@ -47,6 +47,7 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
                                 const std::string& ASender, const std::string& AMsg) {
         MainSlotMessage(AReciever, ASender, AMsg);
     };
+    PublishMgrState();
 }
 
 MainWindowController::~MainWindowController() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -148,10 +149,11 @@ public:
     void SetReceivingProblem(const std::string& cause);
     const std::string& ReceivingProblem() const { return receiving_problem_; }
 
-    // The answers to the requests WM_USER+10 (show or hide), +11 (version), +12 (state).
+    // The answers to the requests WM_USER+10 (show or hide), +11 (version), +12 (state). The
+    // version and the state may be asked from any thread: they need no window.
     std::int32_t OnMgrShow(std::uintptr_t wParam);
     std::int32_t OnMgrVersion() const { return 0x10001; }
-    std::int32_t OnMgrState() const;
+    std::int32_t OnMgrState() const { return mgr_state_.load(std::memory_order_relaxed); }
 
     const TMsgList& Inbox() const { return inbox_.List(); }
     const TMsgList& Outbox() const { return outbox_.List(); }
@@ -234,6 +236,8 @@ private:
     void AddToStore(KeptMsgList& store, TMsgData record);
 
     int PresenceTrayImage() const;
+    // Keeps OnMgrState's answer with the presence and auto-reply.
+    void PublishMgrState();
     bool KeepStoreFiles() const { return options_.SaveUserBoxes(); }
 
     MainWindowView& window_;
@@ -263,6 +267,7 @@ private:
     std::vector<std::string> MacroList_;
     bool TextOnStartPending_ = true;
     bool IsActive_ = true;
+    std::atomic<std::int32_t> mgr_state_{0};  // OnMgrState's answer, kept with the presence
     std::string LastSender_;
     bool ServiceStopped_ = false;
     std::string receiving_problem_;  // ANSI; empty while this computer receives

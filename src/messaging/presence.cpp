@@ -24,6 +24,7 @@ void MainWindowController::miActiveClick(const Control& Sender) {
     tray_.SetChecked(MenuItem::smiBusy, !IsActive_);
     tray_.SetTrayIcon(PresenceTrayImage());
     UpdateTrayHint();
+    PublishMgrState();
 }
 
 void MainWindowController::smiAutoReplyClick() {
@@ -35,6 +36,7 @@ void MainWindowController::smiAutoReplyClick() {
     tray_.SetTrayIcon(auto_reply ? kTrayImageAutoReply
                                  : (IsActive_ ? kTrayImageActive : kTrayImageBusy));
     UpdateTrayHint();
+    PublishMgrState();
 }
 
 void MainWindowController::UpdateTrayHint() {
@@ -96,7 +98,7 @@ std::int32_t MainWindowController::OnMgrShow(std::uintptr_t wParam) {
     return 1;
 }
 
-std::int32_t MainWindowController::OnMgrState() const {
+void MainWindowController::PublishMgrState() {
     std::int32_t state = 0;
     if (!IsActive_) {
         state = 1;
@@ -104,7 +106,7 @@ std::int32_t MainWindowController::OnMgrState() const {
     if (options_.AutoReply()) {
         state = 2;
     }
-    return state;
+    mgr_state_.store(state, std::memory_order_relaxed);
 }
 
 }  // namespace lyr

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 #include "netbios/port_holder.h"
@@ -97,6 +96,17 @@ SessionListener::SessionListener(SessionLimits limits, SessionConversation::Sett
                                  SessionMessageReceiver receiver)
     : limits_(limits), settings_(std::move(settings)), receiver_(std::move(receiver)) {
     listen_fd_ = OpenListeningSocket(limits_.port, port_);
+    // Without its wake-up the thread could never be told to stop: then the port is given up,
+    // as when it cannot be had (few descriptors left to this process).
+    if (listen_fd_ >= 0) {
+        wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (wake_fd_ < 0) {
+            const int error = errno;
+            ::close(listen_fd_);
+            listen_fd_ = -1;
+            errno = error;
+        }
+    }
     if (listen_fd_ < 0) {
         error_number_ = errno;
         problem_ = PortBindProblem(
@@ -108,13 +118,6 @@ SessionListener::SessionListener(SessionLimits limits, SessionConversation::Sett
             "Let that program leave the port (for Samba: \"smb ports = 445\" in the [global] "
             "section of /etc/samba/smb.conf, then sudo systemctl restart smbd) and start again.");
         return;
-    }
-    wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wake_fd_ < 0) {
-        int error = errno;
-        ::close(listen_fd_);
-        throw std::system_error(error, std::system_category(),
-                                "NetBIOS session service: no eventfd to wake its thread with");
     }
     thread_ = std::thread([this] { Run(); });
 }

@@ -371,6 +371,24 @@ private slots:
         QVERIFY(third.Listen(QString::fromStdString(stale)));
     }
 
+    // A busy window (here: this thread, which runs no loop meanwhile) leaves the version and the
+    // state answered from the server's own thread; only showing waits for the window.
+    void theInstanceSocketAnswersWhileTheWindowIsBusy() {
+        const std::string path = (dir_.path() + "/busy").toStdString();
+        InstanceServer server(
+            [](const InstanceRequest&, InstanceServer::Reply reply) { reply("1"); },
+            [](const InstanceRequest& request, InstanceServer::Reply reply) {
+                reply(request.kind == InstanceRequestKind::Version ? "65537" : "1");
+            });
+        QVERIFY(server.Listen(QString::fromStdString(path)));
+        QCOMPARE(AskRunningCopy(path, {InstanceRequestKind::Version, 0}, 2000),
+                 std::optional<std::int32_t>(65537));
+        QCOMPARE(AskRunningCopy(path, {InstanceRequestKind::State, 0}, 2000),
+                 std::optional<std::int32_t>(1));
+        QVERIFY(!AskRunningCopy(path, {InstanceRequestKind::Show, 1}, 300));
+        QVERIFY(CopyHoldsInstanceSocket(path));
+    }
+
     void requestLinesParseStrictly() {
         QVERIFY(ParseInstanceRequest("show 1\n")->parameter == 1);
         QVERIFY(ParseInstanceRequest("show 0")->kind == InstanceRequestKind::Show);

@@ -57,11 +57,15 @@ const std::vector<Command>& AllCommands() {
          RunDoctor},
         {"status", "status",
          "ask this user's running messenger for its version and state (0 active, 1 busy, 2 "
-         "auto-reply). Exit 1: none runs",
+         "auto-reply). Exit 1: none runs; 3: one runs but does not respond (stopped or busy)",
          RunStatus},
-        {"show", "show", "ask this user's running messenger to show its window. Exit 1: none runs",
+        {"show", "show",
+         "ask this user's running messenger to show its window. Exit 1: none runs; 3: one runs "
+         "but does not respond",
          RunShow},
-        {"hide", "hide", "ask this user's running messenger to hide its window. Exit 1: none runs",
+        {"hide", "hide",
+         "ask this user's running messenger to hide its window. Exit 1: none runs; 3: one runs "
+         "but does not respond",
          RunHide},
     };
     return commands;

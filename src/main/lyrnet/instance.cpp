@@ -7,21 +7,38 @@
 namespace lyr::cli {
 namespace {
 
-std::optional<std::int32_t> Ask(const char* command, const InstanceRequest& request) {
+// Exit codes of a request without an answer.
+constexpr int kNoneRuns = 1;
+constexpr int kDoesNotRespond = 3;
+
+struct Answer {
+    std::optional<std::int32_t> value;
+    int exit_code = 0;  // without a value: why there is none
+};
+
+// A copy that holds the socket but does not answer still runs: it is stopped, or too busy to
+// answer even from its own thread. Saying that none runs would send the user to start another.
+Answer Ask(const char* command, const InstanceRequest& request) {
     const std::string socket_path = InstanceSocketPath();
     if (socket_path.empty()) {
         std::fprintf(stderr,
                      "lyrnet %s: no private place for the messenger's socket (set "
                      "XDG_RUNTIME_DIR)\n",
                      command);
-        return std::nullopt;
+        return {std::nullopt, kNoneRuns};
     }
-    auto answer = AskRunningCopy(socket_path, request);
-    if (!answer) {
-        std::fprintf(stderr, "lyrnet %s: no messenger runs for this user (%s)\n", command,
-                     socket_path.c_str());
+    if (auto value = AskRunningCopy(socket_path, request))
+        return {value, 0};
+    if (CopyHoldsInstanceSocket(socket_path)) {
+        std::fprintf(stderr,
+                     "lyrnet %s: the messenger runs for this user but does not respond: it is "
+                     "stopped or busy (%s)\n",
+                     command, socket_path.c_str());
+        return {std::nullopt, kDoesNotRespond};
     }
-    return answer;
+    std::fprintf(stderr, "lyrnet %s: no messenger runs for this user (%s)\n", command,
+                 socket_path.c_str());
+    return {std::nullopt, kNoneRuns};
 }
 
 int RunShowRequest(const char* command, std::uintptr_t parameter,
@@ -30,7 +47,7 @@ int RunShowRequest(const char* command, std::uintptr_t parameter,
         std::fprintf(stderr, "lyrnet %s: takes no arguments\n", command);
         return 2;
     }
-    return Ask(command, {InstanceRequestKind::Show, parameter}) ? 0 : 1;
+    return Ask(command, {InstanceRequestKind::Show, parameter}).exit_code;
 }
 
 }  // namespace
@@ -40,14 +57,15 @@ int RunStatus(const std::vector<std::string>& words) {
         std::fprintf(stderr, "lyrnet status: takes no arguments\n");
         return 2;
     }
-    auto version = Ask("status", {InstanceRequestKind::Version, 0});
-    if (!version)
-        return 1;
-    auto state = Ask("status", {InstanceRequestKind::State, 0});
-    if (!state)
-        return 1;
-    const char* name = *state == 0 ? "active" : *state == 1 ? "busy" : "auto-reply";
-    std::printf("running version %d state %d %s\n", *version, *state, name);
+    Answer version = Ask("status", {InstanceRequestKind::Version, 0});
+    if (!version.value)
+        return version.exit_code;
+    Answer state = Ask("status", {InstanceRequestKind::State, 0});
+    if (!state.value)
+        return state.exit_code;
+    const std::int32_t value = *state.value;
+    const char* name = value == 0 ? "active" : value == 1 ? "busy" : "auto-reply";
+    std::printf("running version %d state %d %s\n", *version.value, value, name);
     return 0;
 }
 

@@ -205,7 +205,15 @@ void MessengerAssembly::Start(bool join_network) {
     p.shell.CreateForms();
     if (join_network) {
         const bool slot_is_ours = p.controller.MainSlotActive();
-        const std::string problem = JoinNetwork(p.mailslots, p.neighbourhood, slot_is_ours);
+        // A service that cannot be set up (no descriptors left) leaves this computer's own
+        // messages, and says why the network's do not come.
+        std::string problem;
+        try {
+            problem = JoinNetwork(p.mailslots, p.neighbourhood, slot_is_ours);
+        } catch (const std::exception& error) {
+            qCWarning(lcUi).noquote() << "the network cannot be joined:" << error.what();
+            problem = error.what();
+        }
         if (slot_is_ours)
             FollowReceiving(problem);
         if (!problem.empty())
@@ -297,7 +305,7 @@ MainWindowController& MessengerAssembly::Controller() {
 namespace lyr {
 
 netbios::NetbiosService* MessengerAssembly::PortOwner() {
-    NetbiosMailslotNetwork* network = parts_->mailslots.Network();
+    NetbiosMailslotNetwork* network = parts_->mailslots.JoinedNetwork();
     if (network == nullptr || !network->Service().Status().network_owner)
         return nullptr;
     return &network->Service();

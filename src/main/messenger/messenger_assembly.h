@@ -50,7 +50,7 @@ public:
     UserList& Users();
     MainWindowShell& Shell();
     MainWindowController& Controller();
-    // On the UI thread: the NetBIOS service when this program holds the NetBIOS ports, else
+    // From any thread: the NetBIOS service when this program holds the NetBIOS ports, else
     // nothing. The service itself may be used from any thread while the assembly exists.
     netbios::NetbiosService* PortOwner();
 

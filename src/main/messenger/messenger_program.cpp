@@ -12,7 +12,9 @@
 #include "main/lyrnet/neighbourhood.h"
 #include "main/messenger/messenger_assembly.h"
 #include "messaging/main_window_controller.h"
+#include "platform/cancellation.h"
 #include "platform/linux/browse_list_enumerator.h"
+#include "platform/linux/descriptor_reserve.h"
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
 #include "ui/program/qt_translations.h"
@@ -37,9 +39,13 @@ bool HandOverToRunningCopy(const std::string& socket_path) {
     return true;
 }
 
+// What threads started later and the writing of the stores may need at once.
+constexpr int kDescriptorsForLater = 2;
+
 }  // namespace
 
 int RunMessenger(int argc, char** argv) {
+    DescriptorReserve reserve(kDescriptorsForLater);
     RouteQtMessagesToLog();
     MessengerApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(kProgramTitle));
@@ -71,41 +77,54 @@ int RunMessenger(int argc, char** argv) {
     MainWindowController& controller = program.Controller();
 
     // Names and scans wait for the network's answers: on threads of their own, all done before
-    // the shutdown touches the network.
+    // the shutdown touches the network. The end cancels their waits, and those still queued
+    // are refused at once.
     QThreadPool scans;
-    InstanceServer instance_server([&](const InstanceRequest& request,
-                                       InstanceServer::Reply reply) {
-        switch (request.kind) {
-            case InstanceRequestKind::Show:
-                reply(std::to_string(controller.OnMgrShow(request.parameter)));
-                return;
-            case InstanceRequestKind::Version:
-                reply(std::to_string(controller.OnMgrVersion()));
-                return;
-            case InstanceRequestKind::State:
-                reply(std::to_string(controller.OnMgrState()));
-                return;
-            case InstanceRequestKind::Names:
-            case InstanceRequestKind::Scan:
-                break;
-        }
+    Cancellation ending;
+    auto answer_from_network = [&](const InstanceRequest& request, InstanceServer::Reply reply) {
         netbios::NetbiosService* service = program.PortOwner();
         if (service == nullptr) {
             reply(kInstanceError);
             return;
         }
-        scans.start([service, request, reply] {
+        scans.start([service, request, reply, &ending] {
+            if (ending.Cancelled()) {
+                reply(kInstanceError);
+                return;
+            }
             if (request.kind == InstanceRequestKind::Names) {
                 // Right after the start the names may still be on their way.
                 service->WaitForRegistration(service->LongestRegistration());
                 reply(cli::NamesJson(service->Names()));
                 return;
             }
-            ServiceNeighbourhood neighbourhood(*service, std::chrono::seconds(request.parameter));
+            ServiceNeighbourhood neighbourhood(*service, std::chrono::seconds(request.parameter),
+                                               &ending);
             BrowseListEnumerator enumerator(neighbourhood);
-            reply(cli::NeighbourhoodJson(enumerator));
+            const std::string found = cli::NeighbourhoodJson(enumerator);
+            reply(ending.Cancelled() ? std::string(kInstanceError) : found);
         });
-    });
+    };
+    // Only showing and hiding need the window; the rest is answered while it is busy.
+    InstanceServer instance_server(
+        [&](const InstanceRequest& request, InstanceServer::Reply reply) {
+            reply(std::to_string(controller.OnMgrShow(request.parameter)));
+        },
+        [&](const InstanceRequest& request, InstanceServer::Reply reply) {
+            switch (request.kind) {
+                case InstanceRequestKind::Version:
+                    reply(std::to_string(controller.OnMgrVersion()));
+                    return;
+                case InstanceRequestKind::State:
+                    reply(std::to_string(controller.OnMgrState()));
+                    return;
+                case InstanceRequestKind::Show:
+                case InstanceRequestKind::Names:
+                case InstanceRequestKind::Scan:
+                    break;
+            }
+            answer_from_network(request, std::move(reply));
+        });
     if (!socket_path.empty() && !instance_server.Listen(QString::fromStdString(socket_path))) {
         // A copy that started at the same moment holds it now.
         if (HandOverToRunningCopy(socket_path))
@@ -134,8 +153,10 @@ int RunMessenger(int argc, char** argv) {
     TerminationSignals termination(end_session);
 
     program.Start();
+    reserve.Release();
     // Made last, so that at exit() it runs before whatever Qt set up earlier is torn down.
     ShutdownOnce shutdown([&] {
+        ending.Cancel();
         scans.waitForDone();
         program.Finish();
     });

@@ -37,14 +37,18 @@ std::string WithoutLeadingBackslashes(const std::string& name) {
 }  // namespace
 
 ServiceNeighbourhood::ServiceNeighbourhood(netbios::NetbiosService& service,
-                                           std::chrono::milliseconds answer_wait)
-    : service_(service), answer_wait_(answer_wait) {}
+                                           std::chrono::milliseconds answer_wait,
+                                           const Cancellation* cancellation)
+    : service_(service), answer_wait_(answer_wait), cancellation_(cancellation) {}
 
 void ServiceNeighbourhood::Refresh() {
     // Without the ports no answer can reach us, so there is nothing to wait for.
-    if (service_.RequestAnnouncements()) {
+    if (!service_.RequestAnnouncements())
+        return;
+    if (cancellation_ != nullptr)
+        cancellation_->Wait(answer_wait_);
+    else
         std::this_thread::sleep_for(answer_wait_);
-    }
 }
 
 netbios::BrowseSnapshot ServiceNeighbourhood::Snapshot() {

@@ -8,6 +8,7 @@
 
 #include "netbios/browse_list.h"
 #include "netbios/netbios_service.h"
+#include "platform/cancellation.h"
 #include "platform/network_enumerator.h"
 
 namespace lyr {
@@ -25,13 +26,15 @@ public:
 
 // The browse list of this process's NetBIOS service. Refresh sends an AnnouncementRequest to
 // our workgroup and waits `answer_wait` for the answers that come quickly (each computer
-// answers after a random delay of up to 30 s; the rest arrive before a later scan).
+// answers after a random delay of up to 30 s; the rest arrive before a later scan). A given
+// `cancellation` ends the wait early.
 class ServiceNeighbourhood : public NeighbourhoodSource {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerWait{2000};
 
     explicit ServiceNeighbourhood(netbios::NetbiosService& service,
-                                  std::chrono::milliseconds answer_wait = kDefaultAnswerWait);
+                                  std::chrono::milliseconds answer_wait = kDefaultAnswerWait,
+                                  const Cancellation* cancellation = nullptr);
 
     void Refresh() override;
     netbios::BrowseSnapshot Snapshot() override;
@@ -39,6 +42,7 @@ public:
 private:
     netbios::NetbiosService& service_;
     const std::chrono::milliseconds answer_wait_;
+    const Cancellation* cancellation_;
 };
 
 // The network neighbourhood as the Windows network provider enumerates it, over a browse list:

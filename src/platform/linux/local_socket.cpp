@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/local_socket.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -70,6 +72,51 @@ bool SomeoneListensAt(const std::string& path) {
     // A full backlog: the listener is there, it only takes no one at the moment. A socket
     // file that nobody holds any more refuses.
     return errno == EAGAIN;
+}
+
+LocalListener::LocalListener(const std::string& path) : path_(path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path))
+        return;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket)
+        return;
+    auto bind_and_listen = [&] {
+        return ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
+                   0 &&
+               ::listen(socket.get(), 64) == 0;
+    };
+    if (!bind_and_listen()) {
+        // A file left by a process that is gone is taken over; a live one's is not.
+        if (errno != EADDRINUSE || SomeoneListensAt(path) || ::unlink(path.c_str()) != 0 ||
+            !bind_and_listen())
+            return;
+    }
+    socket_ = socket.release();
+    spare_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+LocalListener::~LocalListener() {
+    if (socket_ < 0)
+        return;
+    ::close(socket_);
+    ::unlink(path_.c_str());
+    if (spare_ >= 0)
+        ::close(spare_);
+}
+
+int LocalListener::Accept() {
+    if (spare_ < 0)
+        spare_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int client = ::accept4(socket_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (client < 0 && (errno == EMFILE || errno == ENFILE) && spare_ >= 0) {
+        ::close(spare_);
+        spare_ = -1;
+        client = ::accept4(socket_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    }
+    return client;
 }
 
 }  // namespace lyr

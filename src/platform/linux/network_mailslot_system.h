@@ -44,6 +44,8 @@ public:
     bool IsThisComputer(const std::string& server) const { return local_.IsThisComputer(server); }
     // Nothing before JoinNetwork.
     NetbiosMailslotNetwork* Network() { return network_.get(); }
+    // The same, from any thread; it lives as long as this object.
+    NetbiosMailslotNetwork* JoinedNetwork() const { return joined_.load(); }
     // Why the latest write to another computer, a group or "*" failed.
     RemoteWriteFailure LastRemoteWriteFailure() const;
 
