@@ -42,9 +42,15 @@ ServiceNeighbourhood::ServiceNeighbourhood(netbios::NetbiosService& service,
 
 void ServiceNeighbourhood::Refresh() {
     // Without the ports no answer can reach us, so there is nothing to wait for.
-    if (service_.RequestAnnouncements()) {
-        std::this_thread::sleep_for(answer_wait_);
+    if (!service_.RequestAnnouncements()) {
+        return;
     }
+    // A browser's list is whole: once one answered, the announcements need not be waited for.
+    const auto deadline = std::chrono::steady_clock::now() + answer_wait_;
+    if (answer_wait_.count() > 0 && service_.ListFromBrowsers(answer_wait_)) {
+        return;
+    }
+    std::this_thread::sleep_until(deadline);
 }
 
 netbios::BrowseSnapshot ServiceNeighbourhood::Snapshot() {
