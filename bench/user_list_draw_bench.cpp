@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
     QListView plain;
     QStringListModel plain_model;
     plain.setModel(&plain_model);
+    plain.setUniformItemSizes(true);  // rows of one height, as in the user list
     plain.resize(kListSize);
     plain.show();
 

@@ -21,19 +21,29 @@ hosts_create 3
 # nmbd wins the election at once; smbd takes anonymous sessions in SMB1 for the browse list.
 start_nmbd 1 MASTER 10.213.1.1 "os level = 255" "preferred master = yes" "local master = yes" \
     "domain master = no" "server min protocol = NT1" "smb ports = 139" "load printers = no" \
-    "disable spoolss = yes" "ncalrpc dir = $work/nmbd/ncalrpc" "restrict anonymous = 0"
+    "disable spoolss = yes" "client min protocol = NT1" "ncalrpc dir = $work/nmbd/ncalrpc" "restrict anonymous = 0"
 on_host_background 1 "$work/smbd.out" smbd --foreground --no-process-group --debug-stdout -d 1 \
     -s "$work/nmbd.conf"
+check "nmbd becomes the local master browser" \
+    wait_for_line "$work/nmbd.out" "is now a local master browser for workgroup OFFICE" 90
 on_host_background 2 "$work/pc2" env LYR_NETBIOS_COMPUTER_NAME=PC2 "$host_program" browse \
     --seconds 120 --announce-every 600
 check "PC2 runs in OFFICE" wait_for_line "$work/pc2" ready 10
 
 # What the master lists, as Samba's own client reads it.
 master_lists() {
-    on_host 1 smbclient -N -L //10.213.1.1 -m NT1 -g >"$work/smbclient" 2>&1
+    on_host 1 smbclient -s $work/nmbd.conf -N -W OFFICE -L //10.213.1.1 -m NT1 -g >"$work/smbclient" 2>&1
     grep -q '^Server|PC2|' "$work/smbclient" && grep -q '^Workgroup|OFFICE|MASTER' "$work/smbclient"
 }
-check "nmbd became the master browser and lists PC2 (smbclient -L)" eventually 90 master_lists
+# nmbd hands its list to smbd through a file it writes now and then.
+listed_by_master() {
+    local deadline=$((SECONDS + 120))
+    until master_lists; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 2
+    done
+}
+check "the master lists PC2 (smbclient -L)" listed_by_master
 sed 's/^/    /' "$work/smbclient"
 
 started=$(date +%s.%N)
