@@ -4,7 +4,8 @@
 # NetServerEnum2): a browser made of impacket's SMB server (rap_browser_peer.py) as the WINS
 # server's address lists the workgroup's computers and the workgroups at once; one that takes
 # the connection and never answers costs no more than the scan's wait; a list bigger than one
-# answer gives what the answer holds.
+# answer gives what the answer holds; a browser at the WINS server's address on another subnet
+# is reached across the router.
 # Usage: browse_rap_test.sh PATH-TO-lyrnet
 set -u
 lyrnet=$1
@@ -23,7 +24,8 @@ hosts_create 2
 
 # $1 count: the browser on host 1 lists that many computers.
 browser() {
-    on_host_background 1 "$work/peer$1" python3 "$here/rap_browser_peer.py" 10.213.1.1 139 OFFICE "$1"
+    on_host_background 1 "$work/peer$1" python3 "$here/rap_browser_peer.py" \
+        "$LYR_NETBIOS_WINS_SERVER" 139 OFFICE "$1"
     browser_pid=${BACKGROUND_PIDS[-1]}
     wait_for_line "$work/peer$1" ready 10
 }
@@ -64,6 +66,17 @@ timed_scan "$work/scan.silent"
 check "  ... the scan still lists this computer" grep -qx '    PC1' "$work/scan.silent"
 check "  ... within its wait and a little (took $took s)" \
     awk -v took="$took" 'BEGIN { exit !(took <= 4) }'
+
+# Beyond a router: the WINS server's address is the domain master browser, whose list holds
+# every subnet's computers; broadcasts do not cross.
+hosts_destroy
+routed_hosts_create 2
+export LYR_NETBIOS_WINS_SERVER=10.213.11.2
+check "a domain master browser with 2 computers runs on another subnet" browser 2
+timed_scan "$work/scan.routed"
+cat "$work/scan.routed"
+check "  ... the scan lists its computers across the router" \
+    grep -qx '    PEER0001' "$work/scan.routed"
 
 hosts_destroy
 check "no sanitizer report from the test hosts" bash -c "! grep -l -i sanitizer '$work'/*"
