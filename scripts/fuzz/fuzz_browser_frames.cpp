@@ -30,6 +30,7 @@ void RoundTrips(std::string_view bytes) {
         }
     }
     lyr::netbios::ParseRequestElection(bytes);
+    lyr::netbios::ParseGetBackupListResponse(bytes);
 }
 
 // Whatever arrives, the list holds only names it can show, and this computer.

@@ -79,19 +79,25 @@ void BrowseList::SeeComputer(BrowseComputer computer, std::chrono::milliseconds 
             }
             return;
         }
-        auto expires = ExpiryOf(periodicity, kMaxComputerPeriodicity, now);
-        auto heard = computers_.Hear(key);
-        heard.value.expires = expires;
-        if (heard.value.computer != computer) {
-            heard.value.computer = std::move(computer);
-            Changed();
-        }
-        next_expiry_ = std::min(next_expiry_, expires);
-        say_full = heard.displaced && !std::exchange(said_computers_full_, true);
+        Take(std::move(computer), now, ExpiryOf(periodicity, kMaxComputerPeriodicity, now),
+             say_full);
     }
     if (say_full) {
         SayFull("computers", kMaxComputers);
     }
+}
+
+void BrowseList::Take(BrowseComputer computer, Clock::time_point heard, Clock::time_point expires,
+                      bool& say_full) {
+    auto entry = computers_.Hear({computer.workgroup, computer.name});
+    entry.value.heard = heard;
+    entry.value.expires = expires;
+    if (entry.value.computer != computer) {
+        entry.value.computer = std::move(computer);
+        Changed();
+    }
+    next_expiry_ = std::min(next_expiry_, expires);
+    say_full = entry.displaced && !std::exchange(said_computers_full_, true);
 }
 
 void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds periodicity,
@@ -103,15 +109,93 @@ void BrowseList::SeeWorkgroup(const std::string& name, std::chrono::milliseconds
     bool say_full = false;
     {
         std::lock_guard lock(mutex_);
-        auto heard = workgroups_.Hear(workgroup);
-        heard.value = ExpiryOf(periodicity, kMaxWorkgroupPeriodicity, now);
-        next_expiry_ = std::min(next_expiry_, heard.value);
-        if (heard.added) {
-            Changed();
-        }
-        say_full = heard.displaced && !std::exchange(said_workgroups_full_, true);
+        TakeWorkgroup(workgroup, now, ExpiryOf(periodicity, kMaxWorkgroupPeriodicity, now),
+                      say_full);
     }
     if (say_full) {
+        SayFull("workgroups", kMaxWorkgroups);
+    }
+}
+
+void BrowseList::TakeWorkgroup(const std::string& workgroup, Clock::time_point heard,
+                               Clock::time_point expires, bool& say_full) {
+    auto entry = workgroups_.Hear(workgroup);
+    entry.value = {heard, expires};
+    next_expiry_ = std::min(next_expiry_, expires);
+    if (entry.added) {
+        Changed();
+    }
+    say_full = entry.displaced && !std::exchange(said_workgroups_full_, true);
+}
+
+std::vector<HeardEntry> BrowseList::Heard(Clock::time_point now) const {
+    std::vector<std::pair<Clock::time_point, HeardEntry>> heard;
+    auto entry = [&](BrowseComputer computer, Clock::time_point at, Clock::time_point expires) {
+        auto periodicity =
+            std::chrono::duration_cast<std::chrono::milliseconds>(expires - at) / kPeriodsToLive;
+        auto age = std::chrono::duration_cast<std::chrono::milliseconds>(now - at);
+        heard.push_back({at, {std::move(computer), periodicity, std::max(age, {})}});
+    };
+    {
+        std::lock_guard lock(mutex_);
+        computers_.ForEach([&](const Key&, const ComputerEntry& computer) {
+            entry(computer.computer, computer.heard, computer.expires);
+        });
+        workgroups_.ForEach([&](const std::string& name, const WorkgroupEntry& workgroup) {
+            entry({name, {}, 0, {}, 0}, workgroup.heard, workgroup.expires);
+        });
+    }
+    std::stable_sort(heard.begin(), heard.end(),
+                     [](const auto& left, const auto& right) { return left.first < right.first; });
+    std::vector<HeardEntry> result;
+    result.reserve(heard.size());
+    for (auto& [at, entry] : heard) {
+        result.push_back(std::move(entry));
+    }
+    return result;
+}
+
+void BrowseList::Restore(std::vector<HeardEntry> entries, Clock::time_point now) {
+    // The oldest first, so that the bound, if reached, keeps the freshest.
+    std::stable_sort(
+        entries.begin(), entries.end(),
+        [](const HeardEntry& left, const HeardEntry& right) { return left.age > right.age; });
+    bool say_computers_full = false;
+    bool say_workgroups_full = false;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& entry : entries) {
+            BrowseComputer& computer = entry.computer;
+            computer.workgroup = NetbiosUpper(std::move(computer.workgroup));
+            computer.name = NetbiosUpper(std::move(computer.name));
+            const bool workgroup_only = computer.name.empty();
+            const auto heard = now - std::max(entry.age, {});
+            const auto expires = ExpiryOf(
+                entry.periodicity,
+                workgroup_only ? kMaxWorkgroupPeriodicity : kMaxComputerPeriodicity, heard);
+            if (expires <= now || !IsListable(computer.workgroup)) {
+                continue;
+            }
+            bool full = false;
+            if (workgroup_only) {
+                if (!workgroups_.Contains(computer.workgroup)) {
+                    TakeWorkgroup(computer.workgroup, heard, expires, full);
+                    say_workgroups_full = say_workgroups_full || full;
+                }
+                continue;
+            }
+            Key key{computer.workgroup, computer.name};
+            if (IsListable(computer.name) && computer.server_type != 0 &&
+                key != Key{own_.workgroup, own_.name} && !computers_.Contains(key)) {
+                Take(std::move(computer), heard, expires, full);
+                say_computers_full = say_computers_full || full;
+            }
+        }
+    }
+    if (say_computers_full) {
+        SayFull("computers", kMaxComputers);
+    }
+    if (say_workgroups_full) {
         SayFull("workgroups", kMaxWorkgroups);
     }
 }
@@ -140,7 +224,7 @@ BrowseList::Clock::time_point BrowseList::Expire(Clock::time_point now) {
     bool computers_removed = computers_.EraseIf(
         [&](const Key&, const ComputerEntry& entry) { return expired(entry.expires); });
     bool workgroups_removed = workgroups_.EraseIf(
-        [&](const std::string&, Clock::time_point expires) { return expired(expires); });
+        [&](const std::string&, const WorkgroupEntry& entry) { return expired(entry.expires); });
     bool removed = computers_removed || workgroups_removed;
     if (removed) {
         Changed();
@@ -156,7 +240,7 @@ BrowseSnapshot BrowseList::Snapshot() const {
     snapshot.computers.reserve(computers_.Size() + 1);
     snapshot.computers.push_back(own_);
     workgroups_.ForEach(
-        [&](const std::string& name, Clock::time_point) { workgroups.insert(name); });
+        [&](const std::string& name, const WorkgroupEntry&) { workgroups.insert(name); });
     computers_.ForEach([&](const Key& key, const ComputerEntry& entry) {
         workgroups.insert(key.first);
         snapshot.computers.push_back(entry.computer);

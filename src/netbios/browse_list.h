@@ -34,6 +34,15 @@ struct BrowseSnapshot {
     bool operator==(const BrowseSnapshot&) const = default;
 };
 
+// An entry of the list as it is kept between runs: when it was last heard and the announcement
+// period it lives by (already bounded). A workgroup its local master announced has no name.
+struct HeardEntry {
+    BrowseComputer computer;
+    std::chrono::milliseconds periodicity{0};
+    std::chrono::milliseconds age{0};
+    bool operator==(const HeardEntry&) const = default;
+};
+
 // The workgroups and computers that announce themselves on the subnet, each kept until three of
 // its announcement periods pass without a word from it (a computer's period counts as at most
 // 12 minutes, a workgroup's as at most 15, the longest a Windows browser uses). A workgroup is
@@ -66,6 +75,13 @@ public:
 
     BrowseSnapshot Snapshot() const;
 
+    // Every entry heard (not this computer), with its age at `now`, least recently heard first.
+    std::vector<HeardEntry> Heard(Clock::time_point now) const;
+    // Takes entries kept from an earlier run, aged as they are now; those that expired by then,
+    // or that an announcement could not have put here, are passed over. What was heard in this
+    // run already stays as it is.
+    void Restore(std::vector<HeardEntry> entries, Clock::time_point now);
+
     // Counts the changes of the list; WaitForChange returns once it differs from `seen`,
     // false when `timeout` passes first.
     uint64_t Generation() const;
@@ -80,8 +96,18 @@ private:
     using Key = std::pair<std::string, std::string>;  // workgroup, computer
     struct ComputerEntry {
         BrowseComputer computer;
+        Clock::time_point heard;
         Clock::time_point expires;
     };
+    struct WorkgroupEntry {
+        Clock::time_point heard;
+        Clock::time_point expires;
+    };
+    // Both under the lock: whether the entry was new, and the lines to log after.
+    void Take(BrowseComputer computer, Clock::time_point heard, Clock::time_point expires,
+              bool& say_full);
+    void TakeWorkgroup(const std::string& workgroup, Clock::time_point heard,
+                       Clock::time_point expires, bool& say_full);
     void Changed();
     void SayFull(std::string_view entries, size_t bound) const;
 
@@ -91,7 +117,7 @@ private:
     mutable std::condition_variable changed_;
     uint64_t generation_ = 0;
     HeardMap<Key, ComputerEntry> computers_{kMaxComputers};
-    HeardMap<std::string, Clock::time_point> workgroups_{kMaxWorkgroups};  // from local masters
+    HeardMap<std::string, WorkgroupEntry> workgroups_{kMaxWorkgroups};  // from local masters
     bool said_computers_full_ = false;
     bool said_workgroups_full_ = false;
     // No later than the first expiry, so that most calls of Expire need not look at every entry.

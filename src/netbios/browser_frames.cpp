@@ -102,6 +102,40 @@ std::optional<std::string> BuildAnnouncementRequest(const AnnouncementRequest& f
     return writer.Take();
 }
 
+std::string BuildGetBackupListRequest(const GetBackupListRequest& frame) {
+    ByteWriter writer;
+    writer.U8(static_cast<uint8_t>(BrowserOpcode::GetBackupListRequest));
+    writer.U8(frame.requested_count);
+    writer.U32LE(frame.token);
+    return writer.Take();
+}
+
+std::optional<GetBackupListResponse> ParseGetBackupListResponse(std::string_view data) {
+    ByteReader reader(data);
+    if (!OpcodeIs(reader, BrowserOpcode::GetBackupListResponse)) {
+        return std::nullopt;
+    }
+    uint8_t count = reader.U8();
+    GetBackupListResponse frame;
+    frame.token = reader.U32LE();
+    if (!reader.Ok()) {
+        return std::nullopt;
+    }
+    // A name cut off by the frame's end, or longer than a name can be, is passed over.
+    std::string_view rest = reader.Raw(reader.Remaining());
+    for (uint8_t i = 0; i < count; ++i) {
+        size_t end = rest.find('\0');
+        if (end == std::string_view::npos) {
+            break;
+        }
+        if (end > 0 && end <= kMaxNameLength) {
+            frame.servers.emplace_back(rest.substr(0, end));
+        }
+        rest.remove_prefix(end + 1);
+    }
+    return frame;
+}
+
 std::optional<HostAnnouncement> ParseHostAnnouncement(std::string_view data) {
     ByteReader reader(data);
     HostAnnouncement frame;

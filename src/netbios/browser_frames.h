@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lyr::netbios {
 
@@ -12,6 +13,8 @@ namespace lyr::netbios {
 enum class BrowserOpcode : uint8_t {
     HostAnnouncement = 0x01,
     AnnouncementRequest = 0x02,
+    GetBackupListRequest = 0x09,
+    GetBackupListResponse = 0x0A,
     RequestElection = 0x08,
     DomainAnnouncement = 0x0C,
     LocalMasterAnnouncement = 0x0F,
@@ -59,6 +62,18 @@ struct AnnouncementRequest {
     bool operator==(const AnnouncementRequest&) const = default;
 };
 
+// Asks the local master browser (WORKGROUP<1D>) which servers hold the workgroup's list; the
+// answer carries the same token back.
+struct GetBackupListRequest {
+    uint8_t requested_count = 4;
+    uint32_t token = 0;
+};
+struct GetBackupListResponse {
+    uint32_t token = 0;
+    std::vector<std::string> servers;  // names, as many as the count says and the frame holds
+    bool operator==(const GetBackupListResponse&) const = default;
+};
+
 struct RequestElection {
     uint8_t version = 0;
     uint32_t criteria = 0;
@@ -71,11 +86,13 @@ struct RequestElection {
 std::optional<std::string> BuildHostAnnouncement(const HostAnnouncement& frame);
 std::optional<std::string> BuildDomainAnnouncement(const DomainAnnouncement& frame);
 std::optional<std::string> BuildAnnouncementRequest(const AnnouncementRequest& frame);
+std::string BuildGetBackupListRequest(const GetBackupListRequest& frame);
 
 // Parsers take the whole mailslot data; nothing for another opcode or a malformed frame.
 std::optional<HostAnnouncement> ParseHostAnnouncement(std::string_view data);  // 0x01 and 0x0F
 std::optional<DomainAnnouncement> ParseDomainAnnouncement(std::string_view data);
 std::optional<AnnouncementRequest> ParseAnnouncementRequest(std::string_view data);
 std::optional<RequestElection> ParseRequestElection(std::string_view data);
+std::optional<GetBackupListResponse> ParseGetBackupListResponse(std::string_view data);
 
 }  // namespace lyr::netbios

@@ -71,6 +71,7 @@ public:
     }
 
     size_t Size() const { return entries_.size(); }
+    bool Contains(const Key& key) const { return entries_.count(key) != 0; }
 
 private:
     struct Entry {

@@ -16,6 +16,7 @@
 #include <random>
 #include <system_error>
 
+#include "netbios/kept_browse_list.h"
 #include "netbios/mailslot_write.h"
 #include "netbios/port_holder.h"
 
@@ -247,6 +248,7 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
                                 "NetBIOS service: no eventfd to wake its thread with");
     }
     OpenSockets();
+    RestoreKeptBrowseList();
     if (status_.network_owner) {
         StartOwnerDuties();
     }
@@ -260,6 +262,7 @@ NetbiosService::~NetbiosService() {
     }
     Wake();
     thread_.join();
+    KeepBrowseList();
     // The service thread may have made it.
     session_listener_.reset();
     for (int fd : {name_socket_, datagram_socket_, wake_fd_}) {
@@ -608,6 +611,43 @@ bool NetbiosService::RequestAnnouncements() {
                                std::nullopt, *smb);
 }
 
+std::optional<NetbiosService::BackupList> NetbiosService::AskForBackupList(
+    std::chrono::milliseconds timeout) {
+    if (!Status().network_owner) {
+        return std::nullopt;
+    }
+    std::unique_lock lock(backup_list_mutex_);
+    // A token of our own, so that an answer to an earlier question or to another computer is
+    // not taken; never 0, which stands for no question.
+    backup_list_token_ = std::max<uint32_t>(1, backup_list_token_ + 1);
+    backup_list_.reset();
+    auto smb = BrowserMailslotWrite(BuildGetBackupListRequest({4, backup_list_token_}));
+    lock.unlock();
+    if (!smb || !SendDatagram(DatagramType::DirectGroup,
+                              NetbiosName::Make(config_.workgroup, kMasterBrowserSuffix),
+                              std::nullopt, *smb)) {
+        return std::nullopt;
+    }
+    lock.lock();
+    backup_list_arrived_.wait_for(lock, timeout, [&] { return backup_list_.has_value(); });
+    return std::exchange(backup_list_, std::nullopt);
+}
+
+void NetbiosService::TakeBrowserListing(const std::string& workgroup,
+                                        const std::vector<BrowseComputer>& computers,
+                                        const std::vector<std::string>& workgroups) {
+    constexpr auto kListed = std::chrono::minutes(12);
+    const auto now = Now();
+    for (const auto& name : workgroups) {
+        browse_list_.SeeWorkgroup(name, kListed, now);
+    }
+    for (auto computer : computers) {
+        computer.workgroup = workgroup;
+        browse_list_.SeeComputer(std::move(computer), kListed, now);
+    }
+    Wake();  // the expiry timer may now be due sooner
+}
+
 bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destination,
                                   std::optional<uint32_t> address, std::string_view user_data) {
     if (datagram_socket_ < 0) {
@@ -783,8 +823,37 @@ Clock::time_point NetbiosService::RunTimers() {
     return std::min(next, RunBrowserTimers(now));
 }
 
+void NetbiosService::RestoreKeptBrowseList() {
+    if (config_.mode != ServiceMode::Owner || !config_.read_kept_browse_list) {
+        return;
+    }
+    if (auto text = config_.read_kept_browse_list()) {
+        browse_list_.Restore(ParseKeptBrowseList(*text, std::chrono::system_clock::now()), Now());
+    }
+    kept_generation_ = browse_list_.Generation();
+}
+
+void NetbiosService::KeepBrowseList() {
+    if (config_.mode != ServiceMode::Owner || !config_.keep_browse_list ||
+        browse_list_.Generation() == kept_generation_) {
+        return;
+    }
+    kept_generation_ = browse_list_.Generation();
+    config_.keep_browse_list(
+        KeptBrowseListText(browse_list_.Heard(Now()), std::chrono::system_clock::now()));
+}
+
 Clock::time_point NetbiosService::RunBrowserTimers(Clock::time_point now) {
     auto next = browse_list_.Expire(now);
+    // Written soon after a change, so that a run that ends without a word leaves it too.
+    if (config_.keep_browse_list && browse_list_.Generation() != kept_generation_) {
+        if (now >= next_keep_) {
+            KeepBrowseList();
+            next_keep_ = now + config_.keep_interval;
+        } else {
+            next = std::min(next, next_keep_);
+        }
+    }
     if (!browser_) {
         return next;
     }
@@ -1137,6 +1206,16 @@ void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source,
     // Browser frames go to names of others as well (WORKGROUP<1D>, the master browsers); they
     // are all heard, except our own coming back.
     if (IsBrowserSlot(*slot)) {
+        if (auto backup_list = ParseGetBackupListResponse(write->data)) {
+            std::lock_guard lock(backup_list_mutex_);
+            if (backup_list_token_ != 0 && backup_list->token == backup_list_token_ &&
+                !backup_list_) {
+                backup_list_ =
+                    BackupList{source, datagram.source.Base(), std::move(backup_list->servers)};
+                backup_list_arrived_.notify_all();
+            }
+            return;
+        }
         if (!(source_port == config_.datagram_port && IsOwnAddress(source))) {
             browser_->Receive(datagram, write->data, source, Now());
         }

@@ -71,6 +71,11 @@ struct ServiceConfig {
         std::chrono::minutes(1), std::chrono::minutes(1), std::chrono::minutes(2),
         std::chrono::minutes(4), std::chrono::minutes(8), std::chrono::minutes(12)};
     std::chrono::milliseconds announcement_answer_delay_max{30000};
+    // Where an owner keeps its browse list between runs (kept_browse_list.h): read at the start,
+    // written when it changed (at most once every keep_interval) and at the end. Empty: not kept.
+    std::function<std::optional<std::string>()> read_kept_browse_list;
+    std::function<void(const std::string& text)> keep_browse_list;
+    std::chrono::milliseconds keep_interval{60000};
     // The time for every timer of the service and its name resolver; empty: the steady clock.
     // Tests move a clock of their own on instead of waiting.
     SteadyClockNow clock;
@@ -183,6 +188,26 @@ public:
     // Asks every computer of our workgroup to announce itself; they answer within their random
     // delay (up to 30 s). False when the request could not go out or no answer could reach us.
     bool RequestAnnouncements();
+    // Asks our workgroup's local master browser (WORKGROUP<1D>) which servers hold the
+    // workgroup's list, and waits up to `timeout` for its answer: who answered, and the names
+    // it gave. Nothing without an answer, or when no answer could reach us.
+    struct BackupList {
+        uint32_t master_address = 0;
+        std::string master_name;
+        std::vector<std::string> servers;
+    };
+    std::optional<BackupList> AskForBackupList(std::chrono::milliseconds timeout);
+    // Asks the browser servers for the neighbourhood, as Windows does, within `timeout`: with a
+    // name server, that server first (the domain master browser, which knows every subnet);
+    // else, or when it does not answer, a server our local master browser names. Their lists of
+    // our workgroup's computers and of the workgroups go into the browse list. False when no
+    // browser answered.
+    bool ListFromBrowsers(std::chrono::milliseconds timeout);
+    // Takes what a browser server listed into the browse list, as if each had announced itself
+    // with the longest period: `computers` of `workgroup`, and `workgroups`.
+    void TakeBrowserListing(const std::string& workgroup,
+                            const std::vector<BrowseComputer>& computers,
+                            const std::vector<std::string>& workgroups);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -231,6 +256,9 @@ private:
     void HandleResponse(const NamePacket& packet, uint32_t source);
     void HandleDatagram(const Datagram& datagram, uint32_t source, uint16_t source_port);
     Clock::time_point RunBrowserTimers(Clock::time_point now);
+    void RestoreKeptBrowseList();
+    // Writes the browse list when it changed since last written.
+    void KeepBrowseList();
     Clock::time_point RunTimers();
     void SendRegistrationRound(Registration& registration);
     Clock::time_point RunServerTimers(Clock::time_point now);
@@ -272,6 +300,11 @@ private:
     std::vector<std::shared_ptr<PendingQuery>> new_queries_;
     bool stopping_ = false;
 
+    std::mutex backup_list_mutex_;  // guards what follows
+    std::condition_variable backup_list_arrived_;
+    uint32_t backup_list_token_ = 0;
+    std::optional<BackupList> backup_list_;
+
     mutable std::mutex listener_mutex_;
     std::function<void()> status_listener_;
 
@@ -281,7 +314,9 @@ private:
     std::string receive_buffer_;  // room for the largest packet, kept between wake-ups
     std::vector<ServerRegistration> server_registrations_;  // one per name, with name servers
     std::unique_ptr<Browser> browser_;                      // an owner of the ports only
-    bool announcing_settled_ = false;    // whether to announce was decided, after registration
+    bool announcing_settled_ = false;  // whether to announce was decided, after registration
+    uint64_t kept_generation_ = 0;     // of the browse list last written
+    Clock::time_point next_keep_{};
     Clock::time_point next_recovery_{};  // none while nothing needs recovering
     Clock::time_point ignored_window_end_{};
     int ignored_logged_ = 0;

@@ -6,8 +6,11 @@
 #include <cstring>
 
 #include "netbios/interfaces.h"
+#include "platform/atomic_file.h"
 #include "platform/host_identity.h"
 #include "platform/log.h"
+#include "platform/special_folders.h"
+#include "platform/user_directories.h"
 
 namespace lyr {
 namespace {
@@ -33,7 +36,39 @@ std::optional<std::string> NameFromEnvironment(const char* variable) {
     return NetbiosNameFromHostName(text);
 }
 
+// Bigger than a list at its bounds ever is: anything larger is no list of ours.
+constexpr std::uintmax_t kLongestKeptBrowseList = 4 << 20;
+
+void KeepBrowseListIn(netbios::ServiceConfig& config, const std::filesystem::path& path) {
+    config.read_kept_browse_list = [path]() -> std::optional<std::string> {
+        std::error_code error;
+        if (std::filesystem::file_size(path, error) > kLongestKeptBrowseList || error) {
+            return std::nullopt;
+        }
+        try {
+            return ReadWholeFile(path);
+        } catch (const std::exception& failure) {
+            LogLine(LogSeverity::Warning, "netbios", failure.what());
+            return std::nullopt;
+        }
+    };
+    config.keep_browse_list = [path](const std::string& text) {
+        try {
+            MakeUserDirectories(path.parent_path().string());
+            WriteFileAtomically(path, text);
+        } catch (const std::exception& failure) {
+            LogLine(LogSeverity::Warning, "netbios",
+                    std::string("The browse list is not kept: ") + failure.what());
+        }
+    };
+}
+
 }  // namespace
+
+std::filesystem::path KeptBrowseListPath() {
+    auto cache = CurrentSpecialFolders().cache;
+    return cache.empty() ? cache : cache / "Zendry" / "Messenger" / "browse-list";
+}
 
 std::vector<uint32_t> ParseNameServers(const std::string& text) {
     std::vector<uint32_t> servers;
@@ -83,6 +118,10 @@ netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode) {
         config.retry_interval = std::chrono::seconds(seconds);
     }
     config.log = [](const std::string& line) { LogLine(LogSeverity::Warning, "netbios", line); };
+    // Only an owner of the ports keeps it; a client may be made an owner later.
+    if (auto path = KeptBrowseListPath(); !path.empty()) {
+        KeepBrowseListIn(config, path);
+    }
     return config;
 }
 

@@ -19,7 +19,10 @@ namespace lyr {
 //   LYR_NETBIOS_WINS_SERVER                     name servers, in place of smb.conf's
 //   LYR_NETBIOS_RETRY_SECONDS                   how often ports held by another program and
 //                                               refused names are tried again (30)
+// The owner of the ports keeps its browse list between runs in KeptBrowseListPath().
 netbios::ServiceConfig MakeNetbiosServiceConfig(netbios::ServiceMode mode);
+// $XDG_CACHE_HOME/Zendry/Messenger/browse-list (empty when no home is known).
+std::filesystem::path KeptBrowseListPath();
 // Our workgroup as the service registers it (LYR_NETBIOS_WORKGROUP, else smb.conf's).
 std::string OurWorkgroup();
 

@@ -11,6 +11,7 @@ struct SpecialFolders {
     std::filesystem::path data;                  // the user's application-data folder
     std::filesystem::path config;                // the user's settings folder
     std::filesystem::path autostart;             // programs started with the desktop session
+    std::filesystem::path cache;                 // what may be lost, kept to save time
     std::filesystem::path executable_directory;  // where the running program lives
 };
 

@@ -6,7 +6,7 @@
 #   routed_hosts_create N hosts 1..N each on a subnet of its own, 10.213.(10+I).2/24, joined by
 #                         a router at 10.213.(10+I).1 that forwards between them (broadcasts
 #                         stay on their subnet)
-#   on_host I CMD...      runs CMD on host I
+#   on_host I CMD...      runs CMD on host I, with a cache folder of that host's own
 #   on_host_background I OUTPUT CMD...   the same in the background, output to a file; the
 #                         process is stopped by hosts_destroy
 #   wait_for_line FILE TEXT SECONDS
@@ -78,17 +78,21 @@ routed_hosts_create() {
     done
 }
 
+# What a host keeps between runs (the browse list) stays on that host, not in the user's home.
+_host_cache() { echo "${work:-${TMPDIR:-/tmp}}/.host$1-cache"; }
+
 on_host() {
     local host=$1
     shift
-    _in "${HOST_PIDS[$host]}" "$@"
+    _in "${HOST_PIDS[$host]}" env XDG_CACHE_HOME="$(_host_cache "$host")" "$@"
 }
 
 on_host_background() {
     local host=$1 output=$2
     shift 2
     # nsenter becomes the command, so its pid is the one to stop.
-    nsenter --net=/proc/${HOST_PIDS[$host]}/ns/net -- "$@" </dev/null >"$output" 2>&1 &
+    nsenter --net=/proc/${HOST_PIDS[$host]}/ns/net -- env XDG_CACHE_HOME="$(_host_cache "$host")" \
+        "$@" </dev/null >"$output" 2>&1 &
     BACKGROUND_PIDS+=($!)
 }
 

@@ -45,10 +45,18 @@ void ServiceNeighbourhood::Refresh() {
     // Without the ports no answer can reach us, so there is nothing to wait for.
     if (!service_.RequestAnnouncements())
         return;
+    // A browser's list is whole: once one answered, the announcements need not be waited for.
+    const auto deadline = std::chrono::steady_clock::now() + answer_wait_;
+    if (answer_wait_.count() > 0 && service_.ListFromBrowsers(answer_wait_))
+        return;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+        return;
     if (cancellation_ != nullptr)
-        cancellation_->Wait(answer_wait_);
+        cancellation_->Wait(left);
     else
-        std::this_thread::sleep_for(answer_wait_);
+        std::this_thread::sleep_for(left);
 }
 
 netbios::BrowseSnapshot ServiceNeighbourhood::Snapshot() {

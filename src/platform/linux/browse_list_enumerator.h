@@ -25,9 +25,10 @@ public:
 };
 
 // The browse list of this process's NetBIOS service. Refresh sends an AnnouncementRequest to
-// our workgroup and waits `answer_wait` for the answers that come quickly (each computer
-// answers after a random delay of up to 30 s; the rest arrive before a later scan). A given
-// `cancellation` ends the wait early.
+// our workgroup and asks the browser servers for their lists (ListFromBrowsers); when none
+// answers, it waits out `answer_wait` for the answers that come quickly (each computer answers
+// after a random delay of up to 30 s; the rest arrive before a later scan). A given
+// `cancellation` ends that wait early.
 class ServiceNeighbourhood : public NeighbourhoodSource {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerWait{2000};

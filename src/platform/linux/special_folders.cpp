@@ -48,6 +48,7 @@ SpecialFolders CurrentSpecialFolders() {
     if (!folders.config.empty()) {
         folders.autostart = folders.config / "autostart";
     }
+    folders.cache = BaseDirectory("XDG_CACHE_HOME", ".cache");
     folders.executable_directory = ExecutableDirectory();
     return folders;
 }
