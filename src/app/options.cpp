@@ -34,6 +34,8 @@ std::filesystem::path StartupEntryPath(const SpecialFolders& folders) {
 
 TOptions::TOptions(RegistryKey& key, const SpecialFolders& folders) : key_(key) {
     Fields& f = fields_;
+    // AppData is written on every start and at every end.
+    f.FirstStart = !key_.ValueExists("AppData");
     ReadOrInitString("AppData", "1000");
     f.SaveUserList = ReadOrInitBool("SaveUserList", true);
     f.SaveUserBoxes = ReadOrInitBool("SaveUserBoxes", true);

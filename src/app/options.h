@@ -69,6 +69,8 @@ public:
     std::int32_t P5Y() const { return fields_.P5Y; }
     std::uint8_t FontSet() const { return fields_.FontSet; }
     bool MinOnStart() const { return fields_.MinOnStart; }
+    // The key held no settings before this run: the program's first start for this user.
+    bool FirstStart() const { return fields_.FirstStart; }
     bool ClearMsg() const { return fields_.ClearMsg; }
     bool RunOnWinStart() const { return fields_.RunOnWinStart; }
     bool StartupRescan() const { return fields_.StartupRescan; }
@@ -139,6 +141,7 @@ private:
         std::int32_t P5Y = 0;
         std::uint8_t FontSet = 0;
         bool MinOnStart = false;
+        bool FirstStart = false;
         bool ClearMsg = false;
         bool RunOnWinStart = false;
         bool StartupRescan = false;
