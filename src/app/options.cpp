@@ -75,6 +75,8 @@ const TOptions::Setting TOptions::kSettings[] = {
 };
 
 TOptions::TOptions(RegistryKey& key, const SpecialFolders& folders) : key_(key) {
+    // AppData is written on every start and at every end: only a fresh profile lacks it.
+    fields_.FirstStart = !key_.ValueExists("AppData");
     for (const Setting& setting : kSettings) {
         ReadOrInit(setting);
     }

@@ -67,6 +67,8 @@ public:
     std::int32_t P5Y() const { return fields_.P5Y; }
     std::uint8_t FontSet() const { return static_cast<std::uint8_t>(fields_.FontSet & 0xFF); }
     bool MinOnStart() const { return fields_.MinOnStart; }
+    // The key held no settings before this run: the program's first start for this user.
+    bool FirstStart() const { return fields_.FirstStart; }
     bool ClearMsg() const { return fields_.ClearMsg; }
     bool RunOnWinStart() const { return fields_.RunOnWinStart; }
     bool StartupRescan() const { return fields_.StartupRescan; }
@@ -137,6 +139,7 @@ private:
         std::int32_t P5Y = 0;
         std::int32_t FontSet = 0;  // as stored; the character set is its low byte
         bool MinOnStart = false;
+        bool FirstStart = false;
         bool ClearMsg = false;
         bool RunOnWinStart = false;
         bool StartupRescan = false;

@@ -126,6 +126,13 @@ void MainWindowController::RunStartUp() {
         tray_.SetTrayIcon(kTrayImageAutoReply);
     }
     window_.SetShowOnStart(!options_.MinOnStart());
+    // A first start shows no window: the user is told once where the program went.
+    if (options_.MinOnStart() && options_.FirstStart() && options_.DesktopNotify()) {
+        shell_.DesktopNotifyState(
+            kMainWindowTitle,
+            Utf8ToAnsi("Программа работает в области уведомлений: щелчок по её значку открывает "
+                       "окно."));
+    }
     if (user_list_.Empty() || options_.StartupRescan()) {
         network_scan_.StartNetworkScan();
     }

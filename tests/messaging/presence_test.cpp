@@ -11,7 +11,12 @@ using test::Ansi;
 
 class PresenceTest : public test::ControllerFixture {
 protected:
-    void SetUp() override { Start(); }
+    // The notifications counted are those of the presence: a first start tells where the
+    // program is.
+    void SetUp() override {
+        Start();
+        View().shell.state_notifications.clear();
+    }
     bool Checked(MenuItem item) { return View().tray.checked.at(item); }
 };
 

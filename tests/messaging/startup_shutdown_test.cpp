@@ -189,6 +189,16 @@ TEST_F(StartUpTest, MinOnStartStartsInTheTrayAndFillsThePaneOnTheFirstShow) {
     EXPECT_EQ(View().panes.rec_text, "what the user paged to") << "only the first show fills it";
 }
 
+TEST_F(StartUpTest, AFirstStartInTheTraySaysWhereTheProgramIsOnceAndOnlyThen) {
+    Start();  // a fresh profile: MinOnStart on, DesktopNotify on
+    ASSERT_EQ(View().shell.state_notifications.size(), 1u);
+    EXPECT_EQ(View().shell.state_notifications[0],
+              Ansi("Lyr Messenger: Программа работает в области уведомлений: щелчок по её значку "
+                   "открывает окно."));
+    Restart();
+    EXPECT_TRUE(View().shell.state_notifications.empty()) << "only the first start tells it";
+}
+
 TEST_F(StartUpTest, WithoutMinOnStartTheStartTimerFillsThePaneOnce) {
     Preset("MinOnStart", 0);
     Start();

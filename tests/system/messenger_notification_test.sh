@@ -37,26 +37,15 @@ entry_pane_is() {
     sleep 0.3
     [ "$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')" = "$1" ]
 }
+# The icon and the actions offered in the notifications so far.
+icon_and_actions() {
+    grep -c -e 'string "lyrmessenger"' -e 'string "Открыть"' -e 'string "Ответить"' \
+        "$work/notify-calls.log"
+}
 history_has() { dunstctl history | grep -F -- "$1" >/dev/null; }
 
 # A bus with no services to start: the notification server is only what the test runs.
-cat >"$work/bus.conf" <<EOF
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus-address" \
-    2>"$work/dbus.log" &
-BACKGROUND_PIDS+=($!)
-wait_for_line "$work/bus-address" "unix:" 10 || { echo "FAIL: dbus-daemon did not start"; exit 1; }
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus-address")
+own_session_bus
 dbus-monitor "interface=org.freedesktop.Notifications,member=Notify" >"$work/notify-calls.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
 
@@ -106,23 +95,29 @@ heard() { grep -qx "$1" "$work/sounds.log"; }
 
 # A start in the tray without a tray icon: nothing on the screen but what the notification
 # brings; WindowType 3 shows a message in no window.
+# A first start hides in the tray (MinOnStart) and says so once.
 messenger_start
+check "a first start in the tray says where the program is" eventually 10 displayed 1
+check "  ... in the notification area" grep -qF "области уведомлений" \
+    "$work/notify-calls.log"
 kill -TERM "$messenger_pid"
 check "a first start ends on SIGTERM" messenger_wait_end 10
+dunstctl close-all
 set_option MinOnStart dword:00000001
 set_option UseSysIcon dword:00000000
 set_option WindowType dword:00000003
 check "DesktopNotify is on by default" test "$(settings_value DesktopNotify)" = dword:00000001
 messenger_start
-sleep 0.5
+sleep 1
 check "the program starts with no window on show" main_hidden
+check "  ... and, started before, says nothing of where it is" displayed 0
 
+before=$(icon_and_actions)
 "$lyrnet" send . $'Первое <b>письмо</b> & ещё\r\nвторая строка\r\nтретья\r\nчетвёртая' --from ANNA
 "$lyrnet" send . "Второе письмо" --from BORIS
 check "each message raises a notification" eventually 10 displayed 2
 check "the program's icon and the actions \"Открыть\" and \"Ответить\"" \
-    test "$(grep -c -e 'string "lyrmessenger"' -e 'string "Открыть"' -e 'string "Ответить"' \
-        "$work/notify-calls.log")" = 8
+    test "$(icon_and_actions)" = $((before + 8))
 check "no window shows the messages" main_hidden
 [ -z "$sounds" ] || check "a received message sounds the theme's message-new-instant" \
     eventually 5 heard message-new-instant

@@ -12,6 +12,8 @@
 #   status_notifier_begin     a session bus of the test's own with a StatusNotifierWatcher
 #                             that has a host (status_notifier.py); skips without dbus-daemon
 #                             or python3-dbus; `status_notifier COMMAND...` runs the helper
+#   own_session_bus           a session bus of the test's own that starts no services: only
+#                             what the test runs serves on it (dbus-monitor may listen)
 #   messenger_start           starts $messenger (output to $work/messenger.log) and waits until
 #                             it answers `lyrnet status`; its process is $messenger_pid
 #   messenger_wait_end SECS   true once it has ended; its exit code is then $messenger_code
@@ -105,6 +107,30 @@ status_notifier_begin() {
     status_notifier watcher >>"$work/watcher.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
     wait_for_line "$work/watcher.log" "^watcher" 10 || { echo "FAIL: the watcher did not start"; exit 1; }
+}
+
+own_session_bus() {
+    if ! command -v dbus-daemon >/dev/null; then
+        echo "SKIPPED: dbus-daemon is not installed"
+        exit 77
+    fi
+    cat >"$work/bus.conf" <<EOF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+    dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus-address" \
+        2>"$work/dbus.log" &
+    BACKGROUND_PIDS+=($!)
+    wait_for_line "$work/bus-address" "unix:" 10 || { echo "FAIL: dbus-daemon did not start"; exit 1; }
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus-address")
 }
 
 # The messenger's tray item, after status_notifier_begin: tray_item_check waits for it to

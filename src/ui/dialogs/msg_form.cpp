@@ -50,6 +50,7 @@ TMsgForm::TMsgForm(QWidget* parent)
     setModal(true);
 
     msgText_->setObjectName(QStringLiteral("MsgText"));
+    msgText_->setAccessibleName(QStringLiteral("Текст сообщения"));
     msgText_->setReadOnly(true);
     msgText_->setFrameShape(QFrame::NoFrame);
     connect(msgText_, &LinkTextPane::UrlClicked, this, &TMsgForm::MsgTextURLClick);

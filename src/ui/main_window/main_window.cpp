@@ -11,6 +11,7 @@
 #include "messaging/main_window_controller.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs/msg_form.h"
+#include "ui/hint.h"
 #include "ui/main_window/scan_animation.h"
 #include "ui/plain_text.h"
 #include "ui/program/error_report.h"
@@ -131,15 +132,17 @@ TMainmgrForm::TMainmgrForm(TOptions& options)
     FromPanel_->setFixedHeight(14);
     FromPanel_->setAutoFillBackground(true);
     FromPanel_->setTextFormat(Qt::PlainText);
-    FromPanelButton_->setToolTip(QStringLiteral("Спрятать панель"));
+    SetHint(*FromPanelButton_, QStringLiteral("Спрятать панель"));
     panel5Layout->addWidget(FromPanel_);
     FromPanel_->setTextFormat(Qt::PlainText);  // names and dates from the wire
     RecText_->setObjectName("RecText");
+    RecText_->setAccessibleName(QStringLiteral("Просмотр сообщений"));
     RecText_->setReadOnly(true);
     RecText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     panel5Layout->addWidget(RecText_);
 
     SendText_->setObjectName("SendText");
+    SendText_->setAccessibleName(QStringLiteral("Текст нового сообщения"));
     SendText_->on_key_up = [this](int key, bool ctrl_held) { emit SendTextKeyUp(key, ctrl_held); };
     RecText_->on_key_down = [this](int key) { emit RecTextKeyDown(key); };
     SendText_->on_enter = [this] { emit SendTextEntered(); };
@@ -449,6 +452,7 @@ void TMainmgrForm::UserListContentsChanged() {
     UserList_->Model().Reload();
 }
 void TMainmgrForm::RepaintUserList() {
+    UserList_->Model().TicksChanged();
     UserList_->viewport()->update();
 }
 void TMainmgrForm::SetUserListEnabled(bool enabled) {

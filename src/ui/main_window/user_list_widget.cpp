@@ -7,6 +7,7 @@
 
 #include "contacts/user_list_drawing.h"
 #include "ui/ansi_text.h"
+#include "ui/hint.h"
 
 namespace lyr {
 namespace {
@@ -64,9 +65,21 @@ int UserListModel::rowCount(const QModelIndex& parent) const {
 QVariant UserListModel::data(const QModelIndex& index, int role) const {
     if (list_ == nullptr || !index.isValid() || index.row() >= rowCount())
         return {};
+    const TUserData& entry = list_->Entries()[index.row()];
     if (role == Qt::DisplayRole)
-        return FromAnsi(list_->Entries()[index.row()].Name);
+        return FromAnsi(entry.Name);
+    if (role == Qt::CheckStateRole)
+        return entry.Checked ? Qt::Checked : Qt::Unchecked;
     return {};
+}
+
+Qt::ItemFlags UserListModel::flags(const QModelIndex& index) const {
+    return QAbstractListModel::flags(index) | Qt::ItemIsUserCheckable;
+}
+
+void UserListModel::TicksChanged() {
+    if (const int rows = rowCount(); rows > 0)
+        emit dataChanged(index(0), index(rows - 1), {Qt::CheckStateRole});
 }
 
 void UserRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -114,7 +127,7 @@ UserListWidget::UserListWidget(QWidget* parent) : QListView(parent), model_(this
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMinimumWidth(20);
-    setToolTip(QStringLiteral("Список пользователей."));
+    SetHint(*this, QStringLiteral("Список пользователей."));
 }
 
 void UserListWidget::SetList(UserList* list) {

@@ -16,17 +16,22 @@ namespace lyr {
 // ticked.
 const std::array<QImage, 4>& UserImages();
 
-// The rows of a UserList, one per entry; the delegate reads the entries themselves.
+// The rows of a UserList, one per entry; the delegate reads the entries themselves. Each row
+// tells its name and whether it is ticked, which assistive technology reads; the ticking
+// itself is the list's (UserList::UserListMouseDown).
 class UserListModel final : public QAbstractListModel {
 public:
     explicit UserListModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
     void SetList(const UserList* list);
     // The entries were replaced, added or removed.
     void Reload();
+    // Entries were ticked or unticked.
+    void TicksChanged();
     const UserList* List() const { return list_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     const UserList* list_ = nullptr;

@@ -126,10 +126,16 @@ void TSetupForm::BuildPageColumn() {
         button->setCheckable(true);
         button->setAutoExclusive(true);
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        // They take the focus, so the pages can be changed and read without a mouse: like
+        // radio buttons, Tab reaches the page's button and the arrows step to the others.
+        button->setFocusPolicy(Qt::StrongFocus);
         button->setProperty("tag", buttons[i].page);
         button->setGeometry(0, buttons[i].page * 57, 81, 57);
-        connect(button, &QToolButton::clicked, this, [this, button] { btnSetupClick(button); });
+        // Toggled, not clicked: assistive technology checks a button without a click.
+        connect(button, &QToolButton::toggled, this, [this, button](bool checked) {
+            if (checked)
+                btnSetupClick(button);
+        });
         *buttons[i].button = button;
         pageButtons_[i] = button;
     }

@@ -58,10 +58,13 @@ QGroupBox* Group(QWidget* parent, const char* name, const QRect& geometry) {
     return group;
 }
 
-QLabel* Caption(QWidget* parent, const char* name, const QString& text, QPoint at) {
+// A caption; the control it names, when given, is called by it for assistive technology.
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, QPoint at,
+                QWidget* control = nullptr) {
     auto* label = Named(new QLabel(text, parent), name);
     label->move(at);
     label->adjustSize();
+    label->setBuddy(control);
     return label;
 }
 
@@ -173,14 +176,16 @@ QWidget* TSetupForm::BuildSettingsPage() {
     eRescanTime->setRange(kMinimumRescanMinutes, kMaximumRescanMinutes);
     eRescanTime->setValue(1);
     eRescanTime->setGeometry(cbAutoRescan->geometry().right() + 6, 38, 48, 21);
+    // Its captions are the box before it and "минут" after it.
+    eRescanTime->setAccessibleName(QStringLiteral("Минут между обновлениями"));
     SetHelpContext(eRescanTime, 110,
                    QStringLiteral("Через сколько минут, от 1 до 60, "
                                   "список пользователей обновляется."));
     connect(eRescanTime, &QSpinBox::textChanged, this, &TSetupForm::eRescanTimeChange);
     Caption(users, "Label8", QStringLiteral("минут"), {eRescanTime->geometry().right() + 6, 42});
 
-    Caption(users, "Label15", QStringLiteral("Горячая клавиша открытия окна"), {10, 68});
     eShortCut = Named(new ShortCutEdit(users), "eShortCut");
+    Caption(users, "Label15", QStringLiteral("Горячая клавиша открытия окна"), {10, 68}, eShortCut);
     eShortCut->setGeometry(10, 86, 105, 21);
     SetHelpContext(eShortCut, 111,
                    QStringLiteral("Нажмите здесь сочетание клавиш с Ctrl или Alt (или F1–F24), "
@@ -287,9 +292,9 @@ QWidget* TSetupForm::BuildInterfacePage() {
               "UserWindowPreview");
     UserWindowPreview->setGeometry(kGroupWidth - 108, 40, 100, 50);
 
-    Caption(GroupBox1, "Label6", QStringLiteral("Цвет окна пользователя"), {10, 116})
-        ->setFont(regular);
     UserWndColor = Named(new ColorBox(GroupBox1), "UserWndColor");
+    Caption(GroupBox1, "Label6", QStringLiteral("Цвет окна пользователя"), {10, 116}, UserWndColor)
+        ->setFont(regular);
     UserWndColor->setFont(regular);
     UserWndColor->setGeometry(170, 111, 110, 22);
     SetHelpContext(UserWndColor, 128, QStringLiteral("Цвет фона отдельного окна письма."));
@@ -303,6 +308,8 @@ QWidget* TSetupForm::BuildInterfacePage() {
              {2, 138, kGroupWidth - 4, 15})
         ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     IconsGrid_ = Named(new IconsGrid(GroupBox1), "IconsGrid");
+    // A list or grid is not named by a caption: it takes the title's text itself.
+    IconsGrid_->setAccessibleName(QStringLiteral("Иконка окна пользователя"));
     IconsGrid_->setFont(regular);
     IconsGrid_->setGeometry(6, 155, kGroupWidth - 12, 48);
     SetHelpContext(IconsGrid_, 129, QStringLiteral("Значок отдельного окна письма."));
@@ -318,6 +325,7 @@ QWidget* TSetupForm::BuildSkinsPage() {
     auto* page = new QWidget;
     TitleBar(page, "Label3", QStringLiteral("Выбор вида"), {4, 4, kGroupWidth, 16});
     SkinsList = Named(new SkinsListBox(page), "SkinsList");
+    SkinsList->setAccessibleName(QStringLiteral("Выбор вида"));
     SkinsList->setGeometry(6, 24, 429, 241);
     SkinsList->setFlow(QListView::TopToBottom);
     SkinsList->setWrapping(true);
@@ -329,8 +337,8 @@ QWidget* TSetupForm::BuildSkinsPage() {
                    QStringLiteral("Выбранный вид сразу показывается в главном окне."));
     connect(SkinsList, &SkinsListBox::EntryPicked, this, &TSetupForm::PickSkinEntry);
 
-    Caption(page, "Label4", QStringLiteral("Каталог видов"), {6, 273});
     SkinDir = Named(new QLineEdit(page), "SkinDir");
+    Caption(page, "Label4", QStringLiteral("Каталог видов"), {6, 273}, SkinDir);
     SkinDir->setGeometry(6, 290, 405, 22);
     SetHelpContext(SkinDir, 131,
                    QStringLiteral("Каталог, в котором лежат виды: каталоги, файлы .bmp, .zip и "
@@ -400,8 +408,8 @@ QWidget* TSetupForm::BuildMacrosPage() {
          "Ответ, который посылается сам, пока вы заняты."},
     };
     for (int i = 0; i < 4; ++i) {
-        Caption(identity, "", QString::fromUtf8(fields[i].caption), {10, 12 + i * 50});
         auto* field = Named(new QLineEdit(identity), fields[i].name);
+        Caption(identity, "", QString::fromUtf8(fields[i].caption), {10, 12 + i * 50}, field);
         field->setGeometry(10, 29 + i * 50, 405, 22);
         SetHelpContext(field, fields[i].helpTopic, QString::fromUtf8(fields[i].description));
         *fields[i].field = field;
@@ -412,11 +420,13 @@ QWidget* TSetupForm::BuildMacrosPage() {
     MacroGrid = AddTextGrid(macros, "MacroGrid", QStringLiteral("Shift+F"), 136,
                             QStringLiteral("Тексты, которые Shift+F1 ... Shift+F5 вставляют в "
                                            "письмо."));
+    MacroGrid->setAccessibleName(QStringLiteral("Макросы"));
     tabs->addTab(macros, QStringLiteral("Макросы"));
     auto* replies = new QWidget;
     ReplyGrid = AddTextGrid(replies, "ReplyGrid", QStringLiteral("Ctrl+F"), 137,
                             QStringLiteral("Ответы, которые Ctrl+F1 ... Ctrl+F5 сразу посылают "
                                            "отправителю письма."));
+    ReplyGrid->setAccessibleName(QStringLiteral("Быстрый ответ"));
     tabs->addTab(replies, QStringLiteral("Быстрый ответ"));
     return page;
 }

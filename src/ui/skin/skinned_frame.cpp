@@ -9,6 +9,7 @@
 
 #include <utility>
 
+#include "ui/hint.h"
 #include "ui/skin/frame_painter.h"
 #include "ui/skin/skin_loader.h"
 
@@ -51,7 +52,7 @@ SkinnedFrame::SkinnedFrame(QWidget* parent)
     for (int i = 0; i < kCaptionButtonCount; ++i) {
         const auto kind = static_cast<CaptionButton>(i);
         auto* button = new TMyButton(this);
-        button->setToolTip(Hint(kind));
+        SetHint(*button, Hint(kind));
         buttons_[i] = button;
     }
     SetSkin(LoadSkin(QString()));
