@@ -9,6 +9,8 @@
 #   wayland_begin "$@"        instead of desktop_begin: a Wayland compositor (weston, headless)
 #                             in place of the X display; skips without weston or Qt's Wayland
 #                             platform
+#   session_bus_begin         a session bus of the test's own that starts no services: a
+#                             notification server on it is only what the test runs
 #   status_notifier_begin     a session bus of the test's own with a StatusNotifierWatcher
 #                             that has a host (status_notifier.py); skips without dbus-daemon
 #                             or python3-dbus; `status_notifier COMMAND...` runs the helper
@@ -90,6 +92,26 @@ wayland_begin() {
     echo "FAIL: weston did not start"
     cat "$work/weston.log"
     exit 1
+}
+
+session_bus_begin() {
+    cat >"$work/bus.conf" <<EOF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+    dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus-address" \
+        2>"$work/dbus.log" &
+    BACKGROUND_PIDS+=($!)
+    wait_for_line "$work/bus-address" "unix:" 10 || { echo "FAIL: dbus-daemon did not start"; exit 1; }
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus-address")
 }
 
 status_notifier() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/status_notifier.py" "$@"; }
