@@ -12,6 +12,7 @@ sends a message, given as its last argument, from the second host).
 On a failure it prints the seed, the steps so far and what went wrong, and exits 1.
 """
 import argparse
+import collections
 import json
 import os
 import random
@@ -20,6 +21,7 @@ import signal
 import subprocess
 import sys
 import time
+import traceback
 
 MAIN_TITLE = "Lyr Messenger"
 ABOUT_TITLE = "О программе..."
@@ -39,16 +41,20 @@ class Failure(Exception):
     pass
 
 
+Window = collections.namedtuple("Window", "id title x y width height popup")
+
+
 def run(*args, timeout=10):
     try:
-        done = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+        done = subprocess.run(list(map(str, args)), capture_output=True, text=True,
+                              timeout=timeout)
     except subprocess.TimeoutExpired:
         return None
     return done.stdout if done.returncode == 0 else None
 
 
 def xdotool(*args):
-    return run("xdotool", *map(str, args)) or ""
+    return run("xdotool", *args) or ""
 
 
 def eventually(seconds, condition):
@@ -89,61 +95,47 @@ class Messenger:
         return run(self.lyrnet, "status", timeout=2) is not None
 
     def windows(self):
-        return xdotool("search", "--onlyvisible", "--pid", self.pid).split()
+        """Its visible windows, each as xwininfo tells it."""
+        windows = []
+        for window in xdotool("search", "--onlyvisible", "--pid", self.pid).split():
+            info = run("xwininfo", "-id", window) or ""
+            fields = dict(line.strip().split(": ", 1) for line in info.splitlines()
+                          if ": " in line)
+            windows.append(Window(
+                window, info.partition('"')[2].rpartition('"')[0],
+                *(int(fields.get(name, -1)) for name in (
+                    "Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")),
+                fields.get("Override Redirect State") == "yes"))
+        return windows
 
-    def geometry(self, window):
-        fields = dict(line.split("=", 1) for line in
-                      xdotool("getwindowgeometry", "--shell", window).split())
-        return tuple(int(fields.get(key, -1)) for key in ("X", "Y", "WIDTH", "HEIGHT"))
-
-    def title(self, window):
-        return xdotool("getwindowname", window).strip()
-
-    def popup(self, window):
-        return "Override Redirect State: yes" in (run("xwininfo", "-id", window) or "")
+    @staticmethod
+    def is_icon(window):
+        """The icon stands in trayer's 24 pixels at the bottom of the screen."""
+        return window.y >= SCREEN_HEIGHT - 24 and window.height <= 24
 
     def icon(self):
-        """The icon in trayer's 24 pixels at the bottom of the screen."""
-        for window in self.windows():
-            x, y, width, height = self.geometry(window)
-            if y >= SCREEN_HEIGHT - 24 and height <= 24:
-                return window, x + width // 2, y + height // 2
-        return None
-
-    def popups(self):
-        icon = self.icon()
-        return [window for window in self.windows()
-                if self.popup(window) and (icon is None or window != icon[0])]
+        return next((w for w in self.windows() if self.is_icon(w)), None)
 
     def tray_menu(self):
-        for window in self.popups():
-            x, y, width, height = self.geometry(window)
-            if y + height >= SCREEN_HEIGHT - 100 and height > ROWS_HEIGHT:
-                return x, y, width, height
-        return None
+        return next((w for w in self.windows() if w.popup and not self.is_icon(w) and
+                     w.y + w.height >= SCREEN_HEIGHT - 100 and w.height > ROWS_HEIGHT), None)
 
     def shown(self):
         """Its windows a person may close: all but the icon and open menus."""
-        icon = self.icon()
-        return [window for window in self.windows()
-                if not self.popup(window) and (icon is None or window != icon[0])]
-
-    def titled(self, title):
-        return [window for window in self.shown() if self.title(window) == title]
+        return [w for w in self.windows() if not w.popup and not self.is_icon(w)]
 
     def main(self):
         """The main window: the largest shown window titled like the program."""
-        windows = self.titled(MAIN_TITLE)
-        return max(windows, key=lambda w: self.geometry(w)[2] * self.geometry(w)[3]) \
-            if windows else None
+        windows = [w for w in self.shown() if w.title == MAIN_TITLE]
+        return max(windows, key=lambda w: w.width * w.height) if windows else None
 
     def active(self):
         active = xdotool("getactivewindow").strip()
-        return active if active in self.shown() else None
+        return next((w for w in self.shown() if w.id == active), None)
 
     def active_title(self):
         active = self.active()
-        return self.title(active) if active else None
+        return active.title if active else None
 
 
 class Exerciser:
@@ -186,8 +178,7 @@ class Exerciser:
         main = self.main_window_to_front()
         if main is None:
             return "no main window"
-        x, y, _, _ = self.program.geometry(main)
-        xdotool("mousemove", x + 5, y + 5, "click", 1)
+        xdotool("mousemove", main.x + 5, main.y + 5, "click", 1)
         time.sleep(0.5)
         if self.random.random() < 0.5:
             xdotool("key", "Escape")
@@ -216,8 +207,23 @@ class Exerciser:
         xdotool("key", "alt+s")
 
     def escape(self):
+        title = self.program.active_title()
         xdotool("key", "Escape")
-        return self.program.active_title() or "no window of ours in front"
+        return title or "no window of ours in front"
+
+    def context_menu(self):
+        """A right click somewhere inside the main window (a pane, the user list, the frame),
+        then Escape, or Down and Return for the menu's first item."""
+        main = self.main_window_to_front()
+        if main is None:
+            return "no main window"
+        x = main.x + self.random.randint(main.width // 10, main.width * 9 // 10)
+        y = main.y + self.random.randint(main.height // 10, main.height * 9 // 10)
+        xdotool("mousemove", x, y, "click", 3)
+        time.sleep(0.5)
+        keys = self.random.choice([["Escape"], ["Down", "Return"]])
+        xdotool("key", *keys)
+        return "at %d,%d, %s" % (x - main.x, y - main.y, " ".join(keys))
 
     def type_text(self):
         if self.main_window_to_front() is None:
@@ -250,7 +256,7 @@ class Exerciser:
     ACTIONS = [
         (lyrnet_show, 3), (lyrnet_hide, 2), (hot_key, 3), (tray_left_click, 3),
         (tray_auto_reply, 1), (tray_settings, 2), (main_menu, 3), (settings_by_keys, 2),
-        (settings_pages, 3), (view_skins, 1), (escape, 3), (type_text, 2), (send_typed, 1),
+        (settings_pages, 3), (view_skins, 1), (escape, 3), (context_menu, 2), (type_text, 2), (send_typed, 1),
         (message_arrives, 4), (messages_burst, 2), (scan, 1), (pause, 2),
     ]
 
@@ -266,7 +272,7 @@ class Exerciser:
         main = self.program.main()
         if main is None:
             return None
-        xdotool("windowactivate", main)
+        xdotool("windowactivate", main.id)
         time.sleep(0.3)
         return main
 
@@ -274,8 +280,7 @@ class Exerciser:
         icon = self.program.icon()
         if icon is None:
             raise Failure("the tray icon is not in the tray")
-        _, x, y = icon
-        xdotool("mousemove", x, y, "click", button)
+        xdotool("mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", button)
 
     def open_tray_menu(self):
         """A right click on the icon; one more when the first only closed another menu."""
@@ -289,9 +294,8 @@ class Exerciser:
         menu = self.open_tray_menu()
         if menu is None:
             raise Failure("a right click on the tray icon opens no menu")
-        x, y, width, height = menu
-        frame = (height - ROWS_HEIGHT) // 2
-        xdotool("mousemove", x + width // 2, y + frame + top + ROW // 2)
+        frame = (menu.height - ROWS_HEIGHT) // 2
+        xdotool("mousemove", menu.x + menu.width // 2, menu.y + frame + top + ROW // 2)
         time.sleep(0.3)
         xdotool("click", 1)
 
@@ -326,25 +330,26 @@ class Exerciser:
             if not shown:
                 return
             window = self.program.active() or shown[-1]
-            title = self.program.title(window)
-            xdotool("windowactivate", window)
+            gone = lambda: window.id not in [w.id for w in self.program.shown()]
+            xdotool("windowactivate", window.id)
             time.sleep(0.2)
             xdotool("key", "Escape")
-            if eventually(3, lambda: window not in self.program.shown()):
+            if eventually(3, gone):
                 continue
-            xdotool("windowactivate", window)
+            xdotool("windowactivate", window.id)
             xdotool("key", "alt+F4")
-            if not eventually(3, lambda: window not in self.program.shown()):
-                raise Failure("the window %r cannot be closed (Escape, Alt+F4)" % title)
-        raise Failure("windows keep coming: %s" % [self.program.title(w) for w in shown])
+            if not eventually(3, gone):
+                raise Failure("the window %r cannot be closed (Escape, Alt+F4)" % window.title)
+        raise Failure("windows keep coming: %s" % [w.title for w in shown])
 
     def step(self, action):
         self.steps_taken += 1
         result = action(self) or ""
-        line = "%d %s %s" % (self.steps_taken, action.__name__, result)
+        time.sleep(0.3)
+        shown = ", ".join(window.title for window in self.program.shown())
+        line = "%d %s %s [shown: %s]" % (self.steps_taken, action.__name__, result, shown)
         self.steps.append(line)
         print(line, flush=True)
-        time.sleep(0.3)
         self.check_answers()
         self.check_tray_menu()
         self.check_settings()
@@ -393,7 +398,9 @@ def main():
     try:
         exerciser.run(arguments.seconds, arguments.steps)
         exerciser.end()
-    except Failure as failure:
+    except Exception as failure:  # a fault of the driver is reported with the seed as well
+        if not isinstance(failure, Failure):
+            traceback.print_exc()
         print("FAILED (seed %d): %s" % (arguments.seed, failure))
         print("steps of seed %d:" % arguments.seed)
         for line in exerciser.steps:
