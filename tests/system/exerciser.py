@@ -23,8 +23,6 @@ import sys
 import time
 import traceback
 
-MAIN_TITLE = "Lyr Messenger"
-ABOUT_TITLE = "О программе..."
 SETTINGS_TITLE = "Настройка Zendry Messenger"
 SCREEN_HEIGHT = 600
 # The tray menu's rows: Открыть, a separator, Состояние, Автоответ, Настройки, a separator,
@@ -124,10 +122,21 @@ class Messenger:
         """Its windows a person may close: all but the icon and open menus."""
         return [w for w in self.windows() if not w.popup and not self.is_icon(w)]
 
+    def find_main(self):
+        """The main window keeps its X window while hidden; message windows are new each time.
+        With no window on show, the one `lyrnet show` brings is it."""
+        if self.shown():
+            raise Failure("windows on show at the start")
+        run(self.lyrnet, "show", timeout=5)
+        if not eventually(5, self.shown):
+            raise Failure("lyrnet show shows no window")
+        self.main_id = self.shown()[0].id
+        run(self.lyrnet, "hide", timeout=5)
+        if not eventually(5, lambda: not self.shown()):
+            raise Failure("lyrnet hide leaves a window on show")
+
     def main(self):
-        """The main window: the largest shown window titled like the program."""
-        windows = [w for w in self.shown() if w.title == MAIN_TITLE]
-        return max(windows, key=lambda w: w.width * w.height) if windows else None
+        return next((w for w in self.shown() if w.id == self.main_id), None)
 
     def active(self):
         active = xdotool("getactivewindow").strip()
@@ -323,31 +332,43 @@ class Exerciser:
                 for name in changed))
 
     def close_everything(self):
-        """Closes the program's windows one by one, front first, as a person would: Escape,
-        else the window manager's Alt+F4."""
+        """Closes the program's windows one by one as a person would: the one in front first,
+        with Escape, else the window manager's Alt+F4; a window that will not close yet is
+        tried again after the others."""
+        refused = set()
         for _ in range(40):
             shown = self.program.shown()
             if not shown:
                 return
-            window = self.program.active() or shown[-1]
+            active = self.program.active()
+            untried = [w for w in shown if w.id not in refused]
+            if not untried:
+                raise Failure("windows that cannot be closed (Escape, Alt+F4): %s"
+                              % ", ".join(w.title for w in shown))
+            window = active if active in untried else untried[-1]
             gone = lambda: window.id not in [w.id for w in self.program.shown()]
-            xdotool("windowactivate", window.id)
-            time.sleep(0.2)
-            xdotool("key", "Escape")
-            if eventually(3, gone):
-                continue
-            xdotool("windowactivate", window.id)
-            xdotool("key", "alt+F4")
-            if not eventually(3, gone):
-                raise Failure("the window %r cannot be closed (Escape, Alt+F4)" % window.title)
-        raise Failure("windows keep coming: %s" % [w.title for w in shown])
+            for keys in ["Escape"], ["alt+F4"]:
+                xdotool("windowactivate", window.id)
+                time.sleep(0.2)
+                xdotool("key", *keys)
+                if eventually(3, gone):
+                    refused.clear()
+                    break
+            else:
+                note = "  %r (of %s) does not close yet" % (
+                    window.title, ", ".join(w.title for w in shown))
+                print(note, flush=True)
+                self.steps.append(note)
+                refused.add(window.id)
+        raise Failure("windows keep coming: %s" % ", ".join(w.title for w in shown))
 
     def step(self, action):
         self.steps_taken += 1
         result = action(self) or ""
         time.sleep(0.3)
         shown = ", ".join(window.title for window in self.program.shown())
-        line = "%d %s %s [shown: %s]" % (self.steps_taken, action.__name__, result, shown)
+        line = "%d %s %s [shown: %s; in front: %s]" % (
+            self.steps_taken, action.__name__, result, shown, self.program.active_title())
         self.steps.append(line)
         print(line, flush=True)
         self.check_answers()
@@ -358,6 +379,7 @@ class Exerciser:
         end = time.monotonic() + seconds
         if not eventually(10, lambda: self.program.icon() is not None):
             raise Failure("the tray icon does not come into the tray")
+        self.program.find_main()
         actions = [action for action, weight in self.ACTIONS for _ in range(weight)]
         while time.monotonic() < end and self.steps_taken < max_steps:
             for _ in range(self.random.randint(2, 8)):
