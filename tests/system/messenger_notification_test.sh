@@ -39,24 +39,7 @@ entry_pane_is() {
 }
 history_has() { dunstctl history | grep -F -- "$1" >/dev/null; }
 
-# A bus with no services to start: the notification server is only what the test runs.
-cat >"$work/bus.conf" <<EOF
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus-address" \
-    2>"$work/dbus.log" &
-BACKGROUND_PIDS+=($!)
-wait_for_line "$work/bus-address" "unix:" 10 || { echo "FAIL: dbus-daemon did not start"; exit 1; }
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus-address")
+session_bus_begin
 dbus-monitor "interface=org.freedesktop.Notifications,member=Notify" >"$work/notify-calls.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
 
