@@ -6,7 +6,7 @@ the tray icon opens its menu, no setting changed behind the user's back; every s
 with closing whatever window is open. Run by exerciser.sh, which brings up the desktop, the
 tray, the notification server and the sending host.
 
-  exerciser.py --seed N (--seconds S | --steps N)
+  exerciser.py --seed N [--seconds S] [--steps N] [--leave-out ACTION,...]
 Environment: LYRNET (the program), MESSENGER_PID, SETTINGS_FILE, DATA_DIR, SEND (a command that
 sends a message, given as its last argument, from the second host).
 On a failure it prints the seed, the steps so far and what went wrong, and exits 1.
@@ -148,7 +148,7 @@ class Messenger:
 
 
 class Exerciser:
-    def __init__(self, seed, env):
+    def __init__(self, seed, env, leave_out=()):
         self.random = random.Random(seed)
         self.seed = seed
         self.program = Messenger(int(env["MESSENGER_PID"]), env["LYRNET"])
@@ -160,6 +160,11 @@ class Exerciser:
         self.sent = []
         self.steps = []
         self.steps_taken = 0
+        unknown = set(leave_out) - {action.__name__ for action, _ in self.ACTIONS} - {""}
+        if unknown:
+            raise SystemExit("no such actions: %s" % ", ".join(sorted(unknown)))
+        self.actions = [action for action, weight in self.ACTIONS if action.__name__ not in
+                        leave_out for _ in range(weight)]
 
     # What a person and the network do. Each returns what it did, for the log.
     def lyrnet_show(self):
@@ -380,10 +385,10 @@ class Exerciser:
         if not eventually(10, lambda: self.program.icon() is not None):
             raise Failure("the tray icon does not come into the tray")
         self.program.find_main()
-        actions = [action for action, weight in self.ACTIONS for _ in range(weight)]
         while time.monotonic() < end and self.steps_taken < max_steps:
             for _ in range(self.random.randint(2, 8)):
-                self.step(self.random.choice(actions))
+                if self.steps_taken < max_steps:
+                    self.step(self.random.choice(self.actions))
             self.steps.append("close everything")
             print("close everything", flush=True)
             self.close_everything()
@@ -415,8 +420,9 @@ def main():
     parser.add_argument("--seed", type=int, required=True)
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--steps", type=int, default=10 ** 9)
+    parser.add_argument("--leave-out", default="", help="actions to draw no steps of")
     arguments = parser.parse_args()
-    exerciser = Exerciser(arguments.seed, os.environ)
+    exerciser = Exerciser(arguments.seed, os.environ, arguments.leave_out.split(","))
     try:
         exerciser.run(arguments.seconds, arguments.steps)
         exerciser.end()

@@ -5,19 +5,24 @@
 # PC1 on test host 1 and ANNA on test host 2, which sends it messages and takes its answers.
 # exerciser.py draws the steps from the seed and checks after each; a failure prints the seed
 # and the steps, and the same seed replays them.
-#   exerciser.sh [--seed N] [--minutes M | --seconds S] [LYRMESSENGER LYRNET]
-# Without programs it runs those of build/ in the source tree.
+#   exerciser.sh [--seed N] [--minutes M | --seconds S] [--steps N] [--leave-out ACTION,...]
+#                [LYRMESSENGER LYRNET]
+# It stops after the time or the steps, whichever come first; --leave-out draws no steps of the
+# named actions (exerciser.py's), for runs beside a fault already known. Without programs it
+# runs those of build/ in the source tree.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 arguments=("$@")
 seed=$((RANDOM * 32768 + RANDOM))
 seconds=60
+options=()
 programs=()
 while [ $# -gt 0 ]; do
     case $1 in
         --seed) seed=$2; shift 2 ;;
         --minutes) seconds=$(($2 * 60)); shift 2 ;;
         --seconds) seconds=$2; shift 2 ;;
+        --steps | --leave-out) options+=("$1" "$2"); shift 2 ;;
         *) programs+=("$1"); shift ;;
     esac
 done
@@ -31,7 +36,7 @@ for tool in trayer dunst dbus-daemon; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 desktop_begin "${arguments[@]}"
-echo "seed $seed, $seconds s (replay: $0 --seed $seed --seconds $seconds)"
+echo "seed $seed, $seconds s ${options[*]} (replay: $0 --seed $seed --seconds $seconds ${options[*]})"
 
 session_bus_begin
 dunst >"$work/dunst.log" 2>&1 &
@@ -66,6 +71,7 @@ printf 'exec nsenter --net=/proc/%s/ns/net -- %s send PC1 "$1" --from ANNA\n' \
 
 check "the messenger starts again" start_pc1
 LYRNET=$lyrnet MESSENGER_PID=$messenger_pid SETTINGS_FILE=$settings_file DATA_DIR=$data_dir \
-    SEND="bash $work/send" /usr/bin/python3 "$here/exerciser.py" --seed "$seed" --seconds "$seconds"
+    SEND="bash $work/send" /usr/bin/python3 "$here/exerciser.py" --seed "$seed" --seconds "$seconds" \
+    "${options[@]}"
 check "the exerciser found no fault (seed $seed)" test $? = 0
 desktop_end
