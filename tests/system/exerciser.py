@@ -270,7 +270,8 @@ class Exerciser:
     ACTIONS = [
         (lyrnet_show, 3), (lyrnet_hide, 2), (hot_key, 3), (tray_left_click, 3),
         (tray_auto_reply, 1), (tray_settings, 2), (main_menu, 3), (settings_by_keys, 2),
-        (settings_pages, 3), (view_skins, 1), (escape, 3), (context_menu, 2), (type_text, 2), (send_typed, 1),
+        (settings_pages, 3), (view_skins, 1), (escape, 3), (context_menu, 2), (type_text, 2),
+        (send_typed, 1),
         (message_arrives, 4), (messages_burst, 2), (scan, 1), (pause, 2),
     ]
 

@@ -36,7 +36,8 @@ for tool in trayer dunst dbus-daemon; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 desktop_begin "${arguments[@]}"
-echo "seed $seed, $seconds s ${options[*]} (replay: $0 --seed $seed --seconds $seconds ${options[*]})"
+replay="$0 --seed $seed --seconds $seconds ${options[*]}"
+echo "seed $seed, at most $seconds s ${options[*]} (replay: $replay)"
 
 session_bus_begin
 dunst >"$work/dunst.log" 2>&1 &
@@ -71,7 +72,7 @@ printf 'exec nsenter --net=/proc/%s/ns/net -- %s send PC1 "$1" --from ANNA\n' \
 
 check "the messenger starts again" start_pc1
 LYRNET=$lyrnet MESSENGER_PID=$messenger_pid SETTINGS_FILE=$settings_file DATA_DIR=$data_dir \
-    SEND="bash $work/send" /usr/bin/python3 "$here/exerciser.py" --seed "$seed" --seconds "$seconds" \
-    "${options[@]}"
+    SEND="bash $work/send" /usr/bin/python3 "$here/exerciser.py" --seed "$seed" \
+    --seconds "$seconds" "${options[@]}"
 check "the exerciser found no fault (seed $seed)" test $? = 0
 desktop_end
