@@ -221,9 +221,7 @@ class Exerciser:
         xdotool("key", "alt+s")
 
     def escape(self):
-        title = self.program.active_title()
-        xdotool("key", "Escape")
-        return title or "no window of ours in front"
+        return self.press_escape() or "no window of ours in front"
 
     def context_menu(self):
         """A right click somewhere inside the main window (a pane, the user list, the frame),
@@ -235,9 +233,11 @@ class Exerciser:
         y = main.y + self.random.randint(main.height // 10, main.height * 9 // 10)
         xdotool("mousemove", x, y, "click", 3)
         time.sleep(0.5)
-        keys = self.random.choice([["Escape"], ["Down", "Return"]])
-        xdotool("key", *keys)
-        return "at %d,%d, %s" % (x - main.x, y - main.y, " ".join(keys))
+        where = "at %d,%d" % (x - main.x, y - main.y)
+        if self.random.random() < 0.5:
+            return "%s, Escape in front of %s" % (where, self.press_escape())
+        xdotool("key", "Down", "Return")
+        return where + ", the first item"
 
     def type_text(self):
         if self.main_window_to_front() is None:
@@ -276,6 +276,22 @@ class Exerciser:
     ]
 
     # Helpers of the actions.
+    def press_escape(self):
+        """Escape closes an open menu, else the window in front and no other."""
+        front = self.program.active()
+        menu_open = any(w.popup and not self.program.is_icon(w) for w in self.program.windows())
+        before = {w.id: w.title for w in self.program.shown()}
+        xdotool("key", "Escape")
+        time.sleep(1)
+        after = {w.id for w in self.program.shown()}
+        closed = [title for id, title in before.items()
+                  if id not in after and (menu_open or front is None or id != front.id)]
+        if closed:
+            raise Failure("Escape %s closed %s" % (
+                "in an open menu" if menu_open else "in front of %r" % (
+                    front.title if front else "no window of ours"), ", ".join(closed)))
+        return front.title if front else None
+
     def send(self, count):
         for _ in range(count):
             text = "seed %d message %d" % (self.seed, len(self.sent))
