@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Random sequences of what a person and the network do to the running messenger, drawn from a
 seeded generator, each step followed by the checks a person would make: the program answers,
-the tray icon opens its menu, no setting changed behind the user's back; every sequence ends
-with closing whatever window is open. Run by exerciser.sh, which brings up the desktop, the
+the tray icon opens its menu, no setting changed behind the user's back, Escape closed only
+what was in front; every sequence ends with closing whatever window is open, and the end with
+SIGTERM and every message sent to the program in its inbox. Run by exerciser.sh, which brings up the desktop, the
 tray, the notification server and the sending host.
 
   exerciser.py --seed N [--seconds S] [--steps N] [--leave-out ACTION,...]
@@ -166,7 +167,7 @@ class Exerciser:
         self.actions = [action for action, weight in self.ACTIONS if action.__name__ not in
                         leave_out for _ in range(weight)]
 
-    # What a person and the network do. Each returns what it did, for the log.
+    # What a person and the network do. Each may return what it did, for the log.
     def lyrnet_show(self):
         run(self.program.lyrnet, "show", timeout=5)
 
