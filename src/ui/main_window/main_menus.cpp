@@ -45,9 +45,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        return event->type() == QEvent::Shortcut && QApplication::activeModalWidget() != nullptr
-                   ? true
-                   : QObject::eventFilter(watched, event);
+        if (event->type() == QEvent::Shortcut && QApplication::activeModalWidget() != nullptr) {
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
