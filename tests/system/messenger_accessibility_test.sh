@@ -21,7 +21,7 @@ launcher=/usr/libexec/at-spi-bus-launcher
 [ -x "$launcher" ] || { echo "SKIPPED: at-spi2-core is not installed"; exit 77; }
 desktop_begin "$@"
 export LYR_NETBIOS_COMPUTER_NAME=DESK
-own_session_bus
+session_bus_begin
 # The accessibility bus, found through the session bus; Qt speaks on it without being asked.
 "$launcher" --launch-immediately >"$work/at-spi.log" 2>&1 &
 BACKGROUND_PIDS+=($!)

@@ -4,7 +4,7 @@
 # shows or hides the main window: a show request, the hot key, a message shown in the main
 # window, a click on the tray icon, a hide request. The dialog stays on the screen in front,
 # the program answers, a key still reaches the dialog, and once it is closed the main window
-# takes keys again. The tray icon answers both its clicks meanwhile: in an XEmbed tray
+# takes keys again; a click that gives the main window the focus meanwhile gives it no key. The tray icon answers both its clicks meanwhile: in an XEmbed tray
 # (trayer) and on a StatusNotifierItem host. A picture of the about box over the main window
 # goes to SHOT_DIR.
 #   messenger_modal_test.sh LYRMESSENGER LYRNET SCREEN_SHOT SHOT_DIR
@@ -104,7 +104,17 @@ show_and_hide_under() {
     after "lyrnet hide"
     "$lyrnet" show
     after "lyrnet show again"
+    # A click on the main window gives it the focus in a window manager that focuses on click;
+    # Escape at once closes the dialog or nothing, never the main window behind it.
+    xdotool windowfocus "$(visible_windows)"
     xdotool key Escape
+    sleep 1
+    check "Escape just after a click on the main window behind $dialog leaves the main window" \
+        test -n "$(visible_windows)"
+    if ! dialog_closed; then
+        check "  ... and $dialog takes the focus back" eventually 5 dialog_in_front
+        xdotool key Escape
+    fi
     check "Escape reaches $dialog and closes it" eventually 5 dialog_closed
     check "the main window comes back in front" eventually 5 main_in_front
 }

@@ -45,7 +45,7 @@ icon_and_actions() {
 history_has() { dunstctl history | grep -F -- "$1" >/dev/null; }
 
 # A bus with no services to start: the notification server is only what the test runs.
-own_session_bus
+session_bus_begin
 dbus-monitor "interface=org.freedesktop.Notifications,member=Notify" >"$work/notify-calls.log" 2>&1 &
 BACKGROUND_PIDS+=($!)
 

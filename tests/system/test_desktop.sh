@@ -9,11 +9,11 @@
 #   wayland_begin "$@"        instead of desktop_begin: a Wayland compositor (weston, headless)
 #                             in place of the X display; skips without weston or Qt's Wayland
 #                             platform
+#   session_bus_begin         a session bus of the test's own that starts no services: a
+#                             notification server on it is only what the test runs
 #   status_notifier_begin     a session bus of the test's own with a StatusNotifierWatcher
 #                             that has a host (status_notifier.py); skips without dbus-daemon
 #                             or python3-dbus; `status_notifier COMMAND...` runs the helper
-#   own_session_bus           a session bus of the test's own that starts no services: only
-#                             what the test runs serves on it (dbus-monitor may listen)
 #   messenger_start           starts $messenger (output to $work/messenger.log) and waits until
 #                             it answers `lyrnet status`; its process is $messenger_pid
 #   messenger_wait_end SECS   true once it has ended; its exit code is then $messenger_code
@@ -94,22 +94,7 @@ wayland_begin() {
     exit 1
 }
 
-status_notifier() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/status_notifier.py" "$@"; }
-
-status_notifier_begin() {
-    if ! command -v dbus-daemon >/dev/null || ! /usr/bin/python3 -c "import dbus, gi" 2>/dev/null; then
-        echo "SKIPPED: dbus-daemon or python3-dbus/python3-gi is not installed"
-        exit 77
-    fi
-    dbus-daemon --session --nofork --address="unix:path=$work/bus" >"$work/dbus.log" 2>&1 &
-    BACKGROUND_PIDS+=($!)
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
-    status_notifier watcher >>"$work/watcher.log" 2>&1 &
-    BACKGROUND_PIDS+=($!)
-    wait_for_line "$work/watcher.log" "^watcher" 10 || { echo "FAIL: the watcher did not start"; exit 1; }
-}
-
-own_session_bus() {
+session_bus_begin() {
     if ! command -v dbus-daemon >/dev/null; then
         echo "SKIPPED: dbus-daemon is not installed"
         exit 77
@@ -131,6 +116,21 @@ EOF
     BACKGROUND_PIDS+=($!)
     wait_for_line "$work/bus-address" "unix:" 10 || { echo "FAIL: dbus-daemon did not start"; exit 1; }
     export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus-address")
+}
+
+status_notifier() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/status_notifier.py" "$@"; }
+
+status_notifier_begin() {
+    if ! command -v dbus-daemon >/dev/null || ! /usr/bin/python3 -c "import dbus, gi" 2>/dev/null; then
+        echo "SKIPPED: dbus-daemon or python3-dbus/python3-gi is not installed"
+        exit 77
+    fi
+    dbus-daemon --session --nofork --address="unix:path=$work/bus" >"$work/dbus.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+    status_notifier watcher >>"$work/watcher.log" 2>&1 &
+    BACKGROUND_PIDS+=($!)
+    wait_for_line "$work/watcher.log" "^watcher" 10 || { echo "FAIL: the watcher did not start"; exit 1; }
 }
 
 # The messenger's tray item, after status_notifier_begin: tray_item_check waits for it to

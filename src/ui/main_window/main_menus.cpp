@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/main_window/main_menus.h"
 
+#include <QApplication>
 #include <QPixmap>
 
 #include "ui/keys/shortcut_code.h"
@@ -35,13 +36,30 @@ void SetChecked(QAction* item, bool checked) {
     item->setChecked(checked);
 }
 
-void InstallShortcutsOf(const QList<QAction*>& actions, QWidget* scope) {
+// A window behind a modal dialog takes no keys, but Qt still matches its shortcuts once a click
+// on it has given it the focus: Escape would hide the window and leave its dialog open. They
+// wait until no modal window is open.
+class ShortcutsOffBehindModal : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Shortcut && QApplication::activeModalWidget() != nullptr) {
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void InstallShortcutsOf(const QList<QAction*>& actions, QWidget* scope, QObject* filter) {
     for (QAction* action : actions) {
         if (action->menu() != nullptr) {
-            InstallShortcutsOf(action->menu()->actions(), scope);
+            InstallShortcutsOf(action->menu()->actions(), scope, filter);
         }
         if (!action->shortcut().isEmpty()) {
             action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            action->installEventFilter(filter);
             scope->addAction(action);
         }
     }
@@ -255,7 +273,7 @@ void MainWindowMenus::MainMenuPopup() {
 }
 
 void MainWindowMenus::InstallShortcuts(QMenu* menu, QWidget* scope) {
-    InstallShortcutsOf(menu->actions(), scope);
+    InstallShortcutsOf(menu->actions(), scope, new ShortcutsOffBehindModal(scope));
 }
 
 }  // namespace lyr

@@ -205,6 +205,15 @@ void TMainmgrForm::showEvent(QShowEvent* event) {
     emit Shown();
 }
 
+void TMainmgrForm::changeEvent(QEvent* event) {
+    // A click on the window behind a modal dialog gives it the focus in a window manager that
+    // focuses on click; the dialog, which takes the keys, gets it back.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        QApplication::activeModalWidget() != nullptr)
+        ActivateAboveModal(*this);
+    SkinnedFrame::changeEvent(event);
+}
+
 void TMainmgrForm::SetUserList(UserList* list) {
     UserList_->SetList(list);
 }
