@@ -43,7 +43,10 @@ _session_begin() {
     system_test_begin
     export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
     export LYR_MESSAGE_BOXES=stderr
-    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY DISPLAY SESSION_MANAGER
+    unset WAYLAND_DISPLAY DISPLAY SESSION_MANAGER
+    # No session bus unless the test starts its own: an address where none listens, so that the
+    # D-Bus library does not launch one of the machine's with its notification server.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     settings_file=$XDG_CONFIG_HOME/Zendry/Messenger/1.0.reg
     data_dir="$XDG_DATA_HOME/Zendry/Lyr Messenger/Data"
