@@ -175,7 +175,7 @@ public:
     bool RetryMainSlot();
 
     // Messages kept waiting before the start-up is done, at most; later ones are dropped, as a
-    // full mailslot would drop them.
+    // full mailslot would drop them. More than one hand-over of the mailslot brings at once.
     static constexpr size_t kMaxWaitingMessages = 1000;
 
 private:

@@ -32,10 +32,11 @@ public:
     void Terminate();
 
     // Messages that wait already are taken in the same hand-over, at most this many: a burst
-    // then costs one trip to the UI thread, one write to the store and one update of the window
-    // per handful of messages, not per message, and the UI thread gets back to its other work
-    // between two handfuls of a flood.
-    static constexpr size_t kMostReadsPerHandOver = 64;
+    // then costs one trip to the UI thread, one write and flush of the store and one update of
+    // the window per batch, not per message (a flush alone may take milliseconds on a busy
+    // disk), while the handling of one batch stays short enough for the UI thread to get back
+    // to its other work between two batches of a flood.
+    static constexpr size_t kMostReadsPerHandOver = 256;
 
 private:
     TmdMailSlotWaitThread(TmdCustomMailSlot& MailSlot, std::shared_ptr<MailslotReceiver> Handle,
