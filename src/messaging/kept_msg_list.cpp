@@ -42,24 +42,35 @@ StoreLoad KeptMsgList::Load() {
 }
 
 TMsgData& KeptMsgList::Add(TMsgData record, bool keep_file) {
-    TMsgData& stored = list_.Append(std::move(record));
-    if (keep_file && file_is_ours_) {
-        if (records_in_file_ == list_.Count() - 1) {
-            AppendLastRecord();
+    std::vector<TMsgData> one;
+    one.push_back(std::move(record));
+    AddAll(std::move(one), keep_file);
+    return list_.Item(list_.Count() - 1);
+}
+
+void KeptMsgList::AddAll(std::vector<TMsgData> records, bool keep_file) {
+    const size_t first = list_.Count();
+    for (TMsgData& record : records) {
+        list_.Append(std::move(record));
+    }
+    if (keep_file && file_is_ours_ && list_.Count() > first) {
+        if (records_in_file_ == first) {
+            AppendNewRecords(first);
         } else {
             Save();
         }
     }
-    return stored;
 }
 
-void KeptMsgList::AppendLastRecord() {
-    TMsgList last;
-    last.Append(list_.Item(list_.Count() - 1));
+void KeptMsgList::AppendNewRecords(size_t first) {
+    std::string bytes;
+    for (size_t i = first; i < list_.Count(); ++i) {
+        AppendEntryBytes(list_.Item(i), bytes);
+    }
     try {
-        AppendToFile(file_, last.ToBytes());
+        AppendToFile(file_, bytes);
     } catch (const Exception&) {
-        // Cut back, the file holds the records before this one; otherwise its end is unknown.
+        // Cut back, the file holds the records before these; otherwise its end is unknown.
         // Either way the next write rewrites it whole.
         records_in_file_.reset();
         throw;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "messaging/msg_store.h"
 
@@ -46,6 +47,8 @@ public:
     // Appends a record; with `keep_file` the file gets it before this returns. Throws
     // lyr::Exception when the file cannot be written; the record is in the store even then.
     TMsgData& Add(TMsgData record, bool keep_file);
+    // The same for records that arrived together: one append and one flush to the disk for all.
+    void AddAll(std::vector<TMsgData> records, bool keep_file);
     // Removes the record at `index` (from 0); with `keep_file` the file is rewritten atomically.
     // Throws lyr::Exception when the file cannot be written; the record is gone from the store.
     void Delete(size_t index, bool keep_file);
@@ -61,7 +64,8 @@ public:
     void DisposeAll();
 
 private:
-    void AppendLastRecord();
+    // Writes the records from `first` (from 0) to the end, which the file lacks, after its end.
+    void AppendNewRecords(size_t first);
 
     std::filesystem::path file_;
     TMsgList list_;

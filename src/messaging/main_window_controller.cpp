@@ -47,6 +47,7 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
                                 const std::string& ASender, const std::string& AMsg) {
         MainSlotMessage(AReciever, ASender, AMsg);
     };
+    MainSlot.OnBatchEnd = [this](TmdCustomMailSlot&) { HandleArrived(); };
     PublishMgrState();
 }
 
@@ -65,8 +66,7 @@ void MainWindowController::FormCreate() {
     }
     receiving_ = true;
     ReportStartUpFiles();
-    StoreWaitingMessages();
-    AnswerAndNotifyStored();
+    HandleArrived();
 }
 
 void MainWindowController::RunStartUp() {

@@ -177,7 +177,7 @@ public:
     bool RetryMainSlot();
 
     // Messages kept waiting before the start-up is done, at most; later ones are dropped, as a
-    // full mailslot would drop them.
+    // full mailslot would drop them. More than one hand-over of the mailslot brings at once.
     static constexpr size_t kMaxWaitingMessages = 1000;
 
 private:
@@ -210,9 +210,15 @@ private:
     // At exit: everything taken from the mailslot, and what still waits in its queue, is stored
     // (on disk with SaveUserBoxes) in arrival order, without answers or windows.
     void StoreArrivedMessages();
-    std::optional<Received> StoreReceived(const Datagram& datagram);
+    // Stores, answers and shows what waits (the end of a batch of the mailslot, or one message).
+    void HandleArrived();
+    // Stores datagrams that arrived together: one write to the store, one update of the count.
+    void StoreTogether(std::deque<Datagram>& arrived);
     void AnswerAndNotifyStored();
-    void AnswerAndNotify(const Received& message);
+    // Whether showing a message holds the handler until the user closes it (a box or window).
+    bool NotificationWaitsForUser() const;
+    // With `show` false the message is answered but not shown (a later one is, at once).
+    void AnswerAndNotify(const Received& message, bool show);
     void AnswerAutomatically(const Received& message);
     void Notify(const Received& message);
 
@@ -234,6 +240,7 @@ private:
     // file goes to the default error report, once until a write succeeds again. Deletions go
     // through KeptMsgList::Delete(index, KeepStoreFiles()), which rewrites the file atomically.
     void AddToStore(KeptMsgList& store, TMsgData record);
+    void AddToStore(KeptMsgList& store, std::vector<TMsgData> records);
 
     int PresenceTrayImage() const;
     // Keeps OnMgrState's answer with the presence and auto-reply.
@@ -281,6 +288,7 @@ private:
     bool ending_ = false;     // the shutdown stores what arrived: quietly
     bool store_failure_reported_ = false;
     std::deque<Datagram> waiting_;    // not stored yet
+    uint64_t waiting_dropped_ = 0;    // beyond kMaxWaitingMessages before the start-up was done
     std::deque<Received> to_notify_;  // stored, their answers and notifications to come
     bool list_send_in_flight_ = false;
 

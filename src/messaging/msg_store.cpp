@@ -192,25 +192,29 @@ void TMsgList::Delete(size_t index) {
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void AppendEntryBytes(const TMsgData& record, std::string& bytes) {
+    if (record.Text.size() > kMaxStoredText) {
+        throw Exception("A message text of " + std::to_string(record.Text.size()) +
+                        " bytes is too long to store");
+    }
+    AppendLittleEndian(bytes, std::bit_cast<uint64_t>(record.Time), 8);
+    bytes.append(reinterpret_cast<const char*>(record.FromName.Bytes().data()),
+                 TMsgName::kStoredSize);
+    bytes.append(reinterpret_cast<const char*>(record.ToName.Bytes().data()),
+                 TMsgName::kStoredSize);
+    AppendLittleEndian(bytes, record.Text.size(), 4);
+    bytes += record.Text;
+}
+
 std::string TMsgList::ToBytes() const {
     size_t size = 0;
     for (const auto& item : items_) {
-        if (item->Text.size() > kMaxStoredText) {
-            throw Exception("A message text of " + std::to_string(item->Text.size()) +
-                            " bytes is too long to store");
-        }
         size += kMsgEntryHeaderSize + item->Text.size();
     }
     std::string bytes;
     bytes.reserve(size);
     for (const auto& item : items_) {
-        AppendLittleEndian(bytes, std::bit_cast<uint64_t>(item->Time), 8);
-        bytes.append(reinterpret_cast<const char*>(item->FromName.Bytes().data()),
-                     TMsgName::kStoredSize);
-        bytes.append(reinterpret_cast<const char*>(item->ToName.Bytes().data()),
-                     TMsgName::kStoredSize);
-        AppendLittleEndian(bytes, item->Text.size(), 4);
-        bytes += item->Text;
+        AppendEntryBytes(*item, bytes);
     }
     return bytes;
 }

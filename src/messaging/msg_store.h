@@ -68,6 +68,10 @@ struct LoadReport {
 // count: an empty list is an empty file.
 constexpr size_t kMsgEntryHeaderSize = 8 + 2 * TMsgName::kStoredSize + 4;
 
+// Appends the file entry of `record` to `bytes`. Throws lyr::Exception for a text longer than
+// kMaxStoredText, which no entry may hold.
+void AppendEntryBytes(const TMsgData& record, std::string& bytes);
+
 // The received or sent messages, oldest first. The list owns its records; a record's address
 // stays the same while it is in the list.
 //

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Receiving a message: storing it, the automatic answer, the notification.
 #include <exception>
+#include <vector>
 
 #include "app/program_titles.h"
 #include "messaging/main_window_controller.h"
@@ -8,6 +9,7 @@
 #include "messaging/pane_text.h"
 #include "platform/codepage.h"
 #include "platform/date_time.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {
@@ -30,13 +32,26 @@ constexpr size_t kMaxSenderLength = 255;
 
 // A modal box or window of a notification runs a loop of its own, in which the next message
 // may arrive. It is stored at once, so it is safe on disk, but answered and shown only after the
-// one before, as the messages would be if they waited in the mailslot.
+// one before, as the messages would be if they waited in the mailslot. Messages the mailslot
+// hands over together are stored and shown together, at the end of their batch.
 void MainWindowController::MainSlotMessage(const std::string& AReciever, const std::string& ASender,
                                            const std::string& AMsg) {
     if (waiting_.size() >= kMaxWaitingMessages) {
+        if (waiting_dropped_++ == 0) {
+            LogLine(LogSeverity::Error, "receiving",
+                    "more than " + std::to_string(kMaxWaitingMessages) +
+                        " messages arrived before the start-up was done; further ones are "
+                        "dropped and counted");
+        }
         return;
     }
     waiting_.push_back({AReciever, ASender, AMsg});
+    if (!MainSlot.InBatch()) {
+        HandleArrived();
+    }
+}
+
+void MainWindowController::HandleArrived() {
     StoreWaitingMessages();
     AnswerAndNotifyStored();
 }
@@ -46,12 +61,51 @@ void MainWindowController::StoreWaitingMessages() {
         return;
     }
     FlagScope storing(storing_);
+    // A failure's box may be open while the records are written: what arrives meanwhile is the
+    // next round.
     while (!waiting_.empty()) {
-        const Datagram datagram = std::move(waiting_.front());
-        waiting_.pop_front();
-        if (auto message = StoreReceived(datagram)) {
-            to_notify_.push_back(std::move(*message));
+        std::deque<Datagram> arrived;
+        arrived.swap(waiting_);
+        StoreTogether(arrived);
+    }
+}
+
+void MainWindowController::StoreTogether(std::deque<Datagram>& arrived) {
+    std::vector<TMsgData> records;
+    std::vector<Received> stored;
+    records.reserve(arrived.size());
+    stored.reserve(arrived.size());
+    for (Datagram& datagram : arrived) {
+        if (datagram.sender.empty() || datagram.text.empty()) {
+            continue;
         }
+        LastSender_ = datagram.sender.substr(0, kMaxSenderLength);
+        TMsgData record;
+        record.Time = CurrentDateTime();
+        record.FromName = datagram.sender;
+        record.ToName = datagram.receiver;
+        record.Text = TrimTrailingLineBreaks(OemToAnsi(datagram.text));
+        stored.push_back({record, LastSender_, 0});
+        records.push_back(std::move(record));
+    }
+    if (records.empty()) {
+        return;
+    }
+    if (Inbox().Empty()) {
+        panes_.SetRecText(records.front().Text);
+        InboxPos_ = 1;
+    }
+    // One sound, one count and one hint for what arrived together.
+    if (options_.RecBeep() && !ending_) {
+        shell_.MessageBeep(kDefaultBeep);
+    }
+    InboxCount_ += static_cast<std::int32_t>(records.size());
+    UpdateTrayHint();
+    const auto first_position = static_cast<std::int32_t>(Inbox().Count()) + 1;
+    AddToStore(inbox_, std::move(records));
+    for (size_t i = 0; i < stored.size(); ++i) {
+        stored[i].position = first_position + static_cast<std::int32_t>(i);
+        to_notify_.push_back(std::move(stored[i]));
     }
 }
 
@@ -61,40 +115,12 @@ void MainWindowController::StoreArrivedMessages() {
     StoreWaitingMessages();
 }
 
-std::optional<MainWindowController::Received> MainWindowController::StoreReceived(
-    const Datagram& datagram) {
-    if (datagram.sender.empty() || datagram.text.empty()) {
-        return std::nullopt;
-    }
-    LastSender_ = datagram.sender.substr(0, kMaxSenderLength);
-    std::string text = TrimTrailingLineBreaks(OemToAnsi(datagram.text));
-    if (Inbox().Empty()) {
-        panes_.SetRecText(text);
-        InboxPos_ = 1;
-    }
-    if (options_.RecBeep() && !ending_) {
-        shell_.MessageBeep(kDefaultBeep);
-    }
-    ++InboxCount_;
-    UpdateTrayHint();
-
-    TMsgData record;
-    record.Time = CurrentDateTime();
-    record.FromName = datagram.sender;
-    record.ToName = datagram.receiver;
-    record.Text = std::move(text);
-    Received message{record, LastSender_, 0};
-    AddToStore(inbox_, std::move(record));
-    message.position = static_cast<std::int32_t>(Inbox().Count());
-    return message;
-}
-
-void MainWindowController::AddToStore(KeptMsgList& store, TMsgData record) {
+void MainWindowController::AddToStore(KeptMsgList& store, std::vector<TMsgData> records) {
     try {
-        store.Add(std::move(record), KeepStoreFiles());
+        store.AddAll(std::move(records), KeepStoreFiles());
         store_failure_reported_ = false;
     } catch (const std::exception& error) {
-        // The record is kept in memory; one report per run of failures, not one per message.
+        // The records are kept in memory; one report per run of failures, not one per message.
         if (!store_failure_reported_) {
             store_failure_reported_ = true;
             dialogs_.ReportError(error.what());
@@ -102,16 +128,25 @@ void MainWindowController::AddToStore(KeptMsgList& store, TMsgData record) {
     }
 }
 
+void MainWindowController::AddToStore(KeptMsgList& store, TMsgData record) {
+    std::vector<TMsgData> one;
+    one.push_back(std::move(record));
+    AddToStore(store, std::move(one));
+}
+
 void MainWindowController::AnswerAndNotifyStored() {
-    if (!receiving_ || notifying_ || ending_) {
+    if (!receiving_ || notifying_ || ending_ || to_notify_.empty()) {
         return;
     }
     FlagScope notifying(notifying_);
     while (!to_notify_.empty()) {
         const Received message = std::move(to_notify_.front());
         to_notify_.pop_front();
+        // A notification that does not wait for the user would only be replaced by the next
+        // one at once: of what arrived together, only the last is shown that way.
+        const bool show = to_notify_.empty() || NotificationWaitsForUser();
         try {
-            AnswerAndNotify(message);
+            AnswerAndNotify(message, show);
         } catch (const std::exception& error) {
             tray_.StopTrayAnimation();
             dialogs_.ReportError(error.what());
@@ -120,11 +155,16 @@ void MainWindowController::AnswerAndNotifyStored() {
     }
 }
 
-void MainWindowController::AnswerAndNotify(const Received& message) {
+bool MainWindowController::NotificationWaitsForUser() const {
+    const auto type = options_.WindowType();
+    return options_.ShowMsg() && IsActive_ && (type == 0 || type == 2);
+}
+
+void MainWindowController::AnswerAndNotify(const Received& message, bool show) {
     LastSender_ = message.sender;
     tray_.StartTrayAnimation();
     AnswerAutomatically(message);
-    if (options_.ShowMsg() && IsActive_) {
+    if (show && options_.ShowMsg() && IsActive_) {
         Notify(message);
     }
     tray_.StopTrayAnimation();

@@ -34,6 +34,11 @@ constexpr auto kReleaseWait = std::chrono::milliseconds(250);
 constexpr int kReleaseTries = 2;
 // A flood of forged name packets must not flood the log: so many lines a minute, then a count.
 constexpr int kIgnoredLinesPerMinute = 10;
+// The longest mailslot write taken from the network. A messenger datagram is two names and at
+// most 400 characters, and one RFC 1002 datagram carries 512 bytes with the SMB header: no real
+// peer writes more than about 450 bytes. Twice that with margin; anything larger is a flood or a
+// forgery and would only cost memory and the UI thread's time.
+constexpr size_t kLongestNetworkMailslotData = 1024;
 
 sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
     sockaddr_in result{};
@@ -71,6 +76,8 @@ int OpenUdpSocket(uint16_t port, int receive_buffer) {
     int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
+    // Every datagram read then says how many the kernel dropped for want of buffer room.
+    ::setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
     if (receive_buffer > 0) {
         // Beyond net.core.rmem_max only with CAP_NET_ADMIN; the plain call gets what it may.
         if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &receive_buffer, sizeof receive_buffer) !=
@@ -153,6 +160,9 @@ struct Received {
     uint32_t source = 0;
     uint16_t source_port = 0;
     uint32_t local_address = 0;  // the address the packet was sent to us by, from IP_PKTINFO
+    // The socket's count of datagrams the kernel dropped so far, from SO_RXQ_OVFL (sent only
+    // once it is not zero).
+    std::optional<uint32_t> kernel_drops;
 };
 
 std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
@@ -161,7 +171,7 @@ std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
     }
     sockaddr_in from{};
     iovec vector{buffer.data(), buffer.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(uint32_t))];
     msghdr message{};
     message.msg_name = &from;
     message.msg_namelen = sizeof from;
@@ -186,6 +196,10 @@ std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
             in_pktinfo info;
             std::memcpy(&info, CMSG_DATA(header), sizeof info);
             result.local_address = ntohl(info.ipi_spec_dst.s_addr);
+        } else if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SO_RXQ_OVFL) {
+            uint32_t drops;
+            std::memcpy(&drops, CMSG_DATA(header), sizeof drops);
+            result.kernel_drops = drops;
         }
     }
     return result;
@@ -263,6 +277,12 @@ NetbiosService::~NetbiosService() {
     Wake();
     thread_.join();
     KeepBrowseList();
+    if (refused_large_ > 0 || kernel_drops_ > 0) {
+        Log(std::to_string(refused_large_) + " mailslot writes longer than " +
+            std::to_string(kLongestNetworkMailslotData) + " bytes were refused, and " +
+            std::to_string(kernel_drops_) +
+            " datagrams were dropped by the kernel for want of room in the socket's buffer");
+    }
     // The service thread may have made it.
     session_listener_.reset();
     for (int fd : {name_socket_, datagram_socket_, wake_fd_}) {
@@ -1184,12 +1204,32 @@ void NetbiosService::ReceiveDatagrams() {
         if (!received) {
             return;
         }
+        if (received->kernel_drops) {
+            NoteKernelDrops(*received->kernel_drops);
+        }
         if (!status_.network_owner) {
             continue;
         }
         if (auto datagram = ParseDatagram(received->bytes)) {
             HandleDatagram(*datagram, received->source, received->source_port);
         }
+    }
+}
+
+void NetbiosService::NoteKernelDrops(uint32_t socket_count) {
+    // The count belongs to the socket: one that took the place of another starts again at 0.
+    if (socket_count < kernel_drops_of_socket_) {
+        kernel_drops_of_socket_ = 0;
+    }
+    if (socket_count == kernel_drops_of_socket_) {
+        return;
+    }
+    const bool first = kernel_drops_ == 0;
+    kernel_drops_ += socket_count - kernel_drops_of_socket_;
+    kernel_drops_of_socket_ = socket_count;
+    if (first) {
+        Log("the kernel dropped " + std::to_string(kernel_drops_.load()) +
+            " datagrams for want of room in the socket's buffer; further drops are counted");
     }
 }
 
@@ -1222,6 +1262,15 @@ void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source,
         return;
     }
     if (!receiver_) {
+        return;
+    }
+    if (write->data.size() > kLongestNetworkMailslotData) {
+        if (refused_large_++ == 0) {
+            Log("refused: a mailslot write of " + std::to_string(write->data.size()) +
+                " bytes from " + FormatAddress(source) + "; writes longer than " +
+                std::to_string(kLongestNetworkMailslotData) +
+                " bytes are refused and counted from now on");
+        }
         return;
     }
     if (datagram.type == DatagramType::Broadcast) {

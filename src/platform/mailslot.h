@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lyr {
 
@@ -47,6 +48,9 @@ public:
     // Returns the message's real size (larger than the buffer when it was cut), or nothing
     // when no message could be taken. With an empty buffer the message is taken and dropped.
     virtual std::optional<size_t> Read(std::span<char> buffer) = 0;
+    // Takes up to `most` whole messages that wait now, oldest first, at once; none when the
+    // queue cannot be read. A queue that holds its messages as strings hands them over moved.
+    virtual std::vector<std::string> ReadWaiting(size_t most);
     // Blocks until a message waits (true) or the queue is closed or broken (false). Costs no
     // CPU while it waits.
     virtual bool Wait() = 0;

@@ -2,6 +2,8 @@
 #include "platform/ascii_case.h"
 #include "platform/mailslot.h"
 
+#include <algorithm>
+
 namespace lyr {
 
 std::optional<MailslotPath> ParseMailslotPath(std::string_view name) {
@@ -30,6 +32,24 @@ std::string MakeMailslotPath(std::string_view server, std::string_view slot) {
     path += "\\mailslot\\";
     path += slot;
     return path;
+}
+
+std::vector<std::string> MailslotReceiver::ReadWaiting(size_t most) {
+    std::vector<std::string> messages;
+    while (messages.size() < most) {
+        auto info = Info();
+        if (!info || info->message_count == 0) {
+            break;
+        }
+        std::string message(info->next_size, '\0');
+        auto read = Read(message);
+        if (!read) {
+            break;
+        }
+        message.resize(std::min(message.size(), *read));
+        messages.push_back(std::move(message));
+    }
+    return messages;
 }
 
 }  // namespace lyr

@@ -118,8 +118,7 @@ void TmdCustomMailSlot::ReadAndDispatch() {
     TmdMailSlotBuffer buffer;
     try {
         if (ReadMessage(buffer)) {
-            DoMessageAvail(std::string(buffer.Ptr, std::strlen(buffer.Ptr)));
-            DoBinMessageAvail(buffer.Ptr, buffer.Len);
+            Dispatch(buffer.Ptr, buffer.Len);
         }
     } catch (...) {
         // Nothing is shown; the message is lost and the next one is delivered as usual.
@@ -129,14 +128,55 @@ void TmdCustomMailSlot::ReadAndDispatch() {
     FreeMessage(buffer);
 }
 
+void TmdCustomMailSlot::Dispatch(const char* data, int32_t length) {
+    // The text event's string is made only for a handler that wants it.
+    if (OnMessageAvail) {
+        DoMessageAvail(std::string(data, strnlen(data, static_cast<size_t>(length))));
+    }
+    DoBinMessageAvail(data, length);
+}
+
+void TmdCustomMailSlot::DispatchArrived(size_t most) {
+    if (!active_) {
+        return;
+    }
+    const auto handle = handle_;
+    std::vector<std::string> messages = handle->ReadWaiting(most);
+    ++batch_depth_;
+    for (const std::string& message : messages) {
+        // A handler that closed or reopened the endpoint ends the batch: the rest were taken
+        // from the queue it closed.
+        if (!active_ || handle_ != handle) {
+            break;
+        }
+        if (message.size() > kLongestMessage) {
+            continue;
+        }
+        try {
+            Dispatch(message.c_str(), static_cast<int32_t>(message.size()));
+        } catch (...) {
+            LogCaughtException(LogSeverity::Error, "transport",
+                               "A message of mailslot " + slot_ + " is lost");
+        }
+    }
+    --batch_depth_;
+    try {
+        if (OnBatchEnd) {
+            OnBatchEnd(*this);
+        }
+    } catch (...) {
+        LogCaughtException(LogSeverity::Error, "transport",
+                           "Handling a batch of mailslot " + slot_ + " failed");
+    }
+}
+
 void TmdCustomMailSlot::ReadWaiting() {
     if (!active_) {
         return;
     }
-    const auto waiting = handle_->Info();
     // Only what waits now: a flood that goes on cannot hold the caller.
-    for (uint32_t left = waiting ? waiting->message_count : 0; left > 0 && active_; --left) {
-        ReadAndDispatch();
+    if (const auto waiting = handle_->Info()) {
+        DispatchArrived(waiting->message_count);
     }
 }
 

@@ -81,6 +81,12 @@ public:
     // as the wait thread would hand them over; for the end of the run, so that nothing the queue
     // took is lost when it closes.
     void ReadWaiting();
+    // Takes up to `most` messages that wait now from the queue at once and raises the events for
+    // each, then OnBatchEnd once: messages that arrived together are handled together. This is
+    // how the wait thread hands them over; errors are swallowed as in ReadAndDispatch.
+    void DispatchArrived(size_t most);
+    // Inside DispatchArrived, until its OnBatchEnd: more messages of the same batch may follow.
+    bool InBatch() const { return batch_depth_ > 0; }
     virtual void Open();
     virtual void Close();
 
@@ -88,6 +94,8 @@ public:
     TNotifyEvent OnClose;
     TmsMessageAvail OnMessageAvail;
     TmsBinMessageAvail OnBinMessageAvail;
+    // After the last message of a batch handed over by DispatchArrived.
+    TNotifyEvent OnBatchEnd;
 
     // The longest message that gets a buffer; longer ones are taken out of the queue unread.
     static constexpr uint32_t kLongestMessage = 0xFFFC;
@@ -101,6 +109,8 @@ protected:
 
 private:
     void StopWaitThread();
+    // Raises both message events; `data` is followed by a NUL.
+    void Dispatch(const char* data, int32_t length);
 
     MailslotSystem& system_;
     UiThread& ui_thread_;
@@ -117,6 +127,7 @@ private:
     std::shared_ptr<TmdMailSlotWaitThread> wait_thread_;
     std::string name_;
     bool loading_ = false;
+    int batch_depth_ = 0;  // a handler's modal loop may dispatch the next batch inside this one
 };
 
 // The general endpoint for program use.

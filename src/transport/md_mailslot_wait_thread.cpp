@@ -70,27 +70,15 @@ void TmdMailSlotWaitThread::Execute() {
 }
 
 void TmdMailSlotWaitThread::DispatchOnUiThread() {
-    // Messages that wait already are read in the same hand-over, one by one: a burst then
-    // costs one trip to the UI thread per handful of messages, not per message. The bound
-    // keeps a flood from holding the UI thread.
-    const auto end = std::chrono::steady_clock::now() + kLongestHandOver;
-    for (int read = 0; read < kMostReadsPerHandOver && std::chrono::steady_clock::now() < end;
-         ++read) {
-        TmdCustomMailSlot* mail_slot;
-        {
-            std::lock_guard lock(mutex_);
-            mail_slot = mail_slot_;
-        }
-        // Terminate runs on this same thread, so a live pointer stays live during the dispatch;
-        // a handler that closed the endpoint has cleared it.
-        if (!mail_slot) {
-            return;
-        }
-        mail_slot->ReadAndDispatch();
-        auto waiting = handle_->Info();
-        if (!waiting || waiting->message_count == 0) {
-            return;
-        }
+    TmdCustomMailSlot* mail_slot;
+    {
+        std::lock_guard lock(mutex_);
+        mail_slot = mail_slot_;
+    }
+    // Terminate runs on this same thread, so a live pointer stays live during the dispatch; a
+    // handler that closed the endpoint has cleared it.
+    if (mail_slot) {
+        mail_slot->DispatchArrived(kMostReadsPerHandOver);
     }
 }
 

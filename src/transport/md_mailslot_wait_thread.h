@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <chrono>
-
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -33,10 +31,12 @@ public:
     // as soon as the hand-over returns.
     void Terminate();
 
-    // At most this many waiting messages are read in one hand-over, and none after this long:
-    // the UI thread then gets back to its other work between two handfuls of a flood.
-    static constexpr int kMostReadsPerHandOver = 32;
-    static constexpr std::chrono::milliseconds kLongestHandOver{5};
+    // Messages that wait already are taken in the same hand-over, at most this many: a burst
+    // then costs one trip to the UI thread, one write and flush of the store and one update of
+    // the window per batch, not per message (a flush alone may take milliseconds on a busy
+    // disk), while the handling of one batch stays short enough for the UI thread to get back
+    // to its other work between two batches of a flood.
+    static constexpr size_t kMostReadsPerHandOver = 256;
 
 private:
     TmdMailSlotWaitThread(TmdCustomMailSlot& MailSlot, std::shared_ptr<MailslotReceiver> Handle,

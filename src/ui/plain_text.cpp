@@ -12,4 +12,11 @@ QString PlainToolTip(const QString& text) {
            QStringLiteral("</p>");
 }
 
+QString ShownPart(const QString& text) {
+    if (text.size() <= kLongestShownText) {
+        return text;
+    }
+    return text.left(kLongestShownText) + QChar(0x2026);
+}
+
 }  // namespace lyr

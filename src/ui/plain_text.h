@@ -10,4 +10,10 @@ namespace lyr {
 // literally; any other text stays as it is.
 QString PlainToolTip(const QString& text);
 
+// More characters than any pane or box shows at once on any screen (about 200 full lines):
+// laying out more only costs the UI thread time, for a text nobody can see whole anyway.
+inline constexpr qsizetype kLongestShownText = 16 * 1024;
+// The part of `text` that is shown: all of it up to kLongestShownText, else its start and "…".
+QString ShownPart(const QString& text);
+
 }  // namespace lyr

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <mutex>
+#include <thread>
 
 #include "messaging/controller_fixture.h"
 #include "platform/linux/linux_mailslot_system.h"
@@ -140,6 +141,42 @@ TEST_F(MessengerEndpointTest, AnotherProgramHoldingTheMailslotMakesItSendOnly) {
     EXPECT_EQ(holder.Wait(), 0);
 }
 
+// A burst that waits in the queue is handed over at once: every message is stored in order, and
+// the window, the count in the tray's hint and the desktop notification change once, to the
+// last message, instead of once per message.
+TEST_F(MessengerEndpointTest, MessagesThatArriveTogetherAreStoredInOrderAndShownOnce) {
+    constexpr int kMessages = 20;
+    size_t hints_before = 0;
+    ui_.Run([&] {
+        program_.Start();
+        hints_before = program_.View().tray.hints.size();
+        // Written while the UI thread is busy here: they all wait when the hand-over comes.
+        auto connection = LocalMailslotConnection::Open("messngr", 2000);
+        ASSERT_TRUE(connection);
+        for (int i = 0; i < kMessages; ++i) {
+            ASSERT_EQ(
+                connection->Send(BuildDatagram("PEER", "TESTPC", "together " + std::to_string(i))),
+                LocalWriteResult::Written);
+        }
+    });
+    ASSERT_TRUE(handled_.WaitFor(1));
+
+    ui_.Run([&] {
+        const TMsgList& inbox = program_.Controller().Inbox();
+        ASSERT_EQ(inbox.Count(), static_cast<size_t>(kMessages));
+        for (int i = 0; i < kMessages; ++i) {
+            EXPECT_EQ(inbox.Item(i).Text, "together " + std::to_string(i));
+        }
+        EXPECT_EQ(test::ReadFile(program_.DataFile("inbox.dat")), inbox.ToBytes());
+        const auto& view = program_.View();
+        EXPECT_EQ(view.panes.rec_text, "together 19");
+        EXPECT_EQ(view.tray.hints.size() - hints_before, 1u);
+        EXPECT_EQ(view.tray.hint, Ansi("Messenger - активен, писем: 20"));
+        ASSERT_EQ(view.shell.desktop_notifications.size(), 1u);
+        EXPECT_EQ(view.shell.desktop_notifications[0].position, kMessages);
+    });
+}
+
 // A process that received messages is killed without a chance to save; the next start has them
 // all, because each reached the file when it was stored.
 TEST(MessengerCrashTest, EveryMessageStoredBeforeAKillIsThereAtTheNextStart) {
@@ -168,6 +205,45 @@ TEST(MessengerCrashTest, EveryMessageStoredBeforeAKillIsThereAtTheNextStart) {
     }
     EXPECT_EQ(next_start.Controller().InboxCount(), kMessages);
     EXPECT_EQ(next_start.View().panes.rec_text, "message 4");
+    EXPECT_TRUE(next_start.View().dialogs.boxes.empty()) << "the file is intact";
+}
+
+// Killed in the middle of a flood: every message the program had acknowledged as stored is in
+// the file at the next start, in order, and nothing else is there.
+TEST(MessengerCrashTest, AKillInTheMiddleOfAFloodLosesNoMessageAcknowledgedAsStored) {
+    test::ControllerHarness next_start;
+    test::ChildProcess host({test::BinaryDir() + "/tests/messaging/controller_host",
+                             next_start.temp_.Path().string(),
+                             (next_start.temp_ / "settings.reg").string()});
+    ASSERT_EQ(host.ReadLine(), "ready 1") << host.RestOfErrors();
+    constexpr int kFlood = 20000;
+    std::thread flood([] {
+        auto connection = LocalMailslotConnection::Open("messngr", 2000);
+        for (int i = 0; connection && i < kFlood; ++i) {
+            const std::string text = "flood " + std::to_string(i);
+            if (connection->Send(BuildDatagram("PEER", "HOSTPC", text)) !=
+                LocalWriteResult::Written) {
+                break;  // killed
+            }
+        }
+    });
+    size_t acknowledged = 0;
+    while (acknowledged < 500) {
+        const auto line = host.ReadLine();
+        ASSERT_TRUE(line && line->rfind("stored ", 0) == 0) << host.RestOfErrors();
+        acknowledged = std::stoul(line->substr(7));
+    }
+    host.Signal(SIGKILL);
+    EXPECT_EQ(host.Wait(), 128 + SIGKILL);
+    flood.join();
+
+    next_start.Start();
+    const TMsgList& inbox = next_start.Controller().Inbox();
+    ASSERT_GE(inbox.Count(), acknowledged);
+    ASSERT_LT(inbox.Count(), static_cast<size_t>(kFlood)) << "the kill came after the flood";
+    for (size_t i = 0; i < inbox.Count(); ++i) {
+        ASSERT_EQ(inbox.Item(i).Text, "flood " + std::to_string(i));
+    }
     EXPECT_TRUE(next_start.View().dialogs.boxes.empty()) << "the file is intact";
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/linux/local_mailslot.h"
+#include "platform/log.h"
 
 namespace lyr {
 namespace {
@@ -23,6 +24,11 @@ LocalMailslotDelivery::~LocalMailslotDelivery() {
     }
     changed_.notify_all();
     thread_.join();
+    if (dropped_ > 0) {
+        LogLine(LogSeverity::Error, "mailslot",
+                std::to_string(dropped_) +
+                    " messages from the network were dropped on their way to their mailslot");
+    }
 }
 
 bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
@@ -31,7 +37,12 @@ bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
         std::lock_guard lock(mutex_);
         size_t size = slot.size() + data.size();
         if (stopping_ || waiting_bytes_ + size > max_waiting_bytes_) {
-            ++dropped_;
+            if (dropped_++ == 0) {
+                LogLine(LogSeverity::Error, "mailslot",
+                        "messages from the network wait for their mailslot beyond " +
+                            std::to_string(max_waiting_bytes_ >> 20) +
+                            " MiB; further ones are dropped and counted");
+            }
             return false;
         }
         was_empty = waiting_.empty();

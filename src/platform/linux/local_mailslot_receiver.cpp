@@ -20,6 +20,9 @@ constexpr std::string_view kLogTag = "mailslot";
 
 // The socket's own buffer only has to hold what arrives between two turns of the drain thread.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// A local datagram is at most what a socket's send buffer takes; a mailslot message that long
+// is already beyond what the endpoint reads.
+constexpr size_t kLargestDatagram = 256 * 1024;
 
 void RaiseReceiveBuffer(int socket) {
     int size = kReceiveBufferBytes;
@@ -110,29 +113,24 @@ bool LocalMailslotReceiver::TakeWaitingDatagrams() {
     if (!socket_) {
         return true;  // closed
     }
+    if (!datagram_) {
+        datagram_ = std::make_unique<char[]>(kLargestDatagram);
+    }
     for (;;) {
-        // A peek with MSG_TRUNC tells the next datagram's whole size without taking it.
-        ssize_t size = ::recv(socket_.get(), nullptr, 0, MSG_PEEK | MSG_TRUNC);
-        if (size < 0) {
+        // One read into room for the largest datagram; MSG_TRUNC tells its whole size.
+        ssize_t taken = ::recv(socket_.get(), datagram_.get(), kLargestDatagram, MSG_TRUNC);
+        if (taken < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return errno == EAGAIN || errno == EWOULDBLOCK;
         }
-        std::string message(static_cast<size_t>(size), '\0');
-        ssize_t taken = ::recv(socket_.get(), message.data(), message.size(), 0);
-        if (taken < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
-                continue;
-            }
-            return false;
-        }
-        message.resize(std::min(message.size(), static_cast<size_t>(taken)));
         // A queue created with a size limit never holds a longer message.
         if (max_size_ > 0 && taken > max_size_) {
             continue;
         }
-        Queue(std::move(message));
+        const size_t size = std::min(static_cast<size_t>(taken), kLargestDatagram);
+        Queue(std::string(datagram_.get(), size));
     }
 }
 
@@ -182,6 +180,23 @@ std::optional<size_t> LocalMailslotReceiver::Read(std::span<char> buffer) {
         std::memcpy(buffer.data(), message.data(), std::min(buffer.size(), message.size()));
     }
     return message.size();
+}
+
+std::vector<std::string> LocalMailslotReceiver::ReadWaiting(size_t most) {
+    TakeWaitingDatagrams();
+    std::vector<std::string> messages;
+    std::lock_guard lock(mutex_);
+    if (closed_) {
+        return messages;
+    }
+    const size_t count = std::min(most, queued_.size());
+    messages.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        queued_bytes_ -= queued_.front().size();
+        messages.push_back(std::move(queued_.front()));
+        queued_.pop_front();
+    }
+    return messages;
 }
 
 bool LocalMailslotReceiver::Wait() {

@@ -32,6 +32,7 @@ public:
 
     std::optional<MailslotInfo> Info() override;
     std::optional<size_t> Read(std::span<char> buffer) override;
+    std::vector<std::string> ReadWaiting(size_t most) override;
     bool Wait() override;
     void Close() override;
 
@@ -54,7 +55,8 @@ private:
     const int32_t max_size_;
     const size_t max_queued_bytes_;
 
-    std::mutex taking_;  // one taker at a time keeps the order; taken before mutex_
+    std::mutex taking_;                 // one taker at a time keeps the order; taken before mutex_
+    std::unique_ptr<char[]> datagram_;  // room for the largest datagram, under taking_
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::deque<std::string> queued_;

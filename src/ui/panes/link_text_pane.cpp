@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panes/link_text_pane.h"
 
+#include "ui/plain_text.h"
+
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QSyntaxHighlighter>
@@ -51,7 +53,7 @@ LinkTextPane::LinkTextPane(QWidget* parent)
 }
 
 void LinkTextPane::SetText(const QString& text) {
-    QString lines = text;
+    QString lines = ShownPart(text);
     lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     setPlainText(lines);

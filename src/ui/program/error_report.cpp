@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/program/error_report.h"
+
 #include "app/program_titles.h"
 #include "ui/notify/event_sound.h"
+#include "ui/plain_text.h"
 #include "ui/window_showing.h"
 
 #include <cstdio>
@@ -30,7 +32,7 @@ void ShowMessageBox(QMessageBox::Icon icon, const QString& title, const QString&
     // system's complaints to the output.
     if (icon == QMessageBox::Critical)
         PlayEventSound(EventSound::Error);
-    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    QMessageBox box(icon, title, ShownPart(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     if (on_top)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
