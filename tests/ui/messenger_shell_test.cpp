@@ -70,7 +70,8 @@ class MessengerShellTest : public QObject {
         cleanup();
         dir_ = std::make_unique<QTemporaryDir>();
         const std::filesystem::path root = dir_->path().toStdString();
-        folders_ = {root / "data", root / "config", root / "autostart", root / "program"};
+        folders_ = {root / "data", root / "config", root / "autostart", root / "cache",
+                    root / "program"};
         if (settings) {
             auto key = OpenCurrentUserKey(kOptionsKey, folders_);
             TOptions options(*key, folders_);
