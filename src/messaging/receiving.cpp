@@ -45,6 +45,11 @@ void MainWindowController::MainSlotMessage(const std::string& AReciever, const s
         }
         return;
     }
+    if (LogDebugEnabled("receiving")) {
+        LogLine(LogSeverity::Debug, "receiving",
+                "a message from \"" + ASender + "\" to \"" + AReciever + "\", " +
+                    std::to_string(AMsg.size()) + " bytes of text");
+    }
     waiting_.push_back({AReciever, ASender, AMsg});
     if (!MainSlot.InBatch()) {
         HandleArrived();
@@ -103,6 +108,11 @@ void MainWindowController::StoreTogether(std::deque<Datagram>& arrived) {
     UpdateTrayHint();
     const auto first_position = static_cast<std::int32_t>(Inbox().Count()) + 1;
     AddToStore(inbox_, std::move(records));
+    if (LogDebugEnabled("receiving")) {
+        LogLine(LogSeverity::Debug, "receiving",
+                std::to_string(stored.size()) + " messages stored together, the inbox holds " +
+                    std::to_string(Inbox().Count()));
+    }
     for (size_t i = 0; i < stored.size(); ++i) {
         stored[i].position = first_position + static_cast<std::int32_t>(i);
         to_notify_.push_back(std::move(stored[i]));

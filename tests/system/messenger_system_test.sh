@@ -42,7 +42,8 @@ timeout 10 "$messenger" --help >"$work/help" 2>&1 || fail "--help did not end wi
 grep -q 'usage: lyrmessenger' "$work/help" || fail "--help: $(cat "$work/help")"
 [ ! -e "$XDG_CONFIG_HOME" ] && [ ! -e "$XDG_DATA_HOME" ] || fail "--help or --version wrote a profile"
 
-"$messenger" >"$work/messenger.log" 2>&1 &
+# Traced: what the program does with each message is in its log (LYR_DEBUG names the layers).
+LYR_DEBUG=netbios,receiving "$messenger" >"$work/messenger.log" 2>&1 &
 pid=$!
 for _ in $(seq 100); do
     "$lyrnet" status >"$work/status" 2>/dev/null && break
@@ -88,6 +89,9 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 grep -q '"FRIEND"' "$work/inbox" || fail "inbox: $(cat "$work/inbox")"
+grep -q 'receiving: debug: a message from "FRIEND"' "$work/messenger.log" &&
+    grep -q 'receiving: debug: 1 messages stored together' "$work/messenger.log" ||
+    fail "the trace of the message is not in the log"
 
 # Samba's smbclient -M over the NetBIOS session service (TCP 139) reaches the messenger's inbox
 # the same way, in several blocks, sent by the user and the calling computer.

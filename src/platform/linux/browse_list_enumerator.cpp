@@ -49,8 +49,8 @@ void ServiceNeighbourhood::Refresh() {
     const auto deadline = std::chrono::steady_clock::now() + answer_wait_;
     if (answer_wait_.count() > 0 && service_.ListFromBrowsers(answer_wait_))
         return;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0)
         return;
     if (cancellation_ != nullptr)

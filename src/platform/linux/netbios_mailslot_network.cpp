@@ -4,6 +4,7 @@
 #include "netbios/mailslot_write.h"
 #include "platform/host_identity.h"
 #include "platform/linux/local_mailslot.h"
+#include "platform/log.h"
 
 namespace lyr {
 
@@ -12,11 +13,20 @@ NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config,
     : service_(
           std::move(config),
           [this](const std::string& slot, std::string data) {
+              if (LogDebugEnabled("netbios")) {
+                  LogLine(LogSeverity::Debug, "netbios",
+                          "a mailslot write of " + std::to_string(data.size()) + " bytes for \"" +
+                              slot + "\" came from the network");
+              }
               delivery_.Deliver(slot, std::move(data));
           },
           session_datagram
               ? netbios::SessionMessageReceiver(
                     [this, build = std::move(session_datagram)](netbios::SessionMessage message) {
+                        if (LogDebugEnabled("netbios")) {
+                            LogLine(LogSeverity::Debug, "netbios",
+                                    "a session message came from " + message.sender);
+                        }
                         delivery_.Deliver(kSessionMessageSlot,
                                           build(message.sender, message.destination, message.text));
                     })
