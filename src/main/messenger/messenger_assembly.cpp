@@ -20,6 +20,7 @@
 #include "contacts/user_list.h"
 #include "contacts/users_file.h"
 #include "messaging/main_window_controller.h"
+#include "platform/codepage.h"
 #include "platform/folder_lock.h"
 #include "platform/linux/browse_list_enumerator.h"
 #include "platform/linux/ini_profile.h"
@@ -197,6 +198,12 @@ MessengerAssembly::~MessengerAssembly() = default;
 
 void MessengerAssembly::Start(bool join_network) {
     Parts& p = *parts_;
+    // Received texts are converted from the OEM code page on this thread. Its converter is made
+    // now, while descriptors are left for loading its tables; a failure shows with the message.
+    try {
+        OemToAnsi(" ");
+    } catch (const std::exception&) {
+    }
     try {
         p.controller.FormCreate();
     } catch (const std::exception& error) {

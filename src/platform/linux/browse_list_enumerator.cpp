@@ -47,7 +47,10 @@ void ServiceNeighbourhood::Refresh() {
         return;
     // A browser's list is whole: once one answered, the announcements need not be waited for.
     const auto deadline = std::chrono::steady_clock::now() + answer_wait_;
-    if (answer_wait_.count() > 0 && service_.ListFromBrowsers(answer_wait_))
+    // A browser answers at once or not at all; the asking is not cancelled, so it is kept short
+    // whatever the wait, and the end of the program never waits for it long.
+    const auto browser_wait = std::min(answer_wait_, kBrowserAnswerWait);
+    if (browser_wait.count() > 0 && service_.ListFromBrowsers(browser_wait))
         return;
     const auto left =
         std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());

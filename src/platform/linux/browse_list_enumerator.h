@@ -32,6 +32,8 @@ public:
 class ServiceNeighbourhood : public NeighbourhoodSource {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerWait{2000};
+    // The longest a scan asks the browsers for their lists, within its whole wait.
+    static constexpr std::chrono::milliseconds kBrowserAnswerWait{2000};
 
     explicit ServiceNeighbourhood(netbios::NetbiosService& service,
                                   std::chrono::milliseconds answer_wait = kDefaultAnswerWait,

@@ -3,7 +3,9 @@
 #include <langinfo.h>
 
 #include <cerrno>
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/error.h"
@@ -17,6 +19,25 @@ struct IconvCloser {
         delete handle;
     }
 };
+using Converter = std::unique_ptr<iconv_t, IconvCloser>;
+
+// A converter is opened once per thread and pair, and kept: opening one loads tables from disk,
+// which is slow on the receive path and impossible once the descriptors have run out. A
+// converter is not shared between threads, as iconv's state is its own.
+iconv_t ConverterFor(const std::string& from, const std::string& to) {
+    thread_local std::map<std::pair<std::string, std::string>, Converter> converters;
+    auto found = converters.find({from, to});
+    if (found != converters.end()) {
+        iconv(*found->second, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        return *found->second;
+    }
+    iconv_t raw = iconv_open(to.c_str(), from.c_str());
+    if (raw == reinterpret_cast<iconv_t>(-1)) {
+        throw Exception("Unknown code page conversion " + from + " -> " + to);
+    }
+    converters.emplace(std::pair{from, to}, Converter(new iconv_t(raw)));
+    return raw;
+}
 
 }  // namespace
 
@@ -24,11 +45,7 @@ std::string ConvertText(std::string_view text, const std::string& from, const st
     if (text.empty() || from == to) {
         return std::string(text);
     }
-    iconv_t raw = iconv_open(to.c_str(), from.c_str());
-    if (raw == reinterpret_cast<iconv_t>(-1)) {
-        throw Exception("Unknown code page conversion " + from + " -> " + to);
-    }
-    std::unique_ptr<iconv_t, IconvCloser> handle(new iconv_t(raw));
+    iconv_t raw = ConverterFor(from, to);
 
     std::string result;
     result.reserve(text.size() * 2);
