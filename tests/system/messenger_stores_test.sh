@@ -43,14 +43,15 @@ check "  ... the 5 of the run are in the new inbox.dat" test "$(stored aside)" =
 check "  ... the directory is kept as inbox.dat.bad" test -e "$data/inbox.dat.bad/left-inside"
 check "  ... the user is told where it went" grep -q "inbox.dat.bad" "$work/messenger.log"
 
-# The first message's window holds the hand-over; the other 29 wait in the slot's queue.
+# The first message's window holds the hand-over; the others are stored with it when they came
+# in the same batch, or wait in the slot's queue: either way they must be on disk at the end.
 set_option WindowType dword:00000002
 rm -rf "$data/inbox.dat" "$data/inbox.dat.bad"
 check "WindowType 2: the messenger starts" start_messenger
 flood open 30
 check "  ... the first message is stored" eventually 10 has_stored open 1
 sleep 2
-check "  ... the others wait behind its window ($(stored open) stored)" test "$(stored open)" -lt 30
+echo "  stored while its window is open: $(stored open) of 30"
 check "  ... SIGTERM with the message window open ends it" stop_messenger
 check "  ... 30 of 30 are on disk (got $(stored open))" test "$(stored open)" = 30
 check "  ... in order" texts_in_order open 30
