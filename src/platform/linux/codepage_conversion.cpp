@@ -24,10 +24,25 @@ using Converter = std::unique_ptr<iconv_t, IconvCloser>;
 // A converter is opened once per thread and pair, and kept: opening one loads tables from disk,
 // which is slow on the receive path and impossible once the descriptors have run out. A
 // converter is not shared between threads, as iconv's state is its own.
-iconv_t ConverterFor(const std::string& from, const std::string& to) {
-    thread_local std::map<std::pair<std::string, std::string>, Converter> converters;
-    auto found = converters.find({from, to});
-    if (found != converters.end()) {
+struct Converters {
+    std::map<std::pair<std::string, std::string>, Converter> open;
+    ~Converters();
+};
+// Code that runs after the thread's converters are gone (destructors of statics at exit)
+// converts with a converter of its own, as each conversion once did.
+thread_local bool t_converters_gone = false;
+Converters::~Converters() {
+    t_converters_gone = true;
+}
+
+// The thread's converter, or null when the thread's converters are gone.
+iconv_t KeptConverter(const std::string& from, const std::string& to) {
+    if (t_converters_gone) {
+        return nullptr;
+    }
+    thread_local Converters converters;
+    auto found = converters.open.find({from, to});
+    if (found != converters.open.end()) {
         iconv(*found->second, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
         return *found->second;
     }
@@ -35,7 +50,7 @@ iconv_t ConverterFor(const std::string& from, const std::string& to) {
     if (raw == reinterpret_cast<iconv_t>(-1)) {
         throw Exception("Unknown code page conversion " + from + " -> " + to);
     }
-    converters.emplace(std::pair{from, to}, Converter(new iconv_t(raw)));
+    converters.open.emplace(std::pair{from, to}, Converter(new iconv_t(raw)));
     return raw;
 }
 
@@ -45,7 +60,15 @@ std::string ConvertText(std::string_view text, const std::string& from, const st
     if (text.empty() || from == to) {
         return std::string(text);
     }
-    iconv_t raw = ConverterFor(from, to);
+    Converter own;
+    iconv_t raw = KeptConverter(from, to);
+    if (raw == nullptr) {
+        raw = iconv_open(to.c_str(), from.c_str());
+        if (raw == reinterpret_cast<iconv_t>(-1)) {
+            throw Exception("Unknown code page conversion " + from + " -> " + to);
+        }
+        own.reset(new iconv_t(raw));
+    }
 
     std::string result;
     result.reserve(text.size() * 2);
