@@ -25,6 +25,11 @@ trap 'hosts_destroy; rm -rf "$work"' EXIT
 hex() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
 
 hosts_create 2
+# Senders take ephemeral ports; Wireshark takes one in 33434-33534 for a traceroute's and says
+# so. Outside that range no item is about the port the kernel happened to pick.
+for host in 1 2; do
+    on_host "$host" sysctl -qw net.ipv4.ip_local_port_range="40000 60999"
+done
 on_host_background 2 "$work/tshark.log" tshark -i eth0 -f "udp port 137 or udp port 138" \
     -w "$work/capture.pcap"
 wait_for_line "$work/tshark.log" "Capturing on" 10 || { cat "$work/tshark.log"; exit 1; }
