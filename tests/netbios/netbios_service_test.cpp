@@ -225,6 +225,9 @@ TEST(NetbiosService, DefendsItsNamesAndIgnoresDemandsThatAnswerNothingOfOurs) {
     auto defence =
         Ask(peer, MakeRegistrationRequest(0x2221, Name("PC1", 3), {0, kPeer}, 300000), port);
     ASSERT_TRUE(defence);
+    // The service's thread said the last name was settled before it answered: what changes
+    // the status from here on is a packet of this test.
+    const int changes_before = book.Changes();
     EXPECT_EQ(defence->transaction_id, 0x2221);
     EXPECT_EQ(defence->Rcode(), kRcodeActive);
     // As RFC 1002 nodes answer: the record of the claim itself, the claimant's address in it.
@@ -265,7 +268,7 @@ TEST(NetbiosService, DefendsItsNamesAndIgnoresDemandsThatAnswerNothingOfOurs) {
     EXPECT_TRUE(Ask(peer, MakeNameQuery(0x2228, Name("PC1", 3), true), port));
     EXPECT_TRUE(Ask(peer, MakeNameQuery(0x2229, Name("OFFICE", 0), true), port));
     EXPECT_EQ(service.ReceivingProblem(), "");
-    EXPECT_EQ(book.Changes(), 0);
+    EXPECT_EQ(book.Changes(), changes_before);
     EXPECT_EQ(book.Count("ignored: a name conflict demand for PC1<03> from 127.0.0.2"), 1u);
     EXPECT_EQ(book.Count("ignored: a name conflict demand for OFFICE<00> from 127.0.0.2"), 1u);
     EXPECT_EQ(book.Count("ignored: a name registration refusal for PC1<00>"), 1u);
