@@ -118,6 +118,9 @@ int RunMessenger(int argc, char** argv) {
                 case InstanceRequestKind::State:
                     reply(std::to_string(controller.OnMgrState()));
                     return;
+                case InstanceRequestKind::Losses:
+                    reply(FormatReceiveLosses(program.Losses()));
+                    return;
                 case InstanceRequestKind::Show:
                 case InstanceRequestKind::Names:
                 case InstanceRequestKind::Scan:
