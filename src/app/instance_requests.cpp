@@ -33,6 +33,8 @@ std::string FormatInstanceRequest(const InstanceRequest& request) {
             return "names\n";
         case InstanceRequestKind::Scan:
             return "scan " + std::to_string(request.parameter) + "\n";
+        case InstanceRequestKind::Losses:
+            return "losses\n";
         case InstanceRequestKind::State:
             break;
     }
@@ -48,6 +50,8 @@ std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line) {
         return InstanceRequest{InstanceRequestKind::State, 0};
     if (line == "names")
         return InstanceRequest{InstanceRequestKind::Names, 0};
+    if (line == "losses")
+        return InstanceRequest{InstanceRequestKind::Losses, 0};
     constexpr std::string_view kShow = "show ";
     constexpr std::string_view kScan = "scan ";
     InstanceRequestKind kind;
@@ -67,6 +71,33 @@ std::optional<InstanceRequest> ParseInstanceRequest(std::string_view line) {
     if (kind == InstanceRequestKind::Scan && parameter > kLongestScanWaitSeconds)
         return std::nullopt;
     return InstanceRequest{kind, parameter};
+}
+
+std::string FormatReceiveLosses(const ReceiveLosses& losses) {
+    return std::to_string(losses.kernel_drops) + " " + std::to_string(losses.refused_writes) + " " +
+           std::to_string(losses.refused_session_messages) + " " +
+           std::to_string(losses.mailslot_drops);
+}
+
+std::optional<ReceiveLosses> ParseReceiveLosses(std::string_view line) {
+    ReceiveLosses losses;
+    const char* next = line.data();
+    const char* const end = line.data() + line.size();
+    for (std::uint64_t* count : {&losses.kernel_drops, &losses.refused_writes,
+                                 &losses.refused_session_messages, &losses.mailslot_drops}) {
+        if (count != &losses.kernel_drops) {
+            if (next == end || *next != ' ')
+                return std::nullopt;
+            ++next;
+        }
+        auto [after, error] = std::from_chars(next, end, *count);
+        if (error != std::errc{})
+            return std::nullopt;
+        next = after;
+    }
+    if (next != end)
+        return std::nullopt;
+    return losses;
 }
 
 std::optional<std::int32_t> AskRunningCopy(const std::string& socket_path,

@@ -18,6 +18,8 @@ namespace lyr {
 //   "names\n"                   ->  one line of JSON: the names its NetBIOS service holds
 //   "scan SECONDS\n"            ->  one line of JSON: the neighbourhood after asking the network
 //                                   to announce itself and waiting SECONDS
+//   "losses\n"                  ->  "KERNEL WRITES SESSIONS MAILSLOT\n": what the network sent
+//                                   that never became a message (ReceiveLosses, in that order)
 // A line the running copy does not understand, or a request it cannot serve (the names and the
 // neighbourhood when it does not hold the NetBIOS ports), gets "error\n".
 inline constexpr char kInstanceTokenName[] = "zendrylyrmgrrun";
@@ -30,7 +32,7 @@ std::string InstanceSocketPath();
 // The same for a given runtime directory (nullptr: none) and temporary directory.
 std::string InstanceSocketPathIn(const char* runtime_directory, const std::string& temp_directory);
 
-enum class InstanceRequestKind { Show, Version, State, Names, Scan };
+enum class InstanceRequestKind { Show, Version, State, Names, Scan, Losses };
 
 struct InstanceRequest {
     InstanceRequestKind kind = InstanceRequestKind::State;
@@ -40,6 +42,20 @@ struct InstanceRequest {
 // The longest wait a scan request may ask of the running copy.
 inline constexpr std::uintptr_t kLongestScanWaitSeconds = 60;
 inline constexpr char kInstanceError[] = "error";
+
+// What the running copy lost of what the network sent it, since it started: datagrams the kernel
+// dropped for want of buffer room, mailslot writes and session messages refused as longer than
+// any real peer sends, and messages dropped on their way to the mailslot.
+struct ReceiveLosses {
+    std::uint64_t kernel_drops = 0;
+    std::uint64_t refused_writes = 0;
+    std::uint64_t refused_session_messages = 0;
+    std::uint64_t mailslot_drops = 0;
+    bool operator==(const ReceiveLosses&) const = default;
+};
+std::string FormatReceiveLosses(const ReceiveLosses& losses);
+// Nothing for a line that is not four counts.
+std::optional<ReceiveLosses> ParseReceiveLosses(std::string_view line);
 
 std::string FormatInstanceRequest(const InstanceRequest& request);
 // Nothing for a line that is not a request (the trailing line break is optional).

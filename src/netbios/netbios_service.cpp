@@ -277,9 +277,11 @@ NetbiosService::~NetbiosService() {
     Wake();
     thread_.join();
     KeepBrowseList();
-    if (refused_large_ > 0 || kernel_drops_ > 0) {
+    if (refused_large_ > 0 || refused_session_ > 0 || kernel_drops_ > 0) {
         Log(std::to_string(refused_large_) + " mailslot writes longer than " +
-            std::to_string(kLongestNetworkMailslotData) + " bytes were refused, and " +
+            std::to_string(kLongestNetworkMailslotData) + " bytes and " +
+            std::to_string(refused_session_) + " session messages longer than " +
+            std::to_string(kMaxSessionMessageText) + " bytes were refused, and " +
             std::to_string(kernel_drops_) +
             " datagrams were dropped by the kernel for want of room in the socket's buffer");
     }
@@ -362,8 +364,9 @@ void NetbiosService::StartOwnerDuties() {
         SessionConversation::Settings settings{
             config_.computer_name, config_.scope,
             [this](const NetbiosName& name) { return HoldsActive(name, nullptr, true); }};
-        session_listener_ = std::make_unique<SessionListener>(config_.session, std::move(settings),
-                                                              session_receiver_);
+        session_listener_ = std::make_unique<SessionListener>(
+            config_.session, std::move(settings), session_receiver_,
+            [this](uint32_t source, size_t length) { NoteRefusedSessionMessage(source, length); });
         std::lock_guard lock(mutex_);
         status_.session_port = session_listener_->Listening() ? session_listener_->Port() : 0;
         status_.session_problem = session_listener_->Problem();
@@ -1230,6 +1233,14 @@ void NetbiosService::NoteKernelDrops(uint32_t socket_count) {
     if (first) {
         Log("the kernel dropped " + std::to_string(kernel_drops_.load()) +
             " datagrams for want of room in the socket's buffer; further drops are counted");
+    }
+}
+
+void NetbiosService::NoteRefusedSessionMessage(uint32_t source, size_t length) {
+    if (refused_session_++ == 0) {
+        Log("refused: a session message of " + std::to_string(length) + " bytes from " +
+            FormatAddress(source) + "; session messages longer than " +
+            std::to_string(kMaxSessionMessageText) + " bytes are refused and counted from now on");
     }
 }
 

@@ -177,10 +177,11 @@ public:
     // Packets the service thread let go because a socket's send buffer was full: it answers
     // and defends our names, and does not wait for room.
     uint64_t DroppedSends() const { return dropped_sends_; }
-    // Mailslot writes from the network refused as longer than any real peer sends, and
-    // datagrams the kernel dropped before we could read them (its buffer was full); both are
-    // said once in the log when they begin and in sum when the service ends.
+    // Mailslot writes and session messages from the network refused as longer than any real
+    // peer sends, and datagrams the kernel dropped before we could read them (its buffer was
+    // full); each is said once in the log when it begins and in sum when the service ends.
     uint64_t RefusedLargeWrites() const { return refused_large_; }
+    uint64_t RefusedLargeSessionMessages() const { return refused_session_; }
     uint64_t KernelDroppedDatagrams() const { return kernel_drops_; }
 
     std::shared_ptr<const std::vector<Ipv4Interface>> Interfaces() const;
@@ -261,6 +262,7 @@ private:
     void HandleResponse(const NamePacket& packet, uint32_t source);
     void HandleDatagram(const Datagram& datagram, uint32_t source, uint16_t source_port);
     void NoteKernelDrops(uint32_t socket_count);
+    void NoteRefusedSessionMessage(uint32_t source, size_t length);
     Clock::time_point RunBrowserTimers(Clock::time_point now);
     void RestoreKeptBrowseList();
     // Writes the browse list when it changed since last written.
@@ -299,6 +301,7 @@ private:
     std::atomic<uint16_t> next_transaction_id_;
     std::atomic<uint64_t> dropped_sends_{0};
     std::atomic<uint64_t> refused_large_{0};
+    std::atomic<uint64_t> refused_session_{0};
     std::atomic<uint64_t> kernel_drops_{0};
     uint32_t kernel_drops_of_socket_ = 0;  // service thread only
 

@@ -108,6 +108,7 @@ SessionConversation::Step SessionConversation::OnSmb(std::string_view smb) {
                 step.reply = Reply(*frame, kSmbInvalid);
             } else if (pending_text_.size() + block->text.size() > kMaxSessionMessageText) {
                 // The whole message is dropped: its end will find nothing to deliver.
+                step.refused_length = pending_text_.size() + block->text.size();
                 pending_.reset();
                 pending_text_.clear();
                 step.reply = Reply(*frame, kSmbNoRoom);

@@ -41,6 +41,8 @@ public:
         std::string reply;  // bytes to send back, possibly none
         bool close = false;
         std::optional<SessionMessage> message;
+        // The length of a message refused as longer than kMaxSessionMessageText; 0 when none was.
+        size_t refused_length = 0;
     };
 
     explicit SessionConversation(Settings settings);

@@ -93,8 +93,11 @@ struct SessionListener::Connection {
 };
 
 SessionListener::SessionListener(SessionLimits limits, SessionConversation::Settings settings,
-                                 SessionMessageReceiver receiver)
-    : limits_(limits), settings_(std::move(settings)), receiver_(std::move(receiver)) {
+                                 SessionMessageReceiver receiver, SessionRefusalListener refused)
+    : limits_(limits),
+      settings_(std::move(settings)),
+      receiver_(std::move(receiver)),
+      refused_(std::move(refused)) {
     listen_fd_ = OpenListeningSocket(limits_.port, port_);
     // Without its wake-up the thread could never be told to stop: then the port is given up,
     // as when it cannot be had (few descriptors left to this process).
@@ -173,7 +176,13 @@ void SessionListener::Run() {
         c.in.append(chunk.data(), static_cast<size_t>(length));
         while (c.in.size() >= kSessionHeaderSize && !c.closing) {
             auto header = ParseSessionHeader(c.in);
-            if (!header || header->length > kMaxSessionPayload) {
+            if (!header) {
+                return false;
+            }
+            if (header->length > kMaxSessionPayload) {
+                if (refused_) {
+                    refused_(c.address, header->length);
+                }
                 return false;
             }
             if (c.in.size() < kSessionHeaderSize + header->length) {
@@ -187,6 +196,9 @@ void SessionListener::Run() {
             c.closing = step.close;
             if (step.message && receiver_) {
                 receiver_(std::move(*step.message));
+            }
+            if (step.refused_length > 0 && refused_) {
+                refused_(c.address, step.refused_length);
             }
         }
         if (c.closing) {

@@ -28,16 +28,20 @@ struct SessionLimits {
 };
 
 using SessionMessageReceiver = std::function<void(SessionMessage message)>;
+// Told of a message refused for its size (`length` bytes, at least) from the peer at `address`.
+using SessionRefusalListener = std::function<void(uint32_t address, size_t length)>;
 
 // Listens on TCP for NetBIOS sessions that carry SMB message commands, on one thread of its own
 // (non-blocking sockets, poll). Each connection is bounded in size and time; connections beyond
 // the limits are refused with "insufficient resources". A message is handed to the receiver on
-// that thread, in arrival order; the receiver must not block for long.
+// that thread, in arrival order; the receiver must not block for long. So is each refusal of a
+// message too long to take (its text beyond kMaxSessionMessageText, or a packet beyond
+// kMaxSessionPayload, which ends the connection) to `refused`.
 class SessionListener {
 public:
     // Binds at once; Listening() says whether it could, Problem() why not (for people).
     SessionListener(SessionLimits limits, SessionConversation::Settings settings,
-                    SessionMessageReceiver receiver);
+                    SessionMessageReceiver receiver, SessionRefusalListener refused = {});
     ~SessionListener();
     SessionListener(const SessionListener&) = delete;
     SessionListener& operator=(const SessionListener&) = delete;
@@ -54,6 +58,7 @@ private:
     const SessionLimits limits_;
     const SessionConversation::Settings settings_;
     const SessionMessageReceiver receiver_;
+    const SessionRefusalListener refused_;
     int listen_fd_ = -1;
     int wake_fd_ = -1;
     int error_number_ = 0;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/spare_descriptor.h"
 
 namespace lyr {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    const SpareDescriptorInUse spare;
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
         return std::nullopt;

@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "netbios/port_holder.h"
@@ -198,12 +200,17 @@ TEST(SessionConversation, DeliversSingleAndMultiBlockMessagesAndAnswersMistakes)
     auto big = Feed(session, Smb(MakeSendStart({"IVAN", "PC1"})));
     id = static_cast<uint16_t>(id + 1);
     std::vector<uint32_t> statuses;
+    std::vector<size_t> refused_lengths;
     for (size_t i = 0; i * 128 <= kMaxSessionMessageText; ++i) {
-        statuses.push_back(
-            ReplyStatus(Feed(session, Smb(MakeSendText(id, std::string(128, 'x')))).reply,
-                        kSmbSendTextMessage));
+        auto step = Feed(session, Smb(MakeSendText(id, std::string(128, 'x'))));
+        statuses.push_back(ReplyStatus(step.reply, kSmbSendTextMessage));
+        refused_lengths.push_back(step.refused_length);
     }
     EXPECT_EQ(statuses.back(), kSmbNoRoom.Status());
+    // Told once, with the length it would have had, for the counts of refusals.
+    EXPECT_EQ(refused_lengths.back(), refused_lengths.size() * 128);
+    EXPECT_EQ(std::count(refused_lengths.begin(), refused_lengths.end(), 0u),
+              static_cast<long>(refused_lengths.size() - 1));
     EXPECT_FALSE(Feed(session, Smb(MakeSendEnd(id))).message);
 
     // Another computer's name, and a command we do not serve.
@@ -271,11 +278,18 @@ TEST(SessionListener, DeliversAndCutsOffSilentOversizedAndSurplusPeers) {
     std::mutex mutex;
     std::condition_variable arrived;
     std::vector<SessionMessage> messages;
-    SessionListener listener(limits, Settings(), [&](SessionMessage message) {
-        std::lock_guard lock(mutex);
-        messages.push_back(std::move(message));
-        arrived.notify_all();
-    });
+    std::vector<std::pair<uint32_t, size_t>> refusals;
+    SessionListener listener(
+        limits, Settings(),
+        [&](SessionMessage message) {
+            std::lock_guard lock(mutex);
+            messages.push_back(std::move(message));
+            arrived.notify_all();
+        },
+        [&](uint32_t address, size_t length) {
+            std::lock_guard lock(mutex);
+            refusals.emplace_back(address, length);
+        });
     ASSERT_TRUE(listener.Listening()) << listener.Problem();
     EXPECT_EQ(TcpPortHolder(listener.Port()), ThisProgram());
 
@@ -290,9 +304,13 @@ TEST(SessionListener, DeliversAndCutsOffSilentOversizedAndSurplusPeers) {
     }
     bool closed = false;
     Client oversized(listener.Port());
-    oversized.Send(std::string("\x00\x01\xFF\xFF", 4));
+    oversized.Send(std::string("\x00\x01\xFF\xFF", 4));  // the flags extend the length
     oversized.Receive(1, 2s, &closed);
     EXPECT_TRUE(closed);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(refusals, (std::vector<std::pair<uint32_t, size_t>>{{INADDR_LOOPBACK, 0x1FFFF}}));
+    }
 
     // Silent peers fill the room; one more is refused at once; the silent ones are cut off.
     std::vector<std::unique_ptr<Client>> silent;

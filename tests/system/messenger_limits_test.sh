@@ -4,7 +4,8 @@
 # - while its window waits for a hung disk, lyrnet status answers within 2 s with the true
 #   state and lyrnet show says that the messenger runs but does not respond; so does a stopped
 #   copy, never that none runs;
-# - with 16 file descriptors it starts, says what it cannot open, and receives what it can;
+# - with 16 file descriptors it starts, says what it cannot open, and receives what it can:
+#   every message it received is in its inbox, at once and after it ended;
 # - SIGTERM ends it within a few seconds while six long scans wait for it.
 #   messenger_limits_test.sh LYRMESSENGER LYRNET LYR_NETBIOS_HOST
 set -uo pipefail
@@ -107,17 +108,17 @@ on_host_background 1 "$work/few.log" bash -c 'for fd in $(ls /proc/$$/fd); do
     prlimit --nofile=16 env LYR_NETBIOS_COMPUTER_NAME=PC1 "$messenger"
 messenger_pid=${BACKGROUND_PIDS[-1]}
 check "with 16 file descriptors the messenger starts and answers" eventually 20 status
-# Stored at once, or, when the store's file cannot be opened either (the network's sockets
-# took the last descriptors), said so in a box.
-received_few() {
-    [ "$(stored few)" = 2 ] || grep -q "Cannot open .*inbox.dat: Too many open files" "$work/few.log"
-}
+# Stored at once, though the sockets took every descriptor but the stores' own.
+received_few() { [ "$(stored few)" = 2 ]; }
 on_host 1 env LYR_NETBIOS_COMPUTER_NAME=PC1 "$lyrnet" send PC1 "few#0" >/dev/null
 on_host 1 env LYR_NETBIOS_COMPUTER_NAME=PC1 "$lyrnet" send PC1 "few#1" >/dev/null
-check "  ... receives the messages of this computer" eventually 10 received_few
+check "  ... receives the messages of this computer and stores them" eventually 10 received_few
 check "  ... says what it could not open" grep -q "cannot be opened (Too many open files)" \
     "$work/few.log"
 kill -TERM "$messenger_pid"
 check "  ... and ends on SIGTERM" ends_within 20
+check "  ... its inbox holding both messages" received_few
+check "  ... and no file of its own it could not read or write (the stores, the user list)" \
+    bash -c "! grep -q 'Cannot \\(open\\|read\\|create\\|write\\|replace\\) ' '$work/few.log'"
 echo "passed $passed, failed $failed"
 [ "$failed" = 0 ]

@@ -403,6 +403,15 @@ private slots:
         QVERIFY(
             ParseInstanceRequest(FormatInstanceRequest({InstanceRequestKind::Version, 0}))->kind ==
             InstanceRequestKind::Version);
+        QVERIFY(
+            ParseInstanceRequest(FormatInstanceRequest({InstanceRequestKind::Losses, 0}))->kind ==
+            InstanceRequestKind::Losses);
+        // Counts beyond 32 bits come through; a line that is not four counts is no answer.
+        const ReceiveLosses losses{5000000000, 2, 3, 4};
+        QVERIFY(ParseReceiveLosses(FormatReceiveLosses(losses)) == losses);
+        QVERIFY(!ParseReceiveLosses("1 2 3"));
+        QVERIFY(!ParseReceiveLosses("1 2 3 4 "));
+        QVERIFY(!ParseReceiveLosses("1 2 -3 4"));
     }
 
     // A background thread is served while the loop runs and refused, not blocked, after it.

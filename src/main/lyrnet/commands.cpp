@@ -57,7 +57,10 @@ const std::vector<Command>& AllCommands() {
          RunDoctor},
         {"status", "status",
          "ask this user's running messenger for its version and state (0 active, 1 busy, 2 "
-         "auto-reply). Exit 1: none runs; 3: one runs but does not respond (stopped or busy)",
+         "auto-reply), and what it lost of what the network sent since it started: datagrams "
+         "the kernel dropped, writes and session messages refused as longer than any real peer "
+         "sends, messages dropped on their way to its mailslot. Exit 1: none runs; 3: one runs "
+         "but does not respond (stopped or busy)",
          RunStatus},
         {"show", "show",
          "ask this user's running messenger to show its window. Exit 1: none runs; 3: one runs "

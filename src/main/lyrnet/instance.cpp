@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "app/instance_requests.h"
 #include "main/lyrnet/subcommands.h"
@@ -66,6 +68,21 @@ int RunStatus(const std::vector<std::string>& words) {
     const std::int32_t value = *state.value;
     const char* name = value == 0 ? "active" : value == 1 ? "busy" : "auto-reply";
     std::printf("running version %d state %d %s\n", *version.value, value, name);
+    // A copy from before the counts answers "error"; it is left at the first line.
+    constexpr size_t kLongestLosses = 100;
+    constexpr int kTimeoutMs = 3000;
+    const std::optional<std::string> answer = AskRunningCopyForText(
+        InstanceSocketPath(), {InstanceRequestKind::Losses, 0}, kLongestLosses, kTimeoutMs);
+    if (auto losses = answer ? ParseReceiveLosses(*answer) : std::nullopt) {
+        std::printf(
+            "from the network: %llu datagrams dropped by the kernel, %llu mailslot "
+            "writes and %llu session messages refused as too long, %llu messages "
+            "dropped on their way to the mailslot\n",
+            static_cast<unsigned long long>(losses->kernel_drops),
+            static_cast<unsigned long long>(losses->refused_writes),
+            static_cast<unsigned long long>(losses->refused_session_messages),
+            static_cast<unsigned long long>(losses->mailslot_drops));
+    }
     return 0;
 }
 

@@ -318,4 +318,13 @@ netbios::NetbiosService* MessengerAssembly::PortOwner() {
     return &network->Service();
 }
 
+ReceiveLosses MessengerAssembly::Losses() const {
+    NetbiosMailslotNetwork* network = parts_->mailslots.JoinedNetwork();
+    if (network == nullptr)
+        return {};
+    const netbios::NetbiosService& service = network->Service();
+    return {service.KernelDroppedDatagrams(), service.RefusedLargeWrites(),
+            service.RefusedLargeSessionMessages(), network->Delivery().Dropped()};
+}
+
 }  // namespace lyr

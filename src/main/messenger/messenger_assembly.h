@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/identity.h"
+#include "app/instance_requests.h"
 #include "platform/special_folders.h"
 
 namespace lyr {
@@ -53,6 +54,9 @@ public:
     // From any thread: the NetBIOS service when this program holds the NetBIOS ports, else
     // nothing. The service itself may be used from any thread while the assembly exists.
     netbios::NetbiosService* PortOwner();
+    // From any thread: what the network sent this program that never became a message, since
+    // it joined the network (nothing before).
+    ReceiveLosses Losses() const;
 
 private:
     void RetryMainSlot();

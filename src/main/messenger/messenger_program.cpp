@@ -15,6 +15,7 @@
 #include "platform/cancellation.h"
 #include "platform/linux/browse_list_enumerator.h"
 #include "platform/linux/descriptor_reserve.h"
+#include "platform/spare_descriptor.h"
 #include "ui/program/error_report.h"
 #include "ui/program/instance_server.h"
 #include "ui/program/qt_translations.h"
@@ -45,6 +46,8 @@ constexpr int kDescriptorsForLater = 2;
 }  // namespace
 
 int RunMessenger(int argc, char** argv) {
+    // First, so that a message shown is written whatever takes the other descriptors.
+    KeepSpareDescriptor();
     DescriptorReserve reserve(kDescriptorsForLater);
     RouteQtMessagesToLog();
     MessengerApplication app(argc, argv);
@@ -117,6 +120,9 @@ int RunMessenger(int argc, char** argv) {
                     return;
                 case InstanceRequestKind::State:
                     reply(std::to_string(controller.OnMgrState()));
+                    return;
+                case InstanceRequestKind::Losses:
+                    reply(FormatReceiveLosses(program.Losses()));
                     return;
                 case InstanceRequestKind::Show:
                 case InstanceRequestKind::Names:

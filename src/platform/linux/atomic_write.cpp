@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/linux/unique_fd.h"
+#include "platform/spare_descriptor.h"
 
 namespace lyr {
 namespace {
@@ -48,6 +49,7 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
 
 void WriteFileAtomically(const std::filesystem::path& link, std::string_view contents,
                          FileAccess access) {
+    const SpareDescriptorInUse spare;
     const std::filesystem::path path = FollowLinks(link);
     const std::filesystem::path directory = path.parent_path();
     // The temporary name is unique per process and call; O_EXCL refuses a stale leftover, and

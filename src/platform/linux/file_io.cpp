@@ -10,10 +10,12 @@
 
 #include "platform/error.h"
 #include "platform/linux/unique_fd.h"
+#include "platform/spare_descriptor.h"
 
 namespace lyr {
 
 struct FileReader::Handle {
+    SpareDescriptorInUse spare;  // outlives fd
     UniqueFd fd;
     uint64_t size = 0;
     std::string failure;
@@ -62,6 +64,7 @@ const std::string& FileReader::Failure() const {
 }
 
 void AppendToFile(const std::filesystem::path& path, const std::string& bytes) {
+    const SpareDescriptorInUse spare;
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (!fd) {
         throw Exception("Cannot open " + path.string() + ": " + std::strerror(errno));
