@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "messaging/main_window_controller.h"
 
+#include <cstring>
 #include <exception>
 
 #include "app/program_titles.h"
@@ -155,8 +156,13 @@ bool MainWindowController::TakeMainSlot() {
 }
 
 void MainWindowController::SayMainSlotHeld() {
+    // Only a name in use means another receiver; out of descriptors, say that instead.
     const std::string cause =
-        "почтовый ящик messngr занят другим приемником: " + mailslot_holder_("messngr");
+        MainSlot.OpenError() == MailslotCreateError::AlreadyExists
+            ? "почтовый ящик messngr занят другим приемником: " + mailslot_holder_("messngr")
+            : "почтовый ящик messngr не открывается: " +
+                  (MainSlot.OpenErrno() != 0 ? std::string(std::strerror(MainSlot.OpenErrno()))
+                                             : std::string("ошибка системы"));
     if (Utf8ToAnsi(cause) != receiving_problem_) {
         LogLine(LogSeverity::Warning, "messenger", cause);
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transport/md_mailslot.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/ascii_case.h"
@@ -185,9 +186,12 @@ void TmdCustomMailSlot::Open() {
         Close();
     }
     MailslotCreateError error = MailslotCreateError::CannotOpen;
+    errno = 0;
     handle_ = system_.Create(MakeMailslotPath(server_, slot_), max_size_, error);
     active_ = handle_ != nullptr;
     if (!active_) {
+        open_error_ = error;
+        open_errno_ = errno;
         RaiseError(error == MailslotCreateError::BadName         ? "Bad mailslot name"
                    : error == MailslotCreateError::AlreadyExists ? "Mailslot already exists"
                                                                  : "Cannot open mailslot");

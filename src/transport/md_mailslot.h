@@ -54,6 +54,9 @@ public:
 
     bool Active() const { return active_; }
     void SetActive(bool Value);
+    // Why the last opening failed, and the system's error number then (0 when unknown).
+    MailslotCreateError OpenError() const { return open_error_; }
+    int OpenErrno() const { return open_errno_; }
     const std::string& Server() const { return server_; }
     void SetServer(const std::string& Value);
     const std::string& Slot() const { return slot_; }
@@ -117,6 +120,8 @@ private:
 
     bool streamed_active_ = false;
     bool active_ = false;
+    MailslotCreateError open_error_ = MailslotCreateError::CannotOpen;
+    int open_errno_ = 0;
     std::shared_ptr<MailslotReceiver> handle_;  // empty while closed
     int32_t max_size_ = 0;
     std::string server_;

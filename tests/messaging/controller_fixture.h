@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -82,9 +83,15 @@ public:
             error = MailslotCreateError::AlreadyExists;
             return nullptr;
         }
+        if (out_of_descriptors) {
+            error = MailslotCreateError::CannotOpen;
+            errno = EMFILE;
+            return nullptr;
+        }
         return std::make_unique<HeldQueueReceiver>(held);
     }
     bool another_receiver = false;
+    bool out_of_descriptors = false;
     std::deque<std::string> held;  // datagrams waiting in the queue from its creation on
 };
 

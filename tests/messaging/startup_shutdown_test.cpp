@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "contacts/users_file.h"
@@ -269,7 +270,15 @@ TEST_F(StartUpTest, AnotherReceiverIsNamedByTheSignUntilItsSlotIsTaken) {
     EXPECT_NE(View().panes.receiving_sign.find(Ansi("пользователь bob")), std::string::npos)
         << "the sign names whoever holds it now";
 
+    // A slot that cannot be made for want of descriptors is nobody else's.
     mailslots_.another_receiver = false;
+    mailslots_.out_of_descriptors = true;
+    EXPECT_FALSE(Controller().RetryMainSlot());
+    EXPECT_EQ(
+        View().panes.receiving_sign,
+        Ansi("Нет приема из сети: почтовый ящик messngr не открывается: ") + std::strerror(EMFILE));
+
+    mailslots_.out_of_descriptors = false;
     EXPECT_TRUE(Controller().RetryMainSlot());
     EXPECT_TRUE(Controller().MainSlotActive());
     Controller().SetReceivingProblem("");
