@@ -9,7 +9,8 @@
 //       first to last message, at the end); exits 0 when N messages came within S seconds
 //   lyr_netbios_host send TARGET SLOT HEX [--repeat N] [--owner]
 //       writes the message N times (as a client unless --owner); prints "sent N in MS ms"
-//       and "first sent at U us" (the wall clock, once the name was looked up), and exits 0
+//       and "first sent at U us, the last at V us" (the wall clock: the first write is the one
+//       after the name's lookup), and exits 0
 //       when every write succeeded
 //   lyr_netbios_host names
 //       registers our names, prints them with their state; exits 0 when all are registered
@@ -183,12 +184,14 @@ int Send(std::vector<std::string> words) {
             first_sent = std::chrono::system_clock::now();
         }
     }
+    auto last_sent = std::chrono::system_clock::now();
     auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     std::printf("sent %ld in %lld ms\n", sent, static_cast<long long>(took.count()));
-    std::printf("first sent at %lld us\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                           first_sent.time_since_epoch())
-                                           .count()));
+    auto us = [](std::chrono::system_clock::time_point time) {
+        return static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count());
+    };
+    std::printf("first sent at %lld us, the last at %lld us\n", us(first_sent), us(last_sent));
     return sent == repeat ? 0 : 1;
 }
 
