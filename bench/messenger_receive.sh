@@ -35,8 +35,8 @@ set_option SaveUserBoxes dword:00000001
 start_messenger
 # Timed as the plain loop is, from the first datagram to the last message handled: from the
 # sender's first write (after its name lookup, which a running peer has done long before) to
-# the last write of the inbox file, which its batch's fdatasync and pane follow in the same turn
-# of the UI loop. The inbox is read back only once it has stopped growing, so the reading takes
+# the last write of the inbox file (its time kept to the kernel's tick, a few ms), which its
+# batch's fdatasync and pane follow in the same turn of the UI loop. The inbox is read back only once it has stopped growing, so the reading takes
 # no CPU from the messenger while it works.
 on_host 2 env LYR_NETBIOS_COMPUTER_NAME=ANNA "$host_program" send PC1 messngr \
     "$(hex ANNA)00$(hex PC1)00$(hex bench)" --repeat "$count" >"$work/sender"
