@@ -10,8 +10,7 @@
 //   lyr_netbios_host send TARGET SLOT HEX [--repeat N] [--owner]
 //       writes the message N times (as a client unless --owner); prints "sent N in MS ms"
 //       and "first sent at U us, the last at V us" (the wall clock: the first write is the one
-//       after the name's lookup), and exits 0
-//       when every write succeeded
+//       after the name's lookup), and exits 0 when every write succeeded
 //   lyr_netbios_host names
 //       registers our names, prints them with their state; exits 0 when all are registered
 //   lyr_netbios_host browse [--announce-every S] [--answer-within S] [--request] [--seconds S]
