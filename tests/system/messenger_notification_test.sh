@@ -7,7 +7,7 @@
 # ("Открыть") brings the window. With DesktopNotify off there is no notification; without a
 # server the message is taken as ever, without a wait. The sounds are heard by a sound server
 # of the test's own (PulseAudio with a silent sink): the sound theme's events of a received
-# and of a sent message.
+# and of a sent message, and of one received after the server started later than the program.
 #   messenger_notification_test.sh LYRMESSENGER LYRNET SCREEN_SHOT SHOT_DIR
 set -uo pipefail
 messenger=$1
@@ -75,11 +75,15 @@ if command -v pulseaudio >/dev/null && command -v pactl >/dev/null &&
     [ -n "$(find /usr/lib -path '*libcanberra-*/libcanberra-pulse.so' 2>/dev/null)" ] &&
     [ -e /usr/share/sounds/freedesktop/stereo/message-new-instant.oga ]; then
     export PULSE_SERVER=unix:$work/pulse
-    HOME=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        -L module-null-sink -L "module-native-protocol-unix socket=$work/pulse auth-anonymous=1" \
-        >"$work/pulseaudio.log" 2>&1 &
-    BACKGROUND_PIDS+=($!)
-    eventually 10 pactl info >/dev/null 2>&1
+    start_pulseaudio() {
+        HOME=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+            -L module-null-sink -L "module-native-protocol-unix socket=$work/pulse auth-anonymous=1" \
+            >>"$work/pulseaudio.log" 2>&1 &
+        pulseaudio_pid=$!
+        BACKGROUND_PIDS+=($pulseaudio_pid)
+        eventually 10 pactl info >/dev/null 2>&1
+    }
+    start_pulseaudio
     # A sound plays on the silent sink as long as on a real one: each is seen while it plays.
     while :; do
         pactl list sink-inputs 2>/dev/null | sed -n 's/^[[:space:]]*event.id = "\(.*\)"$/\1/p'
@@ -175,4 +179,22 @@ check "  ... and the program answers at once" timeout 1 "$lyrnet" status
 check "  ... within a second of the send" test $((($(date +%s%N) - started) / 1000000)) -lt 1500
 kill -TERM "$messenger_pid"
 check "SIGTERM ends it" messenger_wait_end 10
+
+# No sound server at the first sound: the program does not look for one at every sound (each
+# look loads the sound drivers anew), but a server that starts later is heard within a minute.
+if [ -n "$sounds" ]; then
+    kill "$pulseaudio_pid"
+    eventually 5 bash -c "! kill -0 $pulseaudio_pid 2>/dev/null"
+    messenger_start
+    "$lyrnet" send . "Без звука" --from ANNA
+    check "no sound server: the message is stored" eventually 5 in_inbox "Без звука"
+    start_pulseaudio
+    : >"$work/sounds.log"
+    sleep 31
+    "$lyrnet" send . "Со звуком" --from ANNA
+    check "  ... a sound server started after it is heard from a later message" \
+        eventually 5 heard message-new-instant
+    kill -TERM "$messenger_pid"
+    check "SIGTERM ends it" messenger_wait_end 10
+fi
 desktop_end

@@ -9,7 +9,8 @@
 //       first to last message, at the end); exits 0 when N messages came within S seconds
 //   lyr_netbios_host send TARGET SLOT HEX [--repeat N] [--owner]
 //       writes the message N times (as a client unless --owner); prints "sent N in MS ms"
-//       and exits 0 when every write succeeded
+//       and "first sent at U us, the last at V us" (the wall clock: the first write is the one
+//       after the name's lookup), and exits 0 when every write succeeded
 //   lyr_netbios_host names
 //       registers our names, prints them with their state; exits 0 when all are registered
 //   lyr_netbios_host browse [--announce-every S] [--answer-within S] [--request] [--seconds S]
@@ -169,6 +170,7 @@ int Send(std::vector<std::string> words) {
         owner ? lyr::netbios::ServiceMode::Owner : lyr::netbios::ServiceMode::Client));
     std::string message = FromHex(words[2]);
     auto start = Clock::now();
+    std::chrono::system_clock::time_point first_sent;
     long sent = 0;
     for (long i = 0; i < repeat; ++i) {
         // A repeated message carries its number, so the receiver can tell order and loss.
@@ -176,10 +178,19 @@ int Send(std::vector<std::string> words) {
         if (!network.WriteRemote(words[0], words[1], data)) {
             break;
         }
-        ++sent;
+        if (sent++ == 0) {
+            // The first write includes the name's lookup: a receiver's clock starts here.
+            first_sent = std::chrono::system_clock::now();
+        }
     }
+    auto last_sent = std::chrono::system_clock::now();
     auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     std::printf("sent %ld in %lld ms\n", sent, static_cast<long long>(took.count()));
+    auto us = [](std::chrono::system_clock::time_point time) {
+        return static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count());
+    };
+    std::printf("first sent at %lld us, the last at %lld us\n", us(first_sent), us(last_sent));
     return sent == repeat ? 0 : 1;
 }
 

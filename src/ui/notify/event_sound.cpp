@@ -5,12 +5,19 @@
 
 #include <canberra.h>
 
+#include <chrono>
+
 #include "messaging/main_window_views.h"
 
 namespace lyr {
 namespace {
 
-// One context for the run, made at the first sound; nothing when it cannot be made.
+constexpr auto kSoundServerRetry = std::chrono::seconds(30);
+
+// One context for the run, made at the first sound; nothing when it cannot be made or its sound
+// server cannot be reached. A closed context would try every output driver again at each sound,
+// loading and unloading their libraries for milliseconds: a flood's sounds would take most of
+// the receiving time. A server that starts after the program is found at a sound 30 s later.
 ca_context* SoundContext() {
     static ca_context* const context = [] {
         ca_context* made = nullptr;
@@ -22,7 +29,13 @@ ca_context* SoundContext() {
                                 CA_PROP_APPLICATION_ICON_NAME, "lyrmessenger", nullptr);
         return made;
     }();
-    return context;
+    static bool open = false;
+    static std::chrono::steady_clock::time_point next_try;
+    if (context != nullptr && !open && std::chrono::steady_clock::now() >= next_try) {
+        open = ca_context_open(context) == CA_SUCCESS;
+        next_try = std::chrono::steady_clock::now() + kSoundServerRetry;
+    }
+    return open ? context : nullptr;
 }
 
 }  // namespace
