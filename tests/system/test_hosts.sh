@@ -14,6 +14,8 @@
 #   wait_for_exact_line FILE LINE [SECONDS]   a whole line; shows the file when it is not there
 #   eventually SECONDS CMD...                 CMD succeeds within SECONDS (tried every 0.1 s)
 #   fails CMD...                              CMD fails
+#   seconds_since START       the seconds from START (date +%s.%N) until now, to a tenth
+#   at_most LIMIT SECONDS     SECONDS is no more than LIMIT
 #   for_other_users PROGRAM   a copy of PROGRAM under $work that another local user may run
 #                         (the build may lie in a folder of root's alone); prints its path
 #   hosts_destroy         (put it in the EXIT trap of the script)
@@ -136,6 +138,10 @@ eventually() {
 }
 
 fails() { ! "$@"; }
+
+seconds_since() { awk -v from="$1" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }'; }
+
+at_most() { awk -v limit="$1" -v took="$2" 'BEGIN { exit !(took <= limit) }'; }
 
 for_other_users() {
     mkdir -p "$work/bin"
