@@ -50,8 +50,7 @@ hostile=('*' '.' '..' 'TAB\tX' 'BELL\x07' 'A*B' 'WHO?' 'C:')
 started=$(date +%s.%N)
 on_host 3 python3 "$here/host_announcement_forger.py" 10.213.1.3 10.213.1.255 5000 FLOOD \
     "${hostile[@]}" >"$work/forger" 2>&1
-echo "  (the forger took $(awk -v from="$started" -v to="$(date +%s.%N)" \
-    'BEGIN { printf "%.1f", to - from }') s)"
+echo "  (the forger took $(seconds_since "$started") s)"
 check "5,000 forged computers and the impossible names were sent" \
     grep -qx "sent $((5000 + 4 * ${#hostile[@]}))" "$work/forger"
 check "  ... and fill PC1's list: 4,096 computers besides PC1" within 10 full

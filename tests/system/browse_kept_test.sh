@@ -47,7 +47,7 @@ kill -KILL "$pc2_pid" "$pc3_pid"
 sleep 4
 started=$(date +%s.%N)
 on_host 1 "$lyrnet" scan --wait 0 >"$work/scan" 2>&1
-took=$(awk -v from="$started" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }')
+took=$(seconds_since "$started")
 cat "$work/scan"
 check "the next scan lists PC2, heard in the run before, and not PC3, expired since" \
     diff <(printf 'OFFICE\n    PC1\n    PC2\n') "$work/scan"

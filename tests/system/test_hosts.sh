@@ -6,6 +6,7 @@
 #   routed_hosts_create N hosts 1..N each on a subnet of its own, 10.213.(10+I).2/24, joined by
 #                         a router at 10.213.(10+I).1 that forwards between them (broadcasts
 #                         stay on their subnet)
+#   routed_host_add I S   after routed_hosts_create: host I joins subnet S at 10.213.(10+S).(100+I)
 #   on_host I CMD...      runs CMD on host I, with a cache folder of that host's own
 #   on_host_background I OUTPUT CMD...   the same in the background, output to a file; the
 #                         process is stopped by hosts_destroy
@@ -13,6 +14,8 @@
 #   wait_for_exact_line FILE LINE [SECONDS]   a whole line; shows the file when it is not there
 #   eventually SECONDS CMD...                 CMD succeeds within SECONDS (tried every 0.1 s)
 #   fails CMD...                              CMD fails
+#   seconds_since START       the seconds from START (date +%s.%N) until now, to a tenth
+#   at_most LIMIT SECONDS     SECONDS is no more than LIMIT
 #   for_other_users PROGRAM   a copy of PROGRAM under $work that another local user may run
 #                         (the build may lie in a folder of root's alone); prints its path
 #   hosts_destroy         (put it in the EXIT trap of the script)
@@ -60,6 +63,7 @@ hosts_create() {
     done
 }
 
+# Each subnet is a bridge in the router's namespace, holding the router's address there.
 routed_hosts_create() {
     local count=$1
     SWITCH_PID=$(_namespace_process)
@@ -67,15 +71,24 @@ routed_hosts_create() {
     _in $SWITCH_PID sysctl -qw net.ipv4.ip_forward=1
     for i in $(seq "$count"); do
         local net=10.213.$((10 + i))
-        HOST_PIDS[$i]=$(_namespace_process)
-        _in $SWITCH_PID ip link add lyrr$i type veth peer name eth0 netns "${HOST_PIDS[$i]}"
-        _in $SWITCH_PID ip addr add "$net.1/24" broadcast "$net.255" dev lyrr$i
-        _in $SWITCH_PID ip link set lyrr$i up
-        on_host "$i" ip link set lo up
-        on_host "$i" ip addr add "$net.2/24" broadcast "$net.255" dev eth0
-        on_host "$i" ip link set eth0 up
-        on_host "$i" ip route add default via "$net.1"
+        _in $SWITCH_PID ip link add lyrs$i type bridge
+        _in $SWITCH_PID ip addr add "$net.1/24" broadcast "$net.255" dev lyrs$i
+        _in $SWITCH_PID ip link set lyrs$i up
+        _routed_host "$i" "$i" 2
     done
+}
+
+routed_host_add() { _routed_host "$1" "$2" $((100 + $1)); }
+
+_routed_host() {
+    local i=$1 net=10.213.$((10 + $2)) last=$3
+    HOST_PIDS[$i]=$(_namespace_process)
+    _in $SWITCH_PID ip link add lyrr$i type veth peer name eth0 netns "${HOST_PIDS[$i]}"
+    _in $SWITCH_PID ip link set lyrr$i master lyrs$2 up
+    on_host "$i" ip link set lo up
+    on_host "$i" ip addr add "$net.$last/24" broadcast "$net.255" dev eth0
+    on_host "$i" ip link set eth0 up
+    on_host "$i" ip route add default via "$net.1"
 }
 
 # What a host keeps between runs (the browse list) stays on that host, not in the user's home.
@@ -125,6 +138,10 @@ eventually() {
 }
 
 fails() { ! "$@"; }
+
+seconds_since() { awk -v from="$1" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }'; }
+
+at_most() { awk -v limit="$1" -v took="$2" 'BEGIN { exit !(took <= limit) }'; }
 
 for_other_users() {
     mkdir -p "$work/bin"
