@@ -9,8 +9,8 @@
 namespace lyr {
 
 // The running copy of the messenger is found through a per-user local socket named after the
-// single-instance token. Holding the socket is holding the token; it also takes the three
-// requests a second start or lyrnet sends. The protocol is one line each way:
+// single-instance token. Holding the socket is holding the token; it also takes the requests a
+// second start or lyrnet sends. The protocol is one line each way:
 //   "show 1\n" (show the window) or "show 0\n" (hide it)  ->  "1\n"
 //   "version\n"                                           ->  "65537\n"
 //   "state\n"                                             ->  "0\n" active, "1\n" busy, "2\n"
