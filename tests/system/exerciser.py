@@ -223,8 +223,8 @@ class Exerciser:
         return "%d pages on" % count
 
     def view_skins(self):
-        if self.main_window_to_front() is None:
-            return "no main window"
+        if not self.main_window_has_keys():
+            return "no main window in front"
         xdotool("key", "alt+s")
 
     def escape(self):
@@ -233,9 +233,9 @@ class Exerciser:
     def context_menu(self):
         """A right click somewhere inside the main window (a pane, the user list, the frame),
         then Escape, or Down and Return for the menu's first item."""
-        main = self.main_window_to_front()
-        if main is None:
-            return "no main window"
+        if not self.main_window_has_keys():
+            return "no main window in front"
+        main = self.program.main()
         x = main.x + self.random.randint(main.width // 10, main.width * 9 // 10)
         y = main.y + self.random.randint(main.height // 10, main.height * 9 // 10)
         xdotool("mousemove", x, y, "click", 3)
