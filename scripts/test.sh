@@ -28,7 +28,8 @@ run_suite() {
     (cd "$dir" && ctest -j "$jobs" --timeout 600) || status=1
 }
 
-run_suite "normal build" "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Warnings fail the normal build; the sanitizer builds (clang, other warnings) only report them.
+run_suite "normal build" "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYR_WERROR=ON
 run_suite "AddressSanitizer + UndefinedBehaviorSanitizer" "$top/build-asan" \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DLYR_SANITIZE=ON -DLYR_FUZZ=ON -DLYR_BUILD_UI=OFF -DLYR_BENCH=OFF

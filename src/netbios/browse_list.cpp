@@ -130,7 +130,7 @@ void BrowseList::TakeWorkgroup(const std::string& workgroup, Clock::time_point h
 
 std::vector<HeardEntry> BrowseList::Heard(Clock::time_point now) const {
     std::vector<std::pair<Clock::time_point, HeardEntry>> heard;
-    auto entry = [&](BrowseComputer computer, Clock::time_point at, Clock::time_point expires) {
+    auto add = [&](BrowseComputer computer, Clock::time_point at, Clock::time_point expires) {
         auto periodicity =
             std::chrono::duration_cast<std::chrono::milliseconds>(expires - at) / kPeriodsToLive;
         auto age = std::chrono::duration_cast<std::chrono::milliseconds>(now - at);
@@ -139,10 +139,10 @@ std::vector<HeardEntry> BrowseList::Heard(Clock::time_point now) const {
     {
         std::lock_guard lock(mutex_);
         computers_.ForEach([&](const Key&, const ComputerEntry& computer) {
-            entry(computer.computer, computer.heard, computer.expires);
+            add(computer.computer, computer.heard, computer.expires);
         });
         workgroups_.ForEach([&](const std::string& name, const WorkgroupEntry& workgroup) {
-            entry({name, {}, 0, {}, 0}, workgroup.heard, workgroup.expires);
+            add({name, {}, 0, {}, 0}, workgroup.heard, workgroup.expires);
         });
     }
     std::stable_sort(heard.begin(), heard.end(),

@@ -31,15 +31,6 @@ public:
     }
     void Raw(std::string_view bytes) { bytes_.append(bytes); }
     void Zeros(size_t count) { bytes_.append(count, '\0'); }
-    // Fills in a field whose value is known only after what follows it was written.
-    void PatchU16LE(size_t offset, uint16_t value) {
-        bytes_[offset] = static_cast<char>(value);
-        bytes_[offset + 1] = static_cast<char>(value >> 8);
-    }
-    void PatchU16BE(size_t offset, uint16_t value) {
-        bytes_[offset] = static_cast<char>(value >> 8);
-        bytes_[offset + 1] = static_cast<char>(value);
-    }
     size_t Size() const { return bytes_.size(); }
     std::string Take() { return std::move(bytes_); }
 

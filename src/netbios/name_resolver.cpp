@@ -75,7 +75,7 @@ std::optional<uint32_t> DnsLookups::LookUp(const std::string& host,
     try {
         worker->thread = std::thread([this, worker, result, host] {
             auto address = resolve_(host);
-            std::lock_guard lock(mutex_);
+            std::lock_guard finishing(mutex_);
             result->address = address;
             result->finished = true;
             worker->done = true;

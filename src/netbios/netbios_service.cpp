@@ -712,16 +712,9 @@ void NetbiosService::SendNamePacket(const NamePacket& packet, uint32_t address, 
 }
 
 bool NetbiosService::Send(int fd, std::string_view bytes, uint32_t address, uint16_t port) {
-    switch (SendTo(fd, bytes, address, port)) {
-        case SendResult::Sent:
-            return true;
-        case SendResult::Full:
-            ++dropped_sends_;
-            return false;
-        case SendResult::Failed:
-            break;
-    }
-    return false;
+    // A full send buffer drops the packet: this thread answers and defends our names and does
+    // not wait for room.
+    return SendTo(fd, bytes, address, port) == SendResult::Sent;
 }
 
 void NetbiosService::BroadcastNamePacket(const std::function<NamePacket(uint32_t)>& make) {

@@ -174,9 +174,6 @@ public:
     // receives, and for a client, which leaves receiving to the owner of the ports.
     std::string ReceivingProblem() const;
 
-    // Packets the service thread let go because a socket's send buffer was full: it answers
-    // and defends our names, and does not wait for room.
-    uint64_t DroppedSends() const { return dropped_sends_; }
     // Mailslot writes and session messages from the network refused as longer than any real
     // peer sends, and datagrams the kernel dropped before we could read them (its buffer was
     // full); each is said once in the log when it begins and in sum when the service ends.
@@ -299,7 +296,6 @@ private:
     int wake_fd_ = -1;
     std::atomic<uint16_t> next_datagram_id_;
     std::atomic<uint16_t> next_transaction_id_;
-    std::atomic<uint64_t> dropped_sends_{0};
     std::atomic<uint64_t> refused_large_{0};
     std::atomic<uint64_t> refused_session_{0};
     std::atomic<uint64_t> kernel_drops_{0};

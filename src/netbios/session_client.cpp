@@ -9,8 +9,6 @@
 #include "netbios/session_conversation.h"
 
 namespace lyr::netbios {
-namespace {}  // namespace
-
 std::string SessionSendOutcome::Explain() const {
     char code_text[16];
     std::snprintf(code_text, sizeof code_text, "0x%08X", code);

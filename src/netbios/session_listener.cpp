@@ -268,7 +268,7 @@ void SessionListener::Run() {
         // Connections first: accepting below adds to the list the entries were made from.
         for (size_t i = 0; i < connections.size(); ++i) {
             Connection& c = *connections[i];
-            short revents = ready > 0 ? entries[i + 2].revents : 0;
+            short revents = ready > 0 ? entries[i + 2].revents : short{0};
             bool keep = true;
             if (revents & (POLLERR | POLLNVAL)) {
                 keep = false;

@@ -83,7 +83,7 @@ std::optional<CivilDateTime> DecodeDateTime(double value) {
     if (milliseconds >= kMillisecondsPerDay) {
         milliseconds -= kMillisecondsPerDay;
         ++days;
-        if (days >= kDayAfterLast) {
+        if (static_cast<double>(days) >= kDayAfterLast) {
             return std::nullopt;
         }
     }

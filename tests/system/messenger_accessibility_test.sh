@@ -27,9 +27,6 @@ session_bus_begin
 BACKGROUND_PIDS+=($!)
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
-settings_title="Настройка Zendry Messenger"
-about_title="О программе..."
-window_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 window_open() { [ -n "$(window_titled "$1")" ]; }
 # A window's tree fills in as it is shown: asked again for a few seconds, then each control
 # without a name is listed.

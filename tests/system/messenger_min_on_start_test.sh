@@ -12,7 +12,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_desktop.sh"
 desktop_begin "$@"
 
-program_windows() { xdotool search --onlyvisible --pid "$messenger_pid" 2>/dev/null; }
 in_front() {
     for _ in $(seq 30); do
         [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "Lyr Messenger" ] && return 0

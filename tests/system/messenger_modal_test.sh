@@ -19,12 +19,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 command -v trayer >/dev/null || { echo "SKIP: trayer is not installed"; exit 77; }
 desktop_begin "$@"
 
-about_title="О программе..."
-settings_title="Настройка Zendry Messenger"
-
-program_windows() { xdotool search --onlyvisible --pid "$messenger_pid" 2>/dev/null; }
-window_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-active_is() { [ -n "$1" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 main_in_front() { main=$(visible_windows) && active_is "$main"; }
 main_hidden() { [ -z "$(visible_windows)" ]; }
 # The dialog is mapped and has the keyboard.

@@ -17,8 +17,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 /usr/bin/python3 -c "import PIL" 2>/dev/null || { echo "SKIP: python3-pil is not installed"; exit 77; }
 desktop_begin "$@"
 
-settings_title="Настройка Zendry Messenger"
-window_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 settings_in_front() {
     local window
     window=$(window_titled "$settings_title") && [ "$(xdotool getactivewindow)" = "$window" ]

@@ -22,10 +22,7 @@ desktop_begin "$@"
 item_height=18
 separator_height=10
 menu_rows_height=$((5 * item_height + 2 * separator_height))
-settings_title="Настройка Zendry Messenger"
 
-program_windows() { xdotool search --onlyvisible --pid "$messenger_pid" 2>/dev/null; }
-active_is() { [ -n "$1" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 main_in_front() { visible_windows | grep -x "$main" >/dev/null && active_is "$main"; }
 main_hidden() { ! visible_windows | grep -x "$main" >/dev/null; }
 hide_main() { "$lyrnet" hide && eventually 5 main_hidden; }

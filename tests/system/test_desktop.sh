@@ -182,6 +182,12 @@ messenger_wait_end() {
 visible_windows() {
     xdotool search --onlyvisible --name '^Lyr Messenger$' 2>/dev/null
 }
+# Every window of the program on the screen, and one by its title.
+program_windows() { xdotool search --onlyvisible --pid "$messenger_pid" 2>/dev/null; }
+window_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+active_is() { [ -n "$1" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+settings_title="Настройка Zendry Messenger"
+about_title="О программе..."
 
 wait_for_window() {
     local tries=$(($1 * 10))

@@ -54,7 +54,6 @@ public:
 
     // Whether the "Виды" submenu is rebuilt when MainMenu next opens; true at first.
     bool SkinsMenuPending() const { return skinsMenuPending_; }
-    void SetSkinsMenuPending(bool pending) { skinsMenuPending_ = pending; }
     // Where BuildSkinsMenu takes the skin list from (the settings dialog); without one the
     // list is empty.
     void SetSkinsListSource(std::function<SkinsListState()> source);
