@@ -62,6 +62,13 @@ desktop_begin() {
     BACKGROUND_PIDS+=($xvfb_pid)
     wait_for_line "$work/display" "[0-9]" 10 || { echo "FAIL: Xvfb did not start"; exit 1; }
     export DISPLAY=":$(head -n1 "$work/display")"
+    # Once seen, on a loaded machine, a window manager that could not open the display it was
+    # given: it starts when the display answers.
+    for _ in $(seq 100); do
+        xprop -root >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xprop -root >/dev/null 2>&1 || { echo "FAIL: the display $DISPLAY does not answer"; cat "$work/xvfb.log"; exit 1; }
     # Showing a window in front and asking which one is there needs a window manager.
     openbox >"$work/wm.log" 2>&1 &
     BACKGROUND_PIDS+=($!)
