@@ -57,13 +57,15 @@ desktop_begin() {
     export QT_QPA_PLATFORM=xcb
 
     # Xvfb picks a free display number and writes it to fd 3.
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # -noreset: by default the server starts over when its last client leaves, and a client
+    # connecting meanwhile (the window manager after the probe below) is refused.
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" \
+        2>"$work/xvfb.log" &
     xvfb_pid=$!
     BACKGROUND_PIDS+=($xvfb_pid)
     wait_for_line "$work/display" "[0-9]" 10 || { echo "FAIL: Xvfb did not start"; exit 1; }
     export DISPLAY=":$(head -n1 "$work/display")"
-    # Once seen, on a loaded machine, a window manager that could not open the display it was
-    # given: it starts when the display answers.
+    # The window manager starts once the display answers.
     for _ in $(seq 100); do
         xprop -root >/dev/null 2>&1 && break
         sleep 0.1
