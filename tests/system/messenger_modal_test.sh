@@ -154,7 +154,8 @@ check "the about box opens" eventually 5 dialog_in_front
 "$lyrnet" hide
 check "hidden" eventually 5 main_hidden
 status_notifier activate "$item" 2>>"$work/host.log"
-check "a left click on the item shows the main window" eventually 5 test -n "$(visible_windows)"
+main_window_shown() { [ -n "$(visible_windows)" ]; }
+check "a left click on the item shows the main window" eventually 5 main_window_shown
 after "a left click on the item"
 status_notifier menu "$item" >"$work/menu" 2>>"$work/host.log"
 status_notifier click "$item" "$(awk '$4 == "Автоответ" {print $2}' "$work/menu")" 2>>"$work/host.log"

@@ -130,6 +130,8 @@ wait_for_exact_line() {
     return 1
 }
 
+# Runs the command again each time; an argument such as "$(…)" is expanded once, before the
+# first try, so a condition that must be looked at anew belongs in a function.
 eventually() {
     local tries=$(($1 * 10))
     shift
