@@ -16,8 +16,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "app/instance_requests.h"
 #include "app/options.h"
@@ -387,6 +389,37 @@ private slots:
                  std::optional<std::int32_t>(1));
         QVERIFY(!AskRunningCopy(path, {InstanceRequestKind::Show, 1}, 300));
         QVERIFY(CopyHoldsInstanceSocket(path));
+    }
+
+    // A copy that takes no one (stopped, or out of descriptors) fills its backlog; asking it
+    // ends after the time given, and it still counts as a copy that runs.
+    void aCopyThatTakesNoOneIsNotWaitedForEver() {
+        const std::string path = (dir_.path() + "/full").toStdString();
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        QCOMPARE(::listen(listener, 0), 0);
+        std::vector<int> queued;
+        for (int i = 0; i < 100; ++i) {
+            const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            if (::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+                ::close(client);
+                break;
+            }
+            queued.push_back(client);
+        }
+        auto answered = std::make_shared<std::atomic<bool>>(false);
+        std::thread([path, answered] {
+            AskRunningCopy(path, {InstanceRequestKind::State, 0}, 300);
+            *answered = true;
+        }).detach();
+        QTRY_VERIFY_WITH_TIMEOUT(*answered, 5000);
+        QVERIFY(CopyHoldsInstanceSocket(path));
+        for (int client : queued)
+            ::close(client);
+        ::close(listener);
     }
 
     void requestLinesParseStrictly() {

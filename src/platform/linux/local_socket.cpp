@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/linux/unique_fd.h"
@@ -34,12 +36,18 @@ std::optional<std::string> AskLocalSocket(const std::string& path, std::string_v
     if (path.size() >= sizeof(address.sun_path))
         return std::nullopt;
     std::memcpy(address.sun_path, path.data(), path.size());
-    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket)
         return std::nullopt;
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
-        0) {
-        return std::nullopt;
+    // A listener that takes no one fills its backlog, where a blocking connect would wait for
+    // ever: a full backlog is tried again until the time is up.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_milliseconds);
+    while (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
+           0) {
+        if (errno != EAGAIN || std::chrono::steady_clock::now() >= deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (::send(socket.get(), request.data(), request.size(), MSG_NOSIGNAL) !=
         static_cast<ssize_t>(request.size())) {

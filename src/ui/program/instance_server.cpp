@@ -5,6 +5,7 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <memory>
@@ -41,10 +42,13 @@ private:
             // A client that has gone leaves a descriptor for the next one.
             connect(client, &QObject::destroyed, waiting_, [this] { waiting_->setEnabled(true); });
         }
-        // The process has no descriptor left: the client waits until one is closed, instead of
-        // waking this thread again and again.
-        if (errno == EMFILE || errno == ENFILE)
+        // The process has no descriptor left: the client waits until one is closed (a client
+        // of ours that ends, or any other, hence also a try a second later), instead of waking
+        // this thread again and again.
+        if (errno == EMFILE || errno == ENFILE) {
             waiting_->setEnabled(false);
+            QTimer::singleShot(1000, waiting_, [this] { waiting_->setEnabled(true); });
+        }
     }
 
     void Read(QLocalSocket* client) {
