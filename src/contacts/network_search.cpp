@@ -106,4 +106,9 @@ std::vector<TUserData> SearchNetwork(NetworkEnumerator& enumerator, const std::a
     return entries;
 }
 
+std::vector<TUserData> SearchNetwork(NetworkEnumerator& enumerator) {
+    const std::atomic<bool> never_stopped = false;
+    return SearchNetwork(enumerator, never_stopped);
+}
+
 }  // namespace lyr

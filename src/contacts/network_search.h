@@ -24,5 +24,7 @@ inline constexpr std::uint32_t kRecordsPerCall = 100;
 // the network is still searched. Runs off the UI thread and touches nothing but `enumerator`;
 // once `stop` is set it closes what it opened and returns without opening more.
 std::vector<TUserData> SearchNetwork(NetworkEnumerator& enumerator, const std::atomic<bool>& stop);
+// The same, walked to its end.
+std::vector<TUserData> SearchNetwork(NetworkEnumerator& enumerator);
 
 }  // namespace lyr

@@ -10,6 +10,7 @@
 #include "messaging/msg_store.h"
 #include "platform/codepage.h"
 #include "platform/date_time.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace lyr {
@@ -27,9 +28,7 @@ std::string Quoted(const std::string& text) {
 
 Outcome Lyrnet(const test::TempDir& dir, const std::string& arguments,
                const std::string& environment = "") {
-    const char* binary_dir = std::getenv("LYR_BINARY_DIR");
-    EXPECT_NE(binary_dir, nullptr) << "run through ctest";
-    const std::string program = std::string(binary_dir ? binary_dir : ".") + "/src/main/lyrnet";
+    const std::string program = test::BinaryDir() + "/src/main/lyrnet";
     const std::string command = "env LC_ALL=ru_RU.UTF-8 " + environment + " " + Quoted(program) +
                                 " history " + arguments + " >" + Quoted((dir / "out").string()) +
                                 " 2>" + Quoted((dir / "err").string());

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "netbios/vectors.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
 
+#include "support/test_data.h"
+
 namespace lyr::test {
 namespace {
 
 std::map<std::string, std::string> LoadVectors() {
-    const char* source = std::getenv("LYR_SOURCE_DIR");
-    std::string path = std::string(source ? source : ".") + "/tests/netbios/data/vectors.txt";
+    const std::string path = TestDataPath("netbios/data/vectors.txt");
     std::ifstream file(path);
     if (!file) {
         throw std::runtime_error("cannot read " + path);

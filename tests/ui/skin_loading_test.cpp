@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include "support/test_data.h"
 #include "ui/skin/skin_archive.h"
 #include "ui/skin/skin_loader.h"
 #include "ui/skin_fixtures.h"
@@ -187,7 +188,7 @@ private slots:
         QVERIFY(IsTestSkin(LoadSkin(WriteArchive("shallow.wsz", {{"mb.bmp", shallow}}))));
 
         // A real skin's 275 x 116 bitmap, as a directory, a ".bmp" file and a packed skin.
-        QFile real(QStringLiteral(LYR_UI_TEST_DATA "/debian-xmms-main.bmp"));
+        QFile real(QString::fromStdString(test::TestDataPath("ui/data/debian-xmms-main.bmp")));
         QVERIFY(real.open(QIODevice::ReadOnly));
         const QByteArray realBytes = real.readAll();
         const QImage realImage = QImage::fromData(realBytes, "BMP");

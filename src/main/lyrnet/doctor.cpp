@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdio>
 
+#include "app/names_json.h"
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/doctor_checks.h"
 #include "main/lyrnet/neighbourhood.h"

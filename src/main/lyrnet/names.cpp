@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/instance_requests.h"
+#include "app/names_json.h"
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/neighbourhood.h"
 #include "main/lyrnet/subcommands.h"

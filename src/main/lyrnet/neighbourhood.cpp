@@ -3,54 +3,11 @@
 
 #include <cstdio>
 
-#include "contacts/user_data.h"
 #include "main/lyrnet/terminal_text.h"
 #include "platform/codepage.h"
 
 namespace lyr::cli {
 namespace {
-
-constexpr std::uint32_t kRecordsPerCall = 100;
-
-// Every record of one container, or none when it cannot be opened.
-std::vector<NetResource> RecordsOf(NetworkEnumerator& enumerator, const NetResource* container) {
-    std::vector<NetResource> all;
-    NetworkEnumerator::Handle handle = 0;
-    if (enumerator.OpenEnum(kResourceGlobalNet, kResourceTypeAny, 0, container, handle) !=
-        kNoError) {
-        return all;
-    }
-    std::vector<NetResource> records;
-    while (enumerator.EnumResource(handle, kRecordsPerCall, records) == kNoError) {
-        all.insert(all.end(), records.begin(), records.end());
-    }
-    enumerator.CloseEnum(handle);
-    return all;
-}
-
-std::string WithoutLeadingBackslashes(const std::string& name) {
-    return name.substr(std::min(name.find_first_not_of('\\'), name.size()));
-}
-
-std::string StateText(const netbios::HeldName& name) {
-    switch (name.state) {
-        case netbios::NameState::Registering:
-            // A refused name is tried again now and then.
-            return name.refused_by == 0 ? "registering"
-                                        : "registering again, refused by " +
-                                              netbios::FormatAddress(name.refused_by) + " before";
-        case netbios::NameState::Registered:
-            return "registered";
-        case netbios::NameState::Conflict:
-            return (name.refused_by_name_server ? "taken away by the name server "
-                                                : "conflict with ") +
-                   netbios::FormatAddress(name.refused_by);
-        case netbios::NameState::Refused:
-            return (name.refused_by_name_server ? "refused by the name server " : "refused by ") +
-                   netbios::FormatAddress(name.refused_by);
-    }
-    return {};
-}
 
 std::optional<nlohmann::ordered_json> ArrayOf(const std::string& line) {
     auto value = nlohmann::ordered_json::parse(line, nullptr, false);
@@ -76,46 +33,6 @@ std::optional<std::string> AskRunningMessenger(const InstanceRequest& request, i
     if (socket_path.empty())
         return std::nullopt;
     return AskRunningCopyForText(socket_path, request, kLongestAnswer, (wait_seconds + 5) * 1000);
-}
-
-std::string NeighbourhoodJson(NetworkEnumerator& enumerator) {
-    std::vector<TUserData> entries;
-    for (const auto& group : RecordsOf(enumerator, nullptr)) {
-        if (group.DisplayType != kResourceDisplayTypeDomain) {
-            continue;
-        }
-        std::string group_name = WithoutLeadingBackslashes(group.RemoteName);
-        entries.push_back({group_name, group_name, 0, TUserData::kGroup, false});
-        for (const auto& computer : RecordsOf(enumerator, &group)) {
-            if (computer.DisplayType == kResourceDisplayTypeServer) {
-                entries.push_back({WithoutLeadingBackslashes(computer.RemoteName), group_name, 0,
-                                   TUserData::kComputer, false});
-            }
-        }
-    }
-    SortBySortKey(entries);
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
-    for (const TUserData& entry : entries) {
-        nlohmann::ordered_json object;
-        object["kind"] = entry.Kind == TUserData::kGroup ? "group" : "computer";
-        object["name"] = AnsiToUtf8(entry.Name);
-        object["group"] = AnsiToUtf8(entry.Group);
-        array.push_back(std::move(object));
-    }
-    return array.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-}
-
-std::string NamesJson(const std::vector<netbios::HeldName>& names) {
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
-    for (const auto& name : names) {
-        nlohmann::ordered_json object;
-        object["name"] = name.name.ToString();
-        object["kind"] = name.group ? "group" : "unique";
-        object["state"] = StateText(name);
-        object["registered"] = name.state == netbios::NameState::Registered;
-        array.push_back(std::move(object));
-    }
-    return array.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 bool PrintNeighbourhood(const std::string& json_line, bool json) {

@@ -3,21 +3,14 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/instance_requests.h"
-#include "netbios/netbios_service.h"
-#include "platform/network_enumerator.h"
 
 namespace lyr::cli {
 
-// The network neighbourhood and the names of our NetBIOS service as one line of JSON each: what
-// lyrnet finds itself and what the running messenger answers when asked for them.
-
-// An array of {"kind": "group"|"computer", "name", "group"} in the user list's order.
-std::string NeighbourhoodJson(NetworkEnumerator& enumerator);
-// An array of {"name", "kind": "group"|"unique", "state", "registered"}.
-std::string NamesJson(const std::vector<netbios::HeldName>& names);
+// The network neighbourhood and the names of our NetBIOS service, each one line of JSON
+// (contacts/neighbourhood_json.h, app/names_json.h): asked of the running messenger, and
+// printed whether it came from there or from lyrnet's own look at the network.
 
 // The running messenger's answer to a names or scan request that takes up to `wait_seconds`;
 // nothing when no messenger runs for this user or it cannot serve the request.

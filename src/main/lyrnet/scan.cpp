@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/instance_requests.h"
+#include "contacts/neighbourhood_json.h"
+#include "contacts/network_search.h"
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/neighbourhood.h"
 #include "main/lyrnet/subcommands.h"
@@ -63,7 +65,7 @@ int RunScan(const std::vector<std::string>& words) {
     }
     ServiceNeighbourhood neighbourhood(service, std::chrono::seconds(wait_seconds));
     BrowseListEnumerator enumerator(neighbourhood);
-    PrintNeighbourhood(NeighbourhoodJson(enumerator), arguments.Has("json"));
+    PrintNeighbourhood(NeighbourhoodJson(SearchNetwork(enumerator)), arguments.Has("json"));
     return 0;
 }
 

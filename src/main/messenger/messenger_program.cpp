@@ -8,8 +8,10 @@
 #include <memory>
 
 #include "app/instance_requests.h"
+#include "app/names_json.h"
 #include "app/program_titles.h"
-#include "main/lyrnet/neighbourhood.h"
+#include "contacts/neighbourhood_json.h"
+#include "contacts/network_search.h"
 #include "main/messenger/messenger_assembly.h"
 #include "messaging/main_window_controller.h"
 #include "platform/cancellation.h"
@@ -98,13 +100,13 @@ int RunMessenger(int argc, char** argv) {
             if (request.kind == InstanceRequestKind::Names) {
                 // Right after the start the names may still be on their way.
                 service->WaitForRegistration(service->LongestRegistration());
-                reply(cli::NamesJson(service->Names()));
+                reply(NamesJson(service->Names()));
                 return;
             }
             ServiceNeighbourhood neighbourhood(*service, std::chrono::seconds(request.parameter),
                                                &ending);
             BrowseListEnumerator enumerator(neighbourhood);
-            const std::string found = cli::NeighbourhoodJson(enumerator);
+            const std::string found = NeighbourhoodJson(SearchNetwork(enumerator));
             reply(ending.Cancelled() ? std::string(kInstanceError) : found);
         });
     };

@@ -2,11 +2,11 @@
 #include "ui/main_window/main_menus.h"
 
 #include <QApplication>
-#include <QPixmap>
 
 #include "ui/keys/shortcut_code.h"
 #include "ui/tray/artwork.h"
 #include "ui/tray/tray_icon.h"
+#include "ui/tray/tray_menu_items.h"
 
 namespace lyr {
 namespace {
@@ -25,10 +25,6 @@ const QString kEmptyCaption = QStringLiteral("<empty>");
 QString Literal(const QString& text) {
     QString escaped = text;
     return escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
-QIcon BitmapIcon(MenuBitmap bitmap) {
-    return QIcon(QPixmap::fromImage(TransparentByCorner(MenuBitmapImage(bitmap))));
 }
 
 void SetChecked(QAction* item, bool checked) {
@@ -103,14 +99,18 @@ QAction* MainWindowMenus::AddItem(QMenu* menu, const QString& name, const QStrin
         item->setShortcut(ShortCutToKeySequence(shortCut));
     }
     if (handler != nullptr) {
-        connect(item, &QAction::triggered, this, [this, item, handler] { (this->*handler)(item); });
+        Connect(item, handler);
     }
     items_.insert(name, item);
     return item;
 }
 
+void MainWindowMenus::Connect(QAction* item, Handler handler) {
+    connect(item, &QAction::triggered, this, [this, item, handler] { (this->*handler)(item); });
+}
+
 QMenu* MainWindowMenus::AddSubmenu(QMenu* menu, const QString& name, const QString& caption) {
-    QMenu* submenu = menu == trayMenu_ ? trayMenu_->AddSubmenu(caption) : menu->addMenu(caption);
+    QMenu* submenu = menu->addMenu(caption);
     submenu->setObjectName(name);
     submenu->menuAction()->setObjectName(name);
     submenu->menuAction()->setData(0);
@@ -119,45 +119,32 @@ QMenu* MainWindowMenus::AddSubmenu(QMenu* menu, const QString& name, const QStri
 }
 
 void MainWindowMenus::BuildTrayMenu() {
-    QAction* N1 = AddItem(trayMenu_, "N1", "Открыть", &MainWindowMenus::N1Click);
-    N1->setIcon(BitmapIcon(MenuBitmap::Open));
-    trayMenu_->setDefaultAction(N1);
-    AddItem(trayMenu_, "N5", "-", nullptr);
-    QMenu* state = AddSubmenu(trayMenu_, "smiState", "Состояние");
-    state->menuAction()->setIcon(BitmapIcon(MenuBitmap::State));
-    auto* group = new QActionGroup(state);
-    group->setObjectName(QStringLiteral("RadioGroup4"));
-    QAction* smiActive = AddItem(state, "smiActive", "Активен", &MainWindowMenus::miActiveClick);
-    smiActive->setIcon(BitmapIcon(MenuBitmap::Active));
-    smiActive->setActionGroup(group);
-    SetChecked(smiActive, true);
-    QAction* smiBusy = AddItem(state, "smiBusy", "Занят", &MainWindowMenus::miActiveClick, 0, 1);
-    smiBusy->setIcon(BitmapIcon(MenuBitmap::Busy));
-    smiBusy->setActionGroup(group);
-    SetChecked(smiBusy, false);
-    // Auto-reply is no presence of its own: like its twin in MainMenu it stands beside
-    // "Состояние", not in it.
-    QAction* smiAutoReply =
-        AddItem(trayMenu_, "smiAutoReply", "Автоответ", &MainWindowMenus::smiAutoReplyClick);
-    smiAutoReply->setIcon(BitmapIcon(MenuBitmap::AutoReply));
-    SetChecked(smiAutoReply, false);
-    AddItem(trayMenu_, "N4", "Настройки", &MainWindowMenus::N4Click, kCtrlP)
-        ->setIcon(BitmapIcon(MenuBitmap::Settings));
-    AddItem(trayMenu_, "N2", "-", nullptr);
-    AddItem(trayMenu_, "N3", "Выход", &MainWindowMenus::N3Click)
-        ->setIcon(BitmapIcon(MenuBitmap::Exit));
+    AddTrayMenuItems(*trayMenu_);
+    for (QAction* item : trayMenu_->actions()) {
+        items_.insert(item->objectName(), item);
+        if (item->menu() != nullptr) {
+            for (QAction* inner : item->menu()->actions())
+                items_.insert(inner->objectName(), inner);
+        }
+    }
+    Connect(Item("N1"), &MainWindowMenus::N1Click);
+    Connect(Item("smiActive"), &MainWindowMenus::miActiveClick);
+    Connect(Item("smiBusy"), &MainWindowMenus::miActiveClick);
+    Connect(Item("smiAutoReply"), &MainWindowMenus::smiAutoReplyClick);
+    Connect(Item("N4"), &MainWindowMenus::N4Click);
+    Connect(Item("N3"), &MainWindowMenus::N3Click);
 }
 
 void MainWindowMenus::BuildMainMenu() {
     AddItem(mainMenu_, "N11", "О программе", &MainWindowMenus::AboutMenuItemClick)
-        ->setIcon(BitmapIcon(MenuBitmap::About));
+        ->setIcon(MenuBitmapIcon(MenuBitmap::About));
     AddItem(mainMenu_, "N9", "-", nullptr);
     QMenu* state = AddSubmenu(mainMenu_, "N19", "Состояние");
     QAction* miActive = AddItem(state, "miActive", "Активен", &MainWindowMenus::miActiveClick);
-    miActive->setIcon(BitmapIcon(MenuBitmap::Active));
+    miActive->setIcon(MenuBitmapIcon(MenuBitmap::Active));
     SetChecked(miActive, true);
     QAction* miBusy = AddItem(state, "miBusy", "Занят", &MainWindowMenus::miActiveClick, 0, 1);
-    miBusy->setIcon(BitmapIcon(MenuBitmap::Busy));
+    miBusy->setIcon(MenuBitmapIcon(MenuBitmap::Busy));
     SetChecked(miBusy, false);
     SetChecked(AddItem(mainMenu_, "miAutoReply", "Автответ", &MainWindowMenus::smiAutoReplyClick),
                false);

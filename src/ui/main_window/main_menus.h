@@ -109,6 +109,7 @@ private:
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, Handler handler,
                      int shortCut = 0, int tag = 0);
     QMenu* AddSubmenu(QMenu* menu, const QString& name, const QString& caption);
+    void Connect(QAction* item, Handler handler);
     void BuildTrayMenu();
     void BuildMainMenu();
     void BuildUserListMenu();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/tray/artwork.h"
 
+#include <QPixmap>
+
 // The resource's initialiser lives in this static library and must be named outside any
 // namespace.
 static void InitialiseArtResource() {
@@ -43,6 +45,10 @@ const QList<QImage>& ReceiveAnimationImages() {
 const QImage& MenuBitmapImage(MenuBitmap bitmap) {
     static const QList<QImage> images = CutStrip(":/art/menu_bitmaps.png", kMenuBitmapCount, 16);
     return images[static_cast<int>(bitmap)];
+}
+
+QIcon MenuBitmapIcon(MenuBitmap bitmap) {
+    return QIcon(QPixmap::fromImage(TransparentByCorner(MenuBitmapImage(bitmap))));
 }
 
 const QList<QImage>& UserIcons() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QList>
 
@@ -22,6 +23,8 @@ const QList<QImage>& ReceiveAnimationImages();
 enum class MenuBitmap { Open, State, Active, Busy, AutoReply, Settings, Exit, About };
 inline constexpr int kMenuBitmapCount = 8;
 const QImage& MenuBitmapImage(MenuBitmap bitmap);
+// The bitmap as a menu item shows it: without its corner's colour.
+QIcon MenuBitmapIcon(MenuBitmap bitmap);
 
 // UserIcons: the message window's pictures, 32 x 32 each; the user picks one by number.
 inline constexpr int kUserIconCount = 10;
