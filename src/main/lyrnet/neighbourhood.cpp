@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/text.h"
 #include "contacts/user_data.h"
 #include "main/lyrnet/terminal_text.h"
 #include "platform/codepage.h"
@@ -26,10 +27,6 @@ std::vector<NetResource> RecordsOf(NetworkEnumerator& enumerator, const NetResou
     }
     enumerator.CloseEnum(handle);
     return all;
-}
-
-std::string WithoutLeadingBackslashes(const std::string& name) {
-    return name.substr(std::min(name.find_first_not_of('\\'), name.size()));
 }
 
 std::string StateText(const netbios::HeldName& name) {
@@ -84,12 +81,12 @@ std::string NeighbourhoodJson(NetworkEnumerator& enumerator) {
         if (group.DisplayType != kResourceDisplayTypeDomain) {
             continue;
         }
-        std::string group_name = WithoutLeadingBackslashes(group.RemoteName);
+        const std::string group_name(WithoutLeadingBackslashes(group.RemoteName));
         entries.push_back({group_name, group_name, 0, TUserData::kGroup, false});
         for (const auto& computer : RecordsOf(enumerator, &group)) {
             if (computer.DisplayType == kResourceDisplayTypeServer) {
-                entries.push_back({WithoutLeadingBackslashes(computer.RemoteName), group_name, 0,
-                                   TUserData::kComputer, false});
+                entries.push_back({std::string(WithoutLeadingBackslashes(computer.RemoteName)),
+                                   group_name, 0, TUserData::kComputer, false});
             }
         }
     }
