@@ -2,7 +2,6 @@
 #include "app/identity.h"
 
 namespace lyr {
-namespace {
 
 std::string CutName(std::string name) {
     if (name.size() > Identity::kMaximumNameLength) {
@@ -10,8 +9,6 @@ std::string CutName(std::string name) {
     }
     return name;
 }
-
-}  // namespace
 
 std::filesystem::path IdentityFilePath(const std::string& data_dir) {
     return data_dir + kIdentityFileName;

@@ -23,6 +23,9 @@ struct Identity {
     std::string BusyText;   // sent while the user is busy
 };
 
+// A user name or nickname cut to Identity::kMaximumNameLength bytes.
+std::string CutName(std::string name);
+
 // DataDir + "quidel.ini".
 std::filesystem::path IdentityFilePath(const std::string& data_dir);
 

@@ -4,7 +4,7 @@
 #include <cassert>
 #include <type_traits>
 
-#include "platform/log.h"
+#include "base/log.h"
 
 namespace lyr {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <utility>
 
+#include "base/log.h"
 #include "contacts/network_search.h"
 #include "platform/codepage.h"
-#include "platform/log.h"
 
 namespace lyr {
 

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contacts/network_search.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "base/text.h"
+
 namespace lyr {
 namespace {
 
-std::string WithoutLeadingBackslashes(std::string_view name) {
-    name.remove_prefix(std::min(name.find_first_not_of('\\'), name.size()));
-    return std::string(name.substr(0, kMaxUserField));
+// A name as the user list keeps it: without the backslashes, at most kMaxUserField bytes.
+std::string EntryName(std::string_view remote_name) {
+    return std::string(WithoutLeadingBackslashes(remote_name).substr(0, kMaxUserField));
 }
 
 // One walk through the neighbourhood: the entries found so far, unsorted, and the group whose
@@ -72,7 +73,7 @@ private:
     }
 
     void AddGroupEntry(const NetResource& record) {
-        current_group_ = WithoutLeadingBackslashes(record.RemoteName);
+        current_group_ = EntryName(record.RemoteName);
         TUserData entry;
         entry.Name = current_group_;
         entry.Group = current_group_;
@@ -83,7 +84,7 @@ private:
     // A computer listed before any domain has an empty group.
     void AddComputerEntry(const NetResource& record) {
         TUserData entry;
-        entry.Name = WithoutLeadingBackslashes(record.RemoteName);
+        entry.Name = EntryName(record.RemoteName);
         entry.Group = current_group_;
         entry.Kind = TUserData::kComputer;
         entries_.push_back(std::move(entry));

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "contacts/users_file.h"
-#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 
 namespace lyr {

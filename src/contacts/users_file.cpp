@@ -6,8 +6,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "base/text.h"
 #include "platform/atomic_file.h"
-#include "platform/text_lines.h"
 
 namespace lyr {
 namespace {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/text.h"
 #include "platform/codepage.h"
-#include "platform/text_lines.h"
 
 namespace lyr {
 namespace {

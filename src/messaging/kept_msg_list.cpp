@@ -3,10 +3,10 @@
 
 #include <string>
 
+#include "base/log.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
-#include "platform/log.h"
 
 namespace lyr {
 

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/program_titles.h"
+#include "base/log.h"
 #include "contacts/users_file.h"
 #include "messaging/message_texts.h"
 #include "messaging/quick_texts.h"
@@ -12,7 +13,6 @@
 #include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
-#include "platform/log.h"
 
 namespace lyr {
 

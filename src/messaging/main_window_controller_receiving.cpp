@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "app/program_titles.h"
+#include "base/log.h"
 #include "messaging/main_window_controller.h"
 #include "messaging/message_texts.h"
 #include "messaging/pane_text.h"
 #include "platform/codepage.h"
 #include "platform/date_time.h"
-#include "platform/log.h"
 
 namespace lyr {
 namespace {

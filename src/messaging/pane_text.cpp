@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "messaging/pane_text.h"
 
-#include "platform/text_lines.h"
+#include "base/text.h"
 
 namespace lyr {
 

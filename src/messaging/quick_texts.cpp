@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "messaging/quick_texts.h"
 
+#include "base/text.h"
 #include "platform/atomic_file.h"
-#include "platform/text_lines.h"
 
 namespace lyr {
 

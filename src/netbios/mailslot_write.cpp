@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "netbios/mailslot_write.h"
 
-#include <cctype>
-
+#include "base/ascii_case.h"
 #include "netbios/byte_io.h"
 
 namespace lyr::netbios {
@@ -17,19 +16,6 @@ constexpr uint16_t kTransactionNoResponse = 0x0002;
 constexpr uint32_t kBrowserTimeoutMs = 1000;
 constexpr size_t kMaxSmbLength = 512;
 constexpr size_t kSmbOverheadWithoutName = 80;  // header, words, ByteCount, "\MAILSLOT\"
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "base/ascii_case.h"
+
 namespace lyr::netbios {
 namespace {
 
@@ -13,13 +15,8 @@ constexpr int kMaxPointerJumps = 16;
 
 }  // namespace
 
-std::string NetbiosUpper(std::string name) {
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return name;
+std::string NetbiosUpper(std::string_view name) {
+    return ToUpperAscii(name);
 }
 
 NetbiosName NetbiosName::Make(std::string_view name, uint8_t suffix) {

@@ -38,7 +38,7 @@ struct NetbiosName {
 };
 
 // The name as NetBIOS compares it: ASCII letters upper-cased, other bytes as they are.
-std::string NetbiosUpper(std::string name);
+std::string NetbiosUpper(std::string_view name);
 
 // A name with its scope, as it stands in a packet.
 struct ScopedName {

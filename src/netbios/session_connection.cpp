@@ -5,7 +5,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,31 +16,26 @@ SessionConnection::SessionConnection(uint32_t address, uint16_t port,
     : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)),
       timeout_(timeout),
       max_payload_(max_payload) {
-    if (fd_ < 0) {
+    if (!fd_) {
         return;
     }
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_addr.s_addr = htonl(address);
     target.sin_port = htons(port);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
+    if (::connect(fd_.get(), reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
         connected_ = true;
     } else if (errno == EINPROGRESS && Wait(POLLOUT)) {
         int error = 0;
         socklen_t length = sizeof error;
-        connected_ = ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
-    }
-}
-
-SessionConnection::~SessionConnection() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+        connected_ =
+            ::getsockopt(fd_.get(), SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
     }
 }
 
 bool SessionConnection::Send(std::string_view bytes) {
     while (!bytes.empty()) {
-        ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        ssize_t sent = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) {
             continue;
         }
@@ -74,7 +68,7 @@ std::optional<std::pair<SessionHeader, std::string>> SessionConnection::Receive(
 }
 
 bool SessionConnection::Wait(short events) {
-    pollfd entry{fd_, events, 0};
+    pollfd entry{fd_.get(), events, 0};
     int ready;
     do {
         ready = ::poll(&entry, 1, static_cast<int>(timeout_.count()));
@@ -85,7 +79,7 @@ bool SessionConnection::Wait(short events) {
 bool SessionConnection::Read(size_t count, std::string& into) {
     while (into.size() < count) {
         char buffer[4096];
-        ssize_t got = ::recv(fd_, buffer, std::min(sizeof buffer, count - into.size()), 0);
+        ssize_t got = ::recv(fd_.get(), buffer, std::min(sizeof buffer, count - into.size()), 0);
         if (got < 0 && errno == EINTR) {
             continue;
         }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/unique_fd.h"
 #include "netbios/session_packet.h"
 
 namespace lyr::netbios {
@@ -19,7 +20,6 @@ class SessionConnection {
 public:
     SessionConnection(uint32_t address, uint16_t port, std::chrono::milliseconds timeout,
                       uint32_t max_payload);
-    ~SessionConnection();
     SessionConnection(const SessionConnection&) = delete;
     SessionConnection& operator=(const SessionConnection&) = delete;
 
@@ -32,7 +32,7 @@ private:
     bool Wait(short events);
     bool Read(size_t count, std::string& into);
 
-    int fd_;
+    UniqueFd fd_;
     std::chrono::milliseconds timeout_;
     uint32_t max_payload_;
     bool connected_ = false;

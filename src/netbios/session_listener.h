@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <poll.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "base/unique_fd.h"
 #include "netbios/session_conversation.h"
 
 namespace lyr::netbios {
@@ -46,25 +51,49 @@ public:
     SessionListener(const SessionListener&) = delete;
     SessionListener& operator=(const SessionListener&) = delete;
 
-    bool Listening() const { return listen_fd_ >= 0; }
+    bool Listening() const { return static_cast<bool>(listen_fd_); }
     int ErrorNumber() const { return error_number_; }
     const std::string& Problem() const { return problem_; }
     uint16_t Port() const { return port_; }
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Connection;
+
+    // The listener's thread: waits for whichever comes first of a socket, a deadline and the
+    // wake-up, and serves it, until the listener is stopped.
     void Run();
+    // What the next wait watches: the wake-up, the listening socket while `accepting`, and each
+    // connection in order, for its answer to go out or else for what it sends.
+    void WatchList(bool accepting, std::vector<pollfd>& entries) const;
+    // How long the next wait may last, in milliseconds (-1: no limit): until the next deadline
+    // of a connection or the end of a pause in accepting.
+    int WaitTimeout(Clock::time_point now) const;
+    // Takes every waiting connection, refusing those beyond the limits.
+    void AcceptAll(Clock::time_point now);
+    bool HasRoomFor(uint32_t address) const;
+    // Serves one connection whose socket said `revents`; false when it is to be closed (it
+    // ended, failed or ran out of time).
+    bool Serve(Connection& connection, short revents, Clock::time_point now);
+    // Reads what has come and answers it; false when the connection ends.
+    bool Read(Connection& connection, Clock::time_point now);
+    // Answers every whole packet read; false when the peer sent what ends the connection.
+    bool AnswerWholePackets(Connection& connection, Clock::time_point now);
 
     const SessionLimits limits_;
     const SessionConversation::Settings settings_;
     const SessionMessageReceiver receiver_;
     const SessionRefusalListener refused_;
-    int listen_fd_ = -1;
-    int wake_fd_ = -1;
+    UniqueFd listen_fd_;
+    UniqueFd wake_fd_;
     int error_number_ = 0;
     std::string problem_;
     uint16_t port_ = 0;
     std::atomic<bool> stopping_{false};
+    // Only the thread touches these.
+    std::vector<std::unique_ptr<Connection>> connections_;
+    Clock::time_point accept_again_ = Clock::time_point::min();
+    std::string chunk_;
     std::thread thread_;
 };
 

@@ -10,13 +10,10 @@
 #include "platform/spare_descriptor.h"
 
 namespace lyr {
-namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, int error) {
+void ThrowFileError(const std::string& what, const std::filesystem::path& path, int error) {
     throw Exception(what + " " + path.string() + ": " + std::strerror(error));
 }
-
-}  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     const SpareDescriptorInUse spare;
@@ -26,11 +23,11 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
     // A directory opens as a stream that reads as empty, which would pass for an empty file.
     if (std::filesystem::is_directory(path, error)) {
-        Fail("Cannot read", path, EISDIR);
+        ThrowFileError("Cannot read", path, EISDIR);
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        Fail("Cannot open", path, errno);
+        ThrowFileError("Cannot open", path, errno);
     }
     // Read into memory of the file's size at once, not through a growing copy.
     const auto size = std::filesystem::file_size(path, error);
@@ -38,7 +35,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
     contents.resize(static_cast<size_t>(in.gcount()));
     if (in.bad()) {
-        Fail("Cannot read", path, errno);
+        ThrowFileError("Cannot read", path, errno);
     }
     // A file that grew meanwhile is read to its end.
     std::ostringstream rest;
@@ -47,7 +44,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
         contents += std::move(rest).str();
     }
     if (in.bad()) {
-        Fail("Cannot read", path, errno);
+        ThrowFileError("Cannot read", path, errno);
     }
     return contents;
 }

@@ -24,6 +24,10 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
 // it exists but cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
+// Throws lyr::Exception "WHAT PATH: the system's reason for `error`" (an errno value).
+[[noreturn]] void ThrowFileError(const std::string& what, const std::filesystem::path& path,
+                                 int error);
+
 // Keeps a copy of a file that did not load completely beside it (NAME.bad), so that the next
 // save does not silently replace it with less than it held. An older copy is replaced.
 // Returns the copy's path, or nothing when the copy could not be made.

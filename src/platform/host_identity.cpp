@@ -1,39 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/host_identity.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
+
+#include "base/ascii_case.h"
+#include "base/text.h"
 
 namespace lyr {
 namespace {
 
 constexpr size_t kNetbiosNameLength = 15;
+// smb.conf may have been written on Windows, with CR LF.
+constexpr std::string_view kWhitespace = " \t\r\n";
 
-std::string Trim(const std::string& text) {
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) {
-        return {};
-    }
-    auto end = text.find_last_not_of(" \t\r\n");
-    return text.substr(begin, end - begin + 1);
-}
-
-std::string UpperCut(std::string text) {
-    if (text.size() > kNetbiosNameLength) {
-        text.resize(kNetbiosNameLength);
-    }
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
+std::string UpperCut(std::string_view text) {
+    return ToUpperAscii(text.substr(0, kNetbiosNameLength));
 }
 
 }  // namespace
 
 std::optional<std::string> NetbiosNameFromHostName(const std::string& host_name) {
-    std::string label = host_name.substr(0, host_name.find('.'));
-    label = Trim(label);
+    const std::string_view label =
+        Trim(std::string_view(host_name).substr(0, host_name.find('.')), kWhitespace);
     if (label.empty()) {
         return std::nullopt;
     }
@@ -56,28 +45,24 @@ std::optional<std::string> SambaGlobalSetting(const std::string& wanted,
     std::ifstream in(smb_conf);
     std::string line;
     bool in_global = false;
-    auto lower = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        return text;
-    };
     while (std::getline(in, line)) {
-        std::string text = Trim(line);
+        const std::string_view text = Trim(line, kWhitespace);
         if (text.empty() || text[0] == '#' || text[0] == ';') {
             continue;
         }
         if (text.front() == '[') {
-            in_global = lower(Trim(text.substr(1, text.find(']') - 1))) == "global";
+            in_global =
+                ToLowerAscii(Trim(text.substr(1, text.find(']') - 1), kWhitespace)) == "global";
             continue;
         }
         auto equals = text.find('=');
         if (!in_global || equals == std::string::npos) {
             continue;
         }
-        if (lower(Trim(text.substr(0, equals))) == wanted) {
-            std::string value = Trim(text.substr(equals + 1));
+        if (ToLowerAscii(Trim(text.substr(0, equals), kWhitespace)) == wanted) {
+            const std::string_view value = Trim(text.substr(equals + 1), kWhitespace);
             if (!value.empty()) {
-                return value;
+                return std::string(value);
             }
         }
     }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 #include "platform/mailslot.h"
 
 #include <algorithm>

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/log.h"
 #include "netbios/interfaces.h"
 #include "platform/atomic_file.h"
 #include "platform/host_identity.h"
-#include "platform/log.h"
 #include "platform/special_folders.h"
 #include "platform/user_directories.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "platform/log.h"
+#include "base/log.h"
 #include "transport/mailslot_write.h"
 
 namespace lyr {

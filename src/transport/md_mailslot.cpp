@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/ascii_case.h"
-#include "platform/log.h"
+#include "base/ascii_case.h"
+#include "base/log.h"
 #include "transport/md_mailslot_wait_thread.h"
 
 namespace lyr {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transport/md_mailslot_wait_thread.h"
 
-#include "platform/log.h"
+#include "base/log.h"
 #include "transport/md_mailslot.h"
 
 namespace lyr {

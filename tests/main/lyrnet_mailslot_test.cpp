@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "base/ascii_case.h"
 #include "netbios/interfaces.h"
 #include "platform/host_identity.h"
 #include "support/child_process.h"
@@ -60,10 +61,7 @@ TEST_F(LyrnetMailslotTest, SendReachesListenWithTextAndNamesIntact) {
     auto listener = StartListener({"--count", "3", "--json"});
     std::string computer = ComputerName().value_or("");
     ASSERT_FALSE(computer.empty());
-    std::string lower_computer = computer;
-    for (char& c : lower_computer) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    const std::string lower_computer = ToLowerAscii(computer);
     EXPECT_EQ(RunLyrnet({"send", ".", "Привет, мир", "--from", "ANNA"}).exit_code, 0);
     EXPECT_EQ(
         RunLyrnet({"send", lower_computer, "quote \" back \\ tab\t line\r\nend", "--from", "Борис"})

@@ -3,6 +3,7 @@
 
 #include "netbios/mailslot_write.h"
 #include "netbios/vectors.h"
+#include "support/turkish_locale.h"
 
 namespace lyr::netbios {
 namespace {
@@ -91,6 +92,9 @@ TEST(MailslotWrite, SlotNamesCompareWithoutCase) {
     EXPECT_FALSE(SlotOfMailslotName("\\PIPE\\MESSNGR"));
     EXPECT_FALSE(SlotOfMailslotName("\\MAILSLOT\\"));
     EXPECT_FALSE(SlotOfMailslotName("MESSNGR"));
+    // Nor does the locale change them: in Turkish, toupper('i') is no 'I'.
+    const test::TurkishLocale turkish;
+    EXPECT_EQ(SlotOfMailslotName("\\mailslot\\messngr"), "messngr");
 }
 
 }  // namespace

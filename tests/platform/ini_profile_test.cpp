@@ -5,6 +5,7 @@
 
 #include "platform/error.h"
 #include "support/temp_dir.h"
+#include "support/turkish_locale.h"
 
 namespace lyr {
 namespace {
@@ -18,6 +19,12 @@ TEST(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(profile.ReadString("Missing", "UserName", "x"), "x");
     // Section and key names match without regard to case; blanks around values go.
     EXPECT_EQ(profile.ReadString("user", "USERNAME", ""), "Anna");
+    {
+        // Nor does the locale change that: in Turkish, tolower('I') is no 'i'.
+        const test::TurkishLocale turkish;
+        test::WriteFile(dir / "quidel.ini", "[USER]\nNIK=Ivan\n");
+        EXPECT_EQ(profile.ReadString("User", "Nik", ""), "Ivan");
+    }
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.ini"));
 }
 

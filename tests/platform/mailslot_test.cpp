@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
 #include <future>
 #include <thread>
 
+#include "base/ascii_case.h"
 #include "platform/linux/linux_mailslot_system.h"
 #include "platform/linux/local_mailslot.h"
 #include "platform/linux/local_mailslot_receiver.h"
@@ -18,13 +18,6 @@ namespace lyr {
 namespace {
 
 using test::UniqueSlot;
-
-std::string ToUpper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
 
 std::string LocalPath(const std::string& slot) {
     return "\\\\.\\mailslot\\" + slot;
@@ -187,7 +180,7 @@ TEST_F(LocalMailslotTest, CreateTellsBadNamesAndNamesAlreadyHeld) {
     auto receiver = CreateOrFail(slot);
     ASSERT_TRUE(receiver);
     // Names compare without case, as they do on Windows.
-    EXPECT_EQ(CreateError(LocalPath(ToUpper(slot))), MailslotCreateError::AlreadyExists);
+    EXPECT_EQ(CreateError(LocalPath(ToUpperAscii(slot))), MailslotCreateError::AlreadyExists);
     receiver->Close();
     EXPECT_EQ(CreateError(LocalPath(slot)), std::nullopt) << "closing releases the name at once";
 }
@@ -207,7 +200,7 @@ TEST_F(LocalMailslotTest, WritesGoToThisComputerForDotOrItsNameInAnyCase) {
     auto receiver = CreateOrFail(slot);
     ASSERT_TRUE(receiver);
     EXPECT_TRUE(Write(system_, "\\\\.\\mailslot\\" + slot, "dot"));
-    EXPECT_TRUE(Write(system_, "\\\\mypc\\MAILSLOT\\" + ToUpper(slot), "name"));
+    EXPECT_TRUE(Write(system_, "\\\\mypc\\MAILSLOT\\" + ToUpperAscii(slot), "name"));
     EXPECT_EQ(ReadNext(*receiver), "dot");
     EXPECT_EQ(ReadNext(*receiver), "name");
     EXPECT_TRUE(network_.writes.empty());

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "base/ascii_case.h"
 #include "platform/linux/linux_mailslot_system.h"
 #include "platform/stderr_capture.h"
 #include "support/child_process.h"
@@ -234,10 +235,7 @@ TEST_F(MailSlotTest, ServerOtherThanThisComputerIsABadName) {
 
 TEST_F(MailSlotTest, CaseOnlyRenameKeepsTheSlotAndARealRenameReopens) {
     MakeOpen("Rename");
-    std::string lower = slot_;
-    for (char& c : lower) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    const std::string lower = ToLowerAscii(slot_);
     std::string renamed = UniqueSlot("renamed");
     ui_.Run([&] {
         endpoint_->SetSlot(lower);

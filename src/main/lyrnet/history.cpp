@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/data_dir.h"
+#include "base/text.h"
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/subcommands.h"
 #include "main/lyrnet/terminal_text.h"
@@ -13,7 +14,6 @@
 #include "platform/codepage.h"
 #include "platform/date_time.h"
 #include "platform/error.h"
-#include "platform/text_lines.h"
 
 namespace lyr::cli {
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "base/text.h"
 #include "main/lyrnet/arguments.h"
 #include "main/lyrnet/mailslot_setup.h"
 #include "main/lyrnet/subcommands.h"
@@ -12,7 +13,6 @@
 #include "netbios/interfaces.h"
 #include "platform/call_loop.h"
 #include "platform/codepage.h"
-#include "platform/text_lines.h"
 #include "transport/md_winpopup.h"
 #include "transport/messenger_datagram.h"
 

@@ -5,19 +5,14 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 
+#include "base/unique_fd.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
-#include "platform/linux/unique_fd.h"
 #include "platform/spare_descriptor.h"
 
 namespace lyr {
 namespace {
-
-[[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, int error) {
-    throw Exception(what + " " + path.string() + ": " + std::strerror(error));
-}
 
 void SyncDirectory(const std::filesystem::path& directory) {
     UniqueFd fd(
@@ -62,13 +57,13 @@ void WriteFileAtomically(const std::filesystem::path& link, std::string_view con
             .string();
     UniqueFd fd(::open(pattern.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, new_mode));
     if (!fd) {
-        Fail("Cannot create", path, errno);
+        ThrowFileError("Cannot create", path, errno);
     }
     auto abandon = [&](const char* what) {
         int error = errno;
         fd.reset();
         ::unlink(pattern.c_str());
-        Fail(what, path, error);
+        ThrowFileError(what, path, error);
     };
     // A file being replaced keeps its permission bits (a private file stays private); a file
     // meant to be private loses whatever others were allowed.
@@ -96,12 +91,12 @@ void WriteFileAtomically(const std::filesystem::path& link, std::string_view con
     if (fd.close() != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
-        Fail("Cannot write", path, error);
+        ThrowFileError("Cannot write", path, error);
     }
     if (::rename(pattern.c_str(), path.c_str()) != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
-        Fail("Cannot replace", path, error);
+        ThrowFileError("Cannot replace", path, error);
     }
     SyncDirectory(directory);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "base/text.h"
 #include "netbios/netbios_name.h"
 #include "platform/codepage.h"
 
@@ -28,10 +29,6 @@ NetResource Container(std::uint32_t display_type, std::string remote_name, std::
     record.Comment = std::move(comment);
     record.Provider = kProvider;
     return record;
-}
-
-std::string WithoutLeadingBackslashes(const std::string& name) {
-    return name.substr(std::min(name.find_first_not_of('\\'), name.size()));
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/unique_fd.h"
 #include "platform/error.h"
-#include "platform/linux/unique_fd.h"
 #include "platform/spare_descriptor.h"
 
 namespace lyr {

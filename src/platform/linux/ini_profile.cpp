@@ -2,13 +2,14 @@
 #include "platform/linux/ini_profile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <vector>
 
+#include "base/ascii_case.h"
+#include "base/log.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
-#include "platform/log.h"
 
 // The profile functions work on the file's lines as Windows' do: the first section and the
 // first key of a name count, a write replaces only that one line (or adds one), and every other
@@ -25,34 +26,13 @@ std::string Cut(std::string text) {
     return text;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // One line of the file: its text without the line ending, and the ending as it was.
 struct Line {
     std::string_view text;
     std::string_view ending;
 };
 
-std::vector<Line> SplitLines(std::string_view contents) {
+std::vector<Line> LinesWithEndings(std::string_view contents) {
     std::vector<Line> lines;
     while (!contents.empty()) {
         const size_t newline = contents.find('\n');
@@ -95,7 +75,7 @@ std::optional<std::pair<size_t, size_t>> FindSection(const std::vector<Line>& li
                                                      std::string_view section) {
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i].text);
-        if (name && SameName(*name, section)) {
+        if (name && EqualsIgnoringCase(*name, section)) {
             size_t end = i + 1;
             while (end < lines.size() && !SectionName(lines[end].text)) {
                 ++end;
@@ -119,7 +99,7 @@ std::optional<size_t> FindKey(const std::vector<Line>& lines, std::pair<size_t, 
                               std::string_view key) {
     for (size_t i = section.first; i < section.second; ++i) {
         const auto name = KeyOf(lines[i].text);
-        if (name && SameName(*name, key)) {
+        if (name && EqualsIgnoringCase(*name, key)) {
             return i;
         }
     }
@@ -140,7 +120,7 @@ std::string ValueOf(std::string_view line) {
 
 std::string ReadProfileText(std::string_view contents, const std::string& section,
                             const std::string& key, const std::string& default_value) {
-    const std::vector<Line> lines = SplitLines(contents);
+    const std::vector<Line> lines = LinesWithEndings(contents);
     if (const auto found = FindSection(lines, section)) {
         if (const auto line = FindKey(lines, *found, key)) {
             return Cut(ValueOf(lines[*line].text));
@@ -156,7 +136,7 @@ std::string WriteProfileText(std::string_view contents, const std::string& secti
         one_line.begin(), one_line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     const std::string key_line = key + "=" + one_line;
     const std::string header = "[" + section + "]";
-    std::vector<Line> lines = SplitLines(contents);
+    std::vector<Line> lines = LinesWithEndings(contents);
     // New lines end as the file's first line does; a new file's lines end in CR LF.
     const std::string_view ending =
         !lines.empty() && lines.front().ending.ends_with('\n') ? lines.front().ending : "\r\n";

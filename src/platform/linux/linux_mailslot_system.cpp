@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/linux_mailslot_system.h"
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 #include "platform/linux/local_mailslot.h"
 #include "platform/linux/local_mailslot_receiver.h"
 

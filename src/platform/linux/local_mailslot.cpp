@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace lyr {
 namespace {

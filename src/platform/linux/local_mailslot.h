@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace lyr {
 

@@ -3,8 +3,8 @@
 
 #include <map>
 
+#include "base/log.h"
 #include "platform/linux/local_mailslot.h"
-#include "platform/log.h"
 
 namespace lyr {
 namespace {

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/log.h"
 #include "platform/linux/local_mailslot.h"
-#include "platform/log.h"
 
 namespace lyr {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <thread>
 
-#include "platform/linux/unique_fd.h"
+#include "base/unique_fd.h"
 #include "platform/mailslot.h"
 
 namespace lyr {

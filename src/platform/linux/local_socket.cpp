@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace lyr {
 namespace {

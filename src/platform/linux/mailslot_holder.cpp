@@ -14,9 +14,9 @@
 #include <cstring>
 #include <optional>
 
+#include "base/unique_fd.h"
 #include "netbios/port_holder.h"
 #include "platform/linux/local_mailslot.h"
-#include "platform/linux/unique_fd.h"
 
 namespace lyr {
 namespace {

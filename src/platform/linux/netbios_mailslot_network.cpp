@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/netbios_mailslot_network.h"
 
+#include "base/log.h"
 #include "netbios/mailslot_write.h"
 #include "platform/host_identity.h"
 #include "platform/linux/local_mailslot.h"
-#include "platform/log.h"
 
 namespace lyr {
 

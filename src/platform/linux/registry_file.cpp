@@ -8,11 +8,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/log.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
-#include "platform/log.h"
 #include "platform/user_directories.h"
 
 namespace lyr {
@@ -26,20 +27,6 @@ constexpr std::uint32_t kDwordType = 4;
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 std::optional<unsigned> HexDigit(char c) {
@@ -113,7 +100,7 @@ public:
         bool header_seen = false;
         bool in_key = false;
         while (NextLine()) {
-            std::string_view line = TrimBlanks(line_);
+            std::string_view line = Trim(line_);
             if (line.empty() || line.front() == ';') {
                 continue;
             }
@@ -203,11 +190,11 @@ private:
     RegistryValue ParseValue(std::string_view text) {
         RegistryValue value;
         value.name = ParseQuoted(text);
-        text = TrimBlanks(text);
+        text = Trim(text);
         if (text.empty() || text.front() != '=') {
             Fail("expected = after the value name");
         }
-        text = TrimBlanks(text.substr(1));
+        text = Trim(text.substr(1));
         if (!text.empty() && text.front() == '"') {
             value.kind = RegistryValue::Kind::String;
             value.text = ParseQuoted(text);
@@ -227,7 +214,7 @@ private:
         } else {
             Fail("unknown value type");
         }
-        if (!TrimBlanks(text).empty()) {
+        if (!Trim(text).empty()) {
             Fail("unexpected text after the value");
         }
         return value;
@@ -256,7 +243,7 @@ private:
     std::string ParseHexBytes(std::string_view& text) {
         std::string bytes;
         while (true) {
-            text = TrimBlanks(text);
+            text = Trim(text);
             if (text == "\\") {
                 if (!NextLine()) {
                     Fail("hex data continued past the end of the file");
@@ -272,7 +259,7 @@ private:
                 Fail("expected a hex byte");
             }
             bytes += static_cast<char>(*byte);
-            text = TrimBlanks(text);
+            text = Trim(text);
             if (!text.empty() && text.front() == ',') {
                 text.remove_prefix(1);
             } else if (!text.empty() && text != "\\") {

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-#include "platform/linux/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace lyr {
 namespace {

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/linux/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace lyr {
 namespace {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/program/ui_log.h"
 
-#include "platform/log.h"
+#include "base/log.h"
 
 namespace lyr {
 

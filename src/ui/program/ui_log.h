@@ -9,7 +9,7 @@ namespace lyr {
 Q_DECLARE_LOGGING_CATEGORY(lcUi)
 
 // Qt's warnings and errors, ours among them, go where the rest of the program's lines go
-// (platform/log.h: standard error, or the journal). Debug and info lines are dropped unless
+// (base/log.h: standard error, or the journal). Debug and info lines are dropped unless
 // QT_LOGGING_RULES turns them on.
 void RouteQtMessagesToLog();
 

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QWhatsThis>
 
+#include "app/identity.h"
 #include "app/program_titles.h"
 #include "app/setup_values.h"
 #include "app/shortcut_text.h"
@@ -30,13 +31,6 @@
 
 namespace lyr {
 namespace {
-
-std::string CutName(std::string name) {
-    if (name.size() > Identity::kMaximumNameLength) {
-        name.resize(Identity::kMaximumNameLength);
-    }
-    return name;
-}
 
 std::vector<std::string> GridTexts(const QTableWidget* grid) {
     std::vector<std::string> lines;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/log.h"
+#include "base/log.h"
 
 #include <errno.h>
 #include <sys/stat.h>

@@ -12,4 +12,13 @@ namespace lyr {
 // `text`.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Spaces and tabs: what INI and registry files allow around names and values.
+inline constexpr std::string_view kBlanks = " \t";
+
+// `text` without the characters of `blanks` at either end.
+std::string_view Trim(std::string_view text, std::string_view blanks = kBlanks);
+
+// A network name as the neighbourhood gives it ("\\PC1") without its leading backslashes.
+std::string_view WithoutLeadingBackslashes(std::string_view name);
+
 }  // namespace lyr

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/linux/unique_fd.h"
+#include "base/unique_fd.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
