@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "netbios/byte_io.h"
+#include "netbios/netbios_name.h"
 
 namespace lyr::netbios {
 namespace {
@@ -140,6 +141,10 @@ std::optional<std::string> SlotOfMailslotName(std::string_view mailslot_name) {
         return std::nullopt;
     }
     return std::string(mailslot_name.substr(kMailslotPrefix.size()));
+}
+
+std::string MailslotNameOf(std::string_view slot) {
+    return std::string(kMailslotPrefix) + NetbiosUpper(std::string(slot));
 }
 
 size_t MaxMailslotDataSize(std::string_view slot) {

@@ -41,14 +41,14 @@ protected:
     void Type(const std::string& utf8) { View().panes.send_text = Ansi(utf8); }
     std::vector<std::string> Receivers() const {
         std::vector<std::string> receivers;
-        for (const MessengerDatagram& datagram : Sent()) {
+        for (const MessengerMessage& datagram : Sent()) {
             receivers.push_back(datagram.receiver);
         }
         return receivers;
     }
     std::vector<std::string> Opened() const { return mailslots_.opened; }
     static std::string Slot(const std::string& server) {
-        return MakeMailslotPath(server, "messngr");
+        return MakeMailslotPath(server, kMessengerSlot);
     }
     const std::vector<MessageBoxRequest>& Boxes() { return View().dialogs.boxes; }
 };
@@ -62,7 +62,7 @@ public:
         ++waiting_;
         changed_.notify_all();
         changed_.wait(lock, [this] { return open_; });
-        if (name != MakeMailslotPath(reachable, "messngr")) {
+        if (name != MakeMailslotPath(reachable, kMessengerSlot)) {
             return nullptr;
         }
         struct Taker : MailslotWriteHandle {

@@ -68,7 +68,8 @@ std::string JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& n
                         bool slot_is_ours) {
     // Messages over the session service (TCP 139) go into our own "messngr" queue as datagrams.
     const netbios::NetworkStatus status = mailslots.JoinNetwork(
-        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client, &BuildDatagram);
+        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client,
+        &BuildMessengerDatagram);
     if (mailslots.Network() != nullptr)
         neighbourhood.Join(mailslots.Network()->Service());
     if (!status.session_problem.empty())
