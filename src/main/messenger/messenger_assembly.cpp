@@ -27,6 +27,7 @@
 #include "platform/linux/network_mailslot_system.h"
 #include "platform/linux/no_messenger_service.h"
 #include "platform/linux/registry_file.h"
+#include "platform/messenger_message.h"
 #include "transport/messenger_datagram.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_shell.h"
@@ -243,7 +244,7 @@ void MessengerAssembly::RetryMainSlot() {
     if (!p.controller.RetryMainSlot())
         return;
     p.slot_retry.stop();
-    qCInfo(lcUi) << "messngr is ours now; joining the network as its receiver";
+    qCInfo(lcUi) << kMessengerSlot << "is ours now; joining the network as its receiver";
     try {
         FollowReceiving(JoinNetwork(p.mailslots, p.neighbourhood, true));
     } catch (const std::exception& error) {
