@@ -155,10 +155,9 @@ public:
     TOptions& Options() { return *options_; }
     FakeViews& View() { return *views_; }
 
-    // A datagram as the endpoint hands it over, the text given in UTF-8.
-    void Receive(const std::string& sender, const std::string& text,
-                 const std::string& receiver = "TESTPC") {
-        controller_->MainSlotMessage({.sender = sender, .receiver = receiver, .text = Oem(text)});
+    // A datagram to this computer as the endpoint hands it over, the text given in UTF-8.
+    void Receive(const std::string& sender, const std::string& text) {
+        controller_->MainSlotMessage({.sender = sender, .receiver = "TESTPC", .text = Oem(text)});
     }
 
     // The messenger datagrams written, taken apart.

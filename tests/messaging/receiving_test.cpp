@@ -198,7 +198,7 @@ TEST_F(ReceivingTest, ShowMsgOffStoresBeepsAndAnswersWithoutAWindow) {
 TEST_F(ReceivingTest, WindowType0ShowsATopmostBoxAndGivesTheFocusBack) {
     Options().SetWindowType(0);
     StartAs("Anna");
-    Receive("PEER", "Привет", "PC1");
+    Controller().MainSlotMessage({.sender = "PEER", .receiver = "PC1", .text = Oem("Привет")});
     ASSERT_EQ(View().dialogs.boxes.size(), 1u);
     EXPECT_EQ(View().dialogs.boxes[0],
               (MessageBoxRequest{Ansi("Сообщение от PEER для PC1\r\nПривет"), "Lyr Messenger",
@@ -235,7 +235,7 @@ TEST_F(ReceivingTest, WindowType2ShowsTheMessageWindow) {
     Options().SetUserWinColor(0x123456);
     StartAs("Anna");
     View().window.visible = true;
-    Receive("PEER", "hi", "PC1");
+    Controller().MainSlotMessage({.sender = "PEER", .receiver = "PC1", .text = "hi"});
     ASSERT_EQ(View().dialogs.message_windows.size(), 1u);
     EXPECT_EQ(
         View().dialogs.message_windows[0],

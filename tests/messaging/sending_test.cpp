@@ -234,7 +234,7 @@ TEST_F(SendingTest, ANikEqualToTheComputerNameStandsAloneOnlyOnTheListPath) {
     Tick({Computer("PC2", "WG")});
     Type("x");
     Controller().SendMsg(&kSendButton);
-    Receive("PC2", "hello", "PC1");
+    Controller().MainSlotMessage({.sender = "PC2", .receiver = "PC1", .text = "hello"});
     Controller().SendMsg(nullptr);
     ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Sent()[0].sender, "PC1");
