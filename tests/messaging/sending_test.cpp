@@ -41,8 +41,8 @@ protected:
     void Type(const std::string& utf8) { View().panes.send_text = Ansi(utf8); }
     std::vector<std::string> Receivers() const {
         std::vector<std::string> receivers;
-        for (const MessengerMessage& datagram : Sent()) {
-            receivers.push_back(datagram.receiver);
+        for (const MessengerMessage& message : Sent()) {
+            receivers.push_back(message.receiver);
         }
         return receivers;
     }
