@@ -42,12 +42,12 @@ void CheckSplit(std::string_view data) {
     // An exact-size copy, so reading one byte too far is caught.
     std::unique_ptr<char[]> exact(new char[data.size()]);
     std::memcpy(exact.get(), data.data(), data.size());
-    auto fields = lyr::SplitDatagram(std::string_view(exact.get(), data.size()));
+    auto fields = lyr::SplitMessengerDatagram(std::string_view(exact.get(), data.size()));
     for (const std::string* field : {&fields.sender, &fields.receiver, &fields.text}) {
         Check(field->find('\0') == std::string::npos);
     }
     // The fields are the datagram's own bytes, in order, each ended by a 0x00 or the end.
-    std::string rebuilt = lyr::BuildDatagram(fields.sender, fields.receiver, fields.text);
+    std::string rebuilt = lyr::BuildMessengerDatagram(fields);
     Check(rebuilt.size() <= data.size() + 2);
     Check(data.substr(0, std::min(rebuilt.size(), data.size())) ==
           rebuilt.substr(0, std::min(rebuilt.size(), data.size())));
@@ -66,10 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     Endpoint endpoint(mailslots, loop, [&tick] { return tick; });
     int raised = 0;
     std::string last_fields;
-    endpoint.OnMessage = [&](lyr::TmdCustomWinPopup&, const std::string& receiver,
-                             const std::string& sender, const std::string& text) {
+    endpoint.OnMessage = [&](lyr::TmdCustomWinPopup&, const lyr::MessengerMessage& message) {
         ++raised;
-        last_fields = lyr::BuildDatagram(sender, receiver, text);
+        last_fields = lyr::BuildMessengerDatagram(message);
     };
     std::string previous_crc;
     uint32_t previous_tick = 0;
@@ -89,8 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         Check(endpoint.LastCrc() == crc && endpoint.LastTick() == tick);
         Check(crc.size() == 4 && crc.find_first_not_of("0123456789ABCDEF") == std::string::npos);
         if (!expect_repeat) {
-            auto fields = lyr::SplitDatagram(datagram);
-            Check(last_fields == lyr::BuildDatagram(fields.sender, fields.receiver, fields.text));
+            Check(last_fields ==
+                  lyr::BuildMessengerDatagram(lyr::SplitMessengerDatagram(datagram)));
         }
         previous_crc = crc;
         previous_tick = tick;

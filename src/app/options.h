@@ -7,6 +7,7 @@
 #include <string>
 #include <variant>
 
+#include "app/setup_values.h"
 #include "platform/registry.h"
 #include "platform/special_folders.h"
 
@@ -37,7 +38,7 @@ public:
     TOptions& operator=(const TOptions&) = delete;
 
     // The skin used while SkinDir is empty. Winamp does not exist here: the built-in skin.
-    static std::string WinampSkinDefault() { return "<default>"; }
+    static std::string WinampSkinDefault() { return kDefaultSkin; }
 
     bool SaveUserList() const { return fields_.SaveUserList; }
     bool SaveUserBoxes() const { return fields_.SaveUserBoxes; }

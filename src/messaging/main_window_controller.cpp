@@ -44,9 +44,8 @@ MainWindowController::MainWindowController(const MainWindowViews& views,
     } else {
         sending_ = std::make_unique<DirectDatagramSending>(services.mailslots);
     }
-    MainSlot.OnMessage = [this](TmdCustomWinPopup&, const std::string& AReciever,
-                                const std::string& ASender, const std::string& AMsg) {
-        MainSlotMessage(AReciever, ASender, AMsg);
+    MainSlot.OnMessage = [this](TmdCustomWinPopup&, const MessengerMessage& message) {
+        MainSlotMessage(message);
     };
     MainSlot.OnBatchEnd = [this](TmdCustomMailSlot&) { HandleArrived(); };
     PublishMgrState();
@@ -157,10 +156,11 @@ bool MainWindowController::TakeMainSlot() {
 
 void MainWindowController::SayMainSlotHeld() {
     // Only a name in use means another receiver; out of descriptors, say that instead.
+    const std::string& slot = MainSlot.Slot();
     const std::string cause =
         MainSlot.OpenError() == MailslotCreateError::AlreadyExists
-            ? "почтовый ящик messngr занят другим приемником: " + mailslot_holder_("messngr")
-            : "почтовый ящик messngr не открывается: " +
+            ? "почтовый ящик " + slot + " занят другим приемником: " + mailslot_holder_(slot)
+            : "почтовый ящик " + slot + " не открывается: " +
                   (MainSlot.OpenErrno() != 0 ? std::string(std::strerror(MainSlot.OpenErrno()))
                                              : std::string("ошибка системы"));
     if (Utf8ToAnsi(cause) != receiving_problem_) {

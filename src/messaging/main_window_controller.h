@@ -18,6 +18,7 @@
 #include "platform/host_identity.h"
 #include "platform/mailslot.h"
 #include "platform/mailslot_holder.h"
+#include "platform/messenger_message.h"
 #include "platform/messenger_service.h"
 #include "platform/netbios_config.h"
 #include "platform/profile.h"
@@ -81,12 +82,11 @@ public:
     // mailslot took and still holds is stored.
     void FormDestroy();
 
-    // A datagram of the receiving mailslot: receiver, sender and text as they came off the wire
-    // (OEM code page). A message that arrives while another one is still being answered or shown
-    // (inside a notification's modal loop) is stored at once and answered and shown after it;
-    // messages that arrive before the start-up is done are handled at its end, in arrival order.
-    void MainSlotMessage(const std::string& AReciever, const std::string& ASender,
-                         const std::string& AMsg);
+    // A datagram of the receiving mailslot, its fields as they came off the wire (OEM code page). A
+    // message that arrives while another one is still being answered or shown (inside a
+    // notification's modal loop) is stored at once and answered and shown after it; messages that
+    // arrive before the start-up is done are handled at its end, in arrival order.
+    void MainSlotMessage(const MessengerMessage& message);
 
     // Sends SendText. Without a control, the reply path: to LastSender, silently. With a
     // control, the list path: to every ticked entry of the user list, recorded in Outbox, an
@@ -181,11 +181,6 @@ public:
     static constexpr size_t kMaxWaitingMessages = 1000;
 
 private:
-    struct Datagram {
-        std::string receiver;
-        std::string sender;
-        std::string text;
-    };
     // A stored message whose answer and notification are still to come.
     struct Received {
         TMsgData record;
@@ -213,7 +208,7 @@ private:
     // Stores, answers and shows what waits (the end of a batch of the mailslot, or one message).
     void HandleArrived();
     // Stores datagrams that arrived together: one write to the store, one update of the count.
-    void StoreTogether(std::deque<Datagram>& arrived);
+    void StoreTogether(const std::deque<MessengerMessage>& arrived);
     void AnswerAndNotifyStored();
     // Whether showing a message holds the handler until the user closes it (a box or window).
     bool NotificationWaitsForUser() const;
@@ -287,7 +282,7 @@ private:
     bool notifying_ = false;  // a message is being answered or notified
     bool ending_ = false;     // the shutdown stores what arrived: quietly
     bool store_failure_reported_ = false;
-    std::deque<Datagram> waiting_;    // not stored yet
+    std::deque<MessengerMessage> waiting_;  // not stored yet
     uint64_t waiting_dropped_ = 0;    // beyond kMaxWaitingMessages before the start-up was done
     std::deque<Received> to_notify_;  // stored, their answers and notifications to come
     bool list_send_in_flight_ = false;

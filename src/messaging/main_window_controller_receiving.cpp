@@ -34,8 +34,7 @@ constexpr size_t kMaxSenderLength = 255;
 // may arrive. It is stored at once, so it is safe on disk, but answered and shown only after the
 // one before, as the messages would be if they waited in the mailslot. Messages the mailslot
 // hands over together are stored and shown together, at the end of their batch.
-void MainWindowController::MainSlotMessage(const std::string& AReciever, const std::string& ASender,
-                                           const std::string& AMsg) {
+void MainWindowController::MainSlotMessage(const MessengerMessage& message) {
     if (waiting_.size() >= kMaxWaitingMessages) {
         if (waiting_dropped_++ == 0) {
             LogLine(LogSeverity::Error, "receiving",
@@ -47,10 +46,10 @@ void MainWindowController::MainSlotMessage(const std::string& AReciever, const s
     }
     if (LogDebugEnabled("receiving")) {
         LogLine(LogSeverity::Debug, "receiving",
-                "a message from \"" + ASender + "\" to \"" + AReciever + "\", " +
-                    std::to_string(AMsg.size()) + " bytes of text");
+                "a message from \"" + message.sender + "\" to \"" + message.receiver + "\", " +
+                    std::to_string(message.text.size()) + " bytes of text");
     }
-    waiting_.push_back({AReciever, ASender, AMsg});
+    waiting_.push_back(message);
     if (!MainSlot.InBatch()) {
         HandleArrived();
     }
@@ -69,27 +68,27 @@ void MainWindowController::StoreWaitingMessages() {
     // A failure's box may be open while the records are written: what arrives meanwhile is the
     // next round.
     while (!waiting_.empty()) {
-        std::deque<Datagram> arrived;
+        std::deque<MessengerMessage> arrived;
         arrived.swap(waiting_);
         StoreTogether(arrived);
     }
 }
 
-void MainWindowController::StoreTogether(std::deque<Datagram>& arrived) {
+void MainWindowController::StoreTogether(const std::deque<MessengerMessage>& arrived) {
     std::vector<TMsgData> records;
     std::vector<Received> stored;
     records.reserve(arrived.size());
     stored.reserve(arrived.size());
-    for (Datagram& datagram : arrived) {
-        if (datagram.sender.empty() || datagram.text.empty()) {
+    for (const MessengerMessage& message : arrived) {
+        if (message.sender.empty() || message.text.empty()) {
             continue;
         }
-        LastSender_ = datagram.sender.substr(0, kMaxSenderLength);
+        LastSender_ = message.sender.substr(0, kMaxSenderLength);
         TMsgData record;
         record.Time = CurrentDateTime();
-        record.FromName = datagram.sender;
-        record.ToName = datagram.receiver;
-        record.Text = TrimTrailingLineBreaks(OemToAnsi(datagram.text));
+        record.FromName = message.sender;
+        record.ToName = message.receiver;
+        record.Text = TrimTrailingLineBreaks(OemToAnsi(message.text));
         stored.push_back({record, LastSender_, 0});
         records.push_back(std::move(record));
     }

@@ -6,8 +6,8 @@
 #include "platform/codepage.h"
 #include "platform/date_time.h"
 #include "platform/error.h"
-#include "transport/mailslot_write.h"
 #include "transport/messenger_datagram.h"
+#include "transport/slot_writing.h"
 
 namespace lyr {
 namespace {
@@ -61,7 +61,7 @@ void MainWindowController::SendToUserList(const std::string& wire_text,
         if (entry.Kind == TUserData::kComputer && !entry.Group.empty() && entry.Group == group) {
             continue;
         }
-        batch.push_back({to, to, from, wire_text});
+        batch.push_back({to, {.sender = from, .receiver = to, .text = wire_text}});
         if (!names.empty()) {
             names += ' ';
         }
@@ -116,12 +116,14 @@ void MainWindowController::SendToLastSender(const std::string& text) {
     if (options_.SendBeep()) {
         shell_.MessageBeep(kSimpleBeep);
     }
-    sending_->Send({{LastSender_, LastSender_, SenderName(identity_.Nik, CompName_), text}},
-                   [this, pane_text](const std::vector<bool>& written) {
-                       if (written.front()) {
-                           ClearSentText(pane_text);
-                       }
-                   });
+    sending_->Send(
+        {{LastSender_,
+          {.sender = SenderName(identity_.Nik, CompName_), .receiver = LastSender_, .text = text}}},
+        [this, pane_text](const std::vector<bool>& written) {
+            if (written.front()) {
+                ClearSentText(pane_text);
+            }
+        });
 }
 
 void MainWindowController::ReplyMsg(const Control* control) {

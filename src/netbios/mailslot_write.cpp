@@ -3,6 +3,7 @@
 
 #include "base/ascii_case.h"
 #include "netbios/byte_io.h"
+#include "netbios/netbios_name.h"
 
 namespace lyr::netbios {
 namespace {
@@ -126,6 +127,10 @@ std::optional<std::string> SlotOfMailslotName(std::string_view mailslot_name) {
         return std::nullopt;
     }
     return std::string(mailslot_name.substr(kMailslotPrefix.size()));
+}
+
+std::string MailslotNameOf(std::string_view slot) {
+    return std::string(kMailslotPrefix) + NetbiosUpper(std::string(slot));
 }
 
 size_t MaxMailslotDataSize(std::string_view slot) {

@@ -38,6 +38,8 @@ std::optional<MailslotWrite> ParseMailslotWrite(std::string_view smb);
 // The slot of a mailslot name: the part after "\MAILSLOT\" (prefix compared without case);
 // nothing for a name outside the mailslot tree or with nothing after it.
 std::optional<std::string> SlotOfMailslotName(std::string_view mailslot_name);
+// The mailslot name of a slot as Windows writes it: "messngr" is "\MAILSLOT\MESSNGR".
+std::string MailslotNameOf(std::string_view slot);
 
 // The most data one write to `slot` (the part after "\MAILSLOT\") may carry: a datagram holds at
 // most 512 bytes of SMB, which leaves 432 bytes less the slot name rounded up to 4 bytes

@@ -245,7 +245,7 @@ struct NetbiosService::PendingQuery {
     std::promise<std::optional<QueryAnswer>> answer;
 };
 
-NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
+NetbiosService::NetbiosService(ServiceConfig config, MailslotWriteReceiver receiver,
                                SessionMessageReceiver session_receiver)
     : config_(std::move(config)),
       receiver_(std::move(receiver)),

@@ -122,7 +122,7 @@ struct QueryAnswer {
 // A mailslot write that reached one of our names: the slot (the part after "\MAILSLOT\") and
 // the data, whole. Called on the service thread, in arrival order; it must not block for long.
 // Browser frames are not handed over: the service keeps the browse list from them.
-using MailslotReceiver = std::function<void(const std::string& slot, std::string data)>;
+using MailslotWriteReceiver = std::function<void(const std::string& slot, std::string data)>;
 
 // The NetBIOS name and datagram services of a B node (an H node with name servers), on one
 // thread of its own.
@@ -130,7 +130,7 @@ class NetbiosService {
 public:
     // Throws std::system_error when the service thread cannot be set up. With a
     // `session_receiver`, an owner of the ports also takes popup messages over TCP sessions.
-    NetbiosService(ServiceConfig config, MailslotReceiver receiver = {},
+    NetbiosService(ServiceConfig config, MailslotWriteReceiver receiver = {},
                    SessionMessageReceiver session_receiver = {});
     ~NetbiosService();  // releases our names
     NetbiosService(const NetbiosService&) = delete;
@@ -287,7 +287,7 @@ private:
     NodeStatus OurNodeStatus() const;
 
     const ServiceConfig config_;
-    const MailslotReceiver receiver_;
+    const MailslotWriteReceiver receiver_;
     const SessionMessageReceiver session_receiver_;
     NetworkStatus status_;    // changed on the service thread under mutex_ once it runs
     BrowseList browse_list_;  // locks itself

@@ -5,15 +5,14 @@
 #include <system_error>
 
 #include "base/log.h"
-#include "transport/mailslot_write.h"
+#include "transport/slot_writing.h"
 
 namespace lyr {
 namespace {
 
 bool WriteOne(MailslotSystem& mailslots, const OutgoingDatagram& datagram) noexcept {
     try {
-        return SendDatagram(mailslots, datagram.server, datagram.receiver, datagram.sender,
-                            datagram.text);
+        return SendDatagram(mailslots, datagram.server, datagram.message);
     } catch (...) {
         LogCaughtException(LogSeverity::Error, "transport",
                            "Writing a message to \"" + datagram.server + "\" failed");

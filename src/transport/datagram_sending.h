@@ -10,16 +10,15 @@
 #include <vector>
 
 #include "platform/mailslot.h"
+#include "platform/messenger_message.h"
 #include "platform/ui_thread.h"
 
 namespace lyr {
 
-// One messenger datagram to go out: the four strings SendDatagram takes.
+// One messenger datagram to go out: what SendDatagram takes.
 struct OutgoingDatagram {
     std::string server;
-    std::string receiver;
-    std::string sender;
-    std::string text;
+    MessengerMessage message;
 };
 
 // Sends batches of messenger datagrams for the UI thread.

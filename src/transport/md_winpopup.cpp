@@ -9,7 +9,7 @@ namespace lyr {
 
 TmdCustomWinPopup::TmdCustomWinPopup(MailslotSystem& system, UiThread& ui_thread, TickSource tick)
     : TmdCustomMailSlot(system, ui_thread), tick_(std::move(tick)) {
-    SetSlot("messngr");
+    SetSlot(kMessengerSlot);
 }
 
 void TmdCustomWinPopup::DoBinMessageAvail(const char* Data, int32_t Len) {
@@ -25,8 +25,7 @@ void TmdCustomWinPopup::DoBinMessageAvail(const char* Data, int32_t Len) {
     if (repeat) {
         return;
     }
-    MessengerDatagram fields = SplitDatagram(datagram);
-    OnMessage(*this, fields.receiver, fields.sender, fields.text);
+    OnMessage(*this, SplitMessengerDatagram(datagram));
 }
 
 }  // namespace lyr

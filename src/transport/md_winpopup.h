@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/messenger_message.h"
 #include "platform/tick_count.h"
 #include "transport/md_mailslot.h"
 
@@ -11,12 +12,11 @@ namespace lyr {
 
 class TmdCustomWinPopup;
 
-using TwpMessage = std::function<void(TmdCustomWinPopup& Sender, const std::string& AReciever,
-                                      const std::string& ASender, const std::string& AMsg)>;
+using TwpMessage = std::function<void(TmdCustomWinPopup& Sender, const MessengerMessage& message)>;
 
 // The messenger endpoint: receives messenger datagrams on the slot "messngr", drops a repeat of
-// the previous datagram within 2 seconds, and raises OnMessage with the three fields as raw
-// bytes (the text in the OEM code page, the names unconverted). Without an OnMessage handler
+// the previous datagram within 2 seconds, and raises OnMessage with the message's three fields as
+// raw bytes (the text in the OEM code page, the names unconverted). Without an OnMessage handler
 // datagrams are read and discarded and the repeat state stays as it was.
 class TmdCustomWinPopup : public TmdCustomMailSlot {
 public:

@@ -3,30 +3,29 @@
 
 namespace lyr {
 
-std::string BuildDatagram(std::string_view sender, std::string_view receiver,
-                          std::string_view text) {
+std::string BuildMessengerDatagram(const MessengerMessage& message) {
     std::string datagram;
-    datagram.reserve(sender.size() + receiver.size() + text.size() + 2);
-    datagram.append(sender);
+    datagram.reserve(message.sender.size() + message.receiver.size() + message.text.size() + 2);
+    datagram.append(message.sender);
     datagram.push_back('\0');
-    datagram.append(receiver);
+    datagram.append(message.receiver);
     datagram.push_back('\0');
-    datagram.append(text);
+    datagram.append(message.text);
     return datagram;
 }
 
-MessengerDatagram SplitDatagram(std::string_view data) {
+MessengerMessage SplitMessengerDatagram(std::string_view data) {
     auto next_field = [&data]() {
         auto end = data.find('\0');
         std::string field(data.substr(0, end));
         data.remove_prefix(end == std::string_view::npos ? data.size() : end + 1);
         return field;
     };
-    MessengerDatagram datagram;
-    datagram.sender = next_field();
-    datagram.receiver = next_field();
-    datagram.text = next_field();
-    return datagram;
+    MessengerMessage message;
+    message.sender = next_field();
+    message.receiver = next_field();
+    message.text = next_field();
+    return message;
 }
 
 uint16_t Crc16Arc(std::string_view data) {

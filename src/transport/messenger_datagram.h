@@ -6,24 +6,19 @@
 #include <string>
 #include <string_view>
 
-namespace lyr {
+#include "platform/messenger_message.h"
 
-// A messenger datagram: sender, 0x00, receiver, 0x00, text. No header, no length, no checksum.
-struct MessengerDatagram {
-    std::string sender;
-    std::string receiver;
-    std::string text;
-};
+namespace lyr {
 
 // The longest text a sender puts into one datagram, in characters of the OEM code page.
 constexpr size_t kLongestSentText = 400;
 
-std::string BuildDatagram(std::string_view sender, std::string_view receiver,
-                          std::string_view text);
+// A messenger datagram: sender, 0x00, receiver, 0x00, text. No header, no length, no checksum.
+std::string BuildMessengerDatagram(const MessengerMessage& message);
 
 // Each field ends at the next 0x00 or at the end of the data; missing fields are empty, and
 // anything after a third 0x00 is ignored.
-MessengerDatagram SplitDatagram(std::string_view data);
+MessengerMessage SplitMessengerDatagram(std::string_view data);
 
 // CRC-16/ARC: reflected polynomial 0xA001, initial value 0, no final inversion.
 uint16_t Crc16Arc(std::string_view data);

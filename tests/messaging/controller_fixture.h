@@ -101,7 +101,7 @@ public:
     // A computer that is not there: its mailslot cannot be opened.
     std::unique_ptr<MailslotWriteHandle> OpenForWrite(const std::string& name) override {
         for (const std::string& server : unreachable) {
-            if (name == MakeMailslotPath(server, "messngr")) {
+            if (name == MakeMailslotPath(server, kMessengerSlot)) {
                 opened.push_back(name);
                 return nullptr;
             }
@@ -155,17 +155,16 @@ public:
     TOptions& Options() { return *options_; }
     FakeViews& View() { return *views_; }
 
-    // A datagram as the endpoint hands it over, the text given in UTF-8.
-    void Receive(const std::string& sender, const std::string& text,
-                 const std::string& receiver = "TESTPC") {
-        controller_->MainSlotMessage(receiver, sender, Oem(text));
+    // A datagram to this computer as the endpoint hands it over, the text given in UTF-8.
+    void Receive(const std::string& sender, const std::string& text) {
+        controller_->MainSlotMessage({.sender = sender, .receiver = "TESTPC", .text = Oem(text)});
     }
 
     // The messenger datagrams written, taken apart.
-    std::vector<MessengerDatagram> Sent() const {
-        std::vector<MessengerDatagram> sent;
+    std::vector<MessengerMessage> Sent() const {
+        std::vector<MessengerMessage> sent;
         for (const std::string& bytes : mailslots_.written) {
-            sent.push_back(SplitDatagram(bytes));
+            sent.push_back(SplitMessengerDatagram(bytes));
         }
         return sent;
     }
@@ -173,8 +172,8 @@ public:
     std::filesystem::path DataFile(const std::string& name) const { return data_dir_ + name; }
 
     // Takes the datagrams written so far, leaving none.
-    std::vector<MessengerDatagram> TakeSent() {
-        std::vector<MessengerDatagram> sent = Sent();
+    std::vector<MessengerMessage> TakeSent() {
+        std::vector<MessengerMessage> sent = Sent();
         mailslots_.written.clear();
         mailslots_.opened.clear();
         return sent;

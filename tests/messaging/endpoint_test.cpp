@@ -10,6 +10,7 @@
 #include "platform/linux/linux_mailslot_system.h"
 #include "platform/linux/local_mailslot.h"
 #include "platform/mailslot_network.h"
+#include "platform/messenger_message.h"
 #include "support/child_process.h"
 #include "support/local_mailslot_reader.h"
 #include "support/ui_loop.h"
@@ -102,9 +103,11 @@ TEST_F(MessengerEndpointTest, AMessageFromAnotherProcessIsStoredShownAndAnswered
         EXPECT_EQ(program_.View().panes.rec_text, Ansi("Привет из другого процесса"));
         EXPECT_EQ(program_.View().tray.hint, Ansi("Messenger - занят, писем: 1"));
     });
-    EXPECT_EQ(peer_.Read(10s),
-              BuildDatagram("Anna (TESTPC)", "PEER",
-                            Oem("Anna занят, он оставил сообщение:\r\nУшла на обед")));
+    EXPECT_EQ(
+        peer_.Read(10s),
+        BuildMessengerDatagram({.sender = "Anna (TESTPC)",
+                                .receiver = "PEER",
+                                .text = Oem("Anna занят, он оставил сообщение:\r\nУшла на обед")}));
     EXPECT_EQ(network_.Targets(), std::vector<std::string>{"PEER\\messngr"});
 }
 
@@ -119,12 +122,14 @@ TEST_F(MessengerEndpointTest, AMessageSentFromTheListReachesAListeningPeer) {
         EXPECT_EQ(program_.Controller().Outbox().Count(), 1u);
         EXPECT_TRUE(program_.View().dialogs.boxes.empty());
     });
-    EXPECT_EQ(peer_.Read(10s), BuildDatagram("Anna (TESTPC)", "PEER", Oem("Привет, сосед")));
+    EXPECT_EQ(peer_.Read(10s),
+              BuildMessengerDatagram(
+                  {.sender = "Anna (TESTPC)", .receiver = "PEER", .text = Oem("Привет, сосед")}));
     EXPECT_EQ(network_.Targets(), std::vector<std::string>{"PEER\\messngr"});
 }
 
 TEST_F(MessengerEndpointTest, AnotherProgramHoldingTheMailslotMakesItSendOnly) {
-    test::ChildProcess holder({test::BinaryDir() + "/tests/mailslot_peer", "hold", "messngr"});
+    test::ChildProcess holder({test::BinaryDir() + "/tests/mailslot_peer", "hold", kMessengerSlot});
     ASSERT_EQ(holder.ReadLine(), "held");
     bool active = true;
     std::vector<MessageBoxRequest> boxes;
@@ -151,11 +156,13 @@ TEST_F(MessengerEndpointTest, MessagesThatArriveTogetherAreStoredInOrderAndShown
         program_.Start();
         hints_before = program_.View().tray.hints.size();
         // Written while the UI thread is busy here: they all wait when the hand-over comes.
-        auto connection = LocalMailslotConnection::Open("messngr", 2000);
+        auto connection = LocalMailslotConnection::Open(kMessengerSlot, 2000);
         ASSERT_TRUE(connection);
         for (int i = 0; i < kMessages; ++i) {
             ASSERT_EQ(
-                connection->Send(BuildDatagram("PEER", "TESTPC", "together " + std::to_string(i))),
+                connection->Send(BuildMessengerDatagram({.sender = "PEER",
+                                                         .receiver = "TESTPC",
+                                                         .text = "together " + std::to_string(i)})),
                 LocalWriteResult::Written);
         }
     });
@@ -188,7 +195,9 @@ TEST(MessengerCrashTest, EveryMessageStoredBeforeAKillIsThereAtTheNextStart) {
     constexpr int kMessages = 5;
     for (int i = 0; i < kMessages; ++i) {
         const std::string text = "message " + std::to_string(i);
-        ASSERT_EQ(WriteLocalMailslot("messngr", BuildDatagram("PEER", "HOSTPC", text)),
+        ASSERT_EQ(WriteLocalMailslot(kMessengerSlot,
+                                     BuildMessengerDatagram(
+                                         {.sender = "PEER", .receiver = "HOSTPC", .text = text})),
                   LocalWriteResult::Written);
         ASSERT_EQ(host.ReadLine(), "stored " + std::to_string(i + 1));
     }
@@ -218,10 +227,11 @@ TEST(MessengerCrashTest, AKillInTheMiddleOfAFloodLosesNoMessageAcknowledgedAsSto
     ASSERT_EQ(host.ReadLine(), "ready 1") << host.RestOfErrors();
     constexpr int kFlood = 20000;
     std::thread flood([] {
-        auto connection = LocalMailslotConnection::Open("messngr", 2000);
+        auto connection = LocalMailslotConnection::Open(kMessengerSlot, 2000);
         for (int i = 0; connection && i < kFlood; ++i) {
             const std::string text = "flood " + std::to_string(i);
-            if (connection->Send(BuildDatagram("PEER", "HOSTPC", text)) !=
+            if (connection->Send(BuildMessengerDatagram(
+                    {.sender = "PEER", .receiver = "HOSTPC", .text = text})) !=
                 LocalWriteResult::Written) {
                 break;  // killed
             }

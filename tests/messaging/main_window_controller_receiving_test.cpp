@@ -32,8 +32,8 @@ protected:
 TEST_F(ReceivingTest, AnEmptySenderOrTextIsNeitherStoredNorShown) {
     StartAs("Anna");
     const std::string hint = View().tray.hint;
-    Controller().MainSlotMessage("TESTPC", "", "text");
-    Controller().MainSlotMessage("TESTPC", "PEER", "");
+    Controller().MainSlotMessage({.sender = "", .receiver = "TESTPC", .text = "text"});
+    Controller().MainSlotMessage({.sender = "PEER", .receiver = "TESTPC", .text = ""});
     EXPECT_EQ(Controller().Inbox().Count(), 0u);
     EXPECT_EQ(Controller().InboxCount(), 0);
     EXPECT_EQ(Controller().LastSender(), "");
@@ -55,7 +55,7 @@ TEST_F(ReceivingTest, NamesAreStoredUnconvertedAndCutTo30WhileRepliesReachTheFul
     StartAs("Anna");
     const std::string oem_sender = Oem("Пётр") + std::string(40, 'X');
     const std::string receiver(35, 'R');
-    Controller().MainSlotMessage(receiver, oem_sender, "hi");
+    Controller().MainSlotMessage({.sender = oem_sender, .receiver = receiver, .text = "hi"});
     EXPECT_EQ(Newest().FromName.Text(), oem_sender.substr(0, 30));
     EXPECT_EQ(Newest().ToName.Text(), receiver.substr(0, 30));
     EXPECT_EQ(Controller().LastSender(), oem_sender);
@@ -96,9 +96,11 @@ TEST_F(ReceivingTest, BusyAnswersWithTheBusyTextAndShowsNothing) {
     Receive("PEER", "are you there?");
     EXPECT_EQ(mailslots_.opened, std::vector<std::string>{"\\\\PEER\\mailslot\\messngr"});
     ASSERT_EQ(mailslots_.written.size(), 1u);
-    EXPECT_EQ(mailslots_.written[0],
-              BuildDatagram("Anna (TESTPC)", "PEER",
-                            Oem("Anna занят, он оставил сообщение:\r\nУшла на обед")));
+    EXPECT_EQ(
+        mailslots_.written[0],
+        BuildMessengerDatagram({.sender = "Anna (TESTPC)",
+                                .receiver = "PEER",
+                                .text = Oem("Anna занят, он оставил сообщение:\r\nУшла на обед")}));
     EXPECT_EQ(View().panes.send_text, "") << "sent, and ClearMsg is on";
     EXPECT_EQ(CountOf("ShowMainWindow"), 0u);
     EXPECT_TRUE(View().dialogs.boxes.empty());
@@ -125,9 +127,11 @@ TEST_F(ReceivingTest, AutoReplyQuotesTheMessageAndLeavesTheReceivePaneAsItWas) {
     Receive("PEER", "Привет\r\n\r\nкак дела\r\n");
     ASSERT_EQ(mailslots_.written.size(), 1u);
     EXPECT_EQ(mailslots_.written[0],
-              BuildDatagram("Anna (TESTPC)", "PEER",
-                            Oem(">Привет\r\n>\r\n>как дела\r\nAnna в режиме автоответа.\r\n"
-                                "Я в отпуске")));
+              BuildMessengerDatagram(
+                  {.sender = "Anna (TESTPC)",
+                   .receiver = "PEER",
+                   .text = Oem(">Привет\r\n>\r\n>как дела\r\nAnna в режиме автоответа.\r\n"
+                               "Я в отпуске")}));
     EXPECT_EQ(View().panes.rec_text, Ansi("что было"));
 }
 
@@ -194,7 +198,7 @@ TEST_F(ReceivingTest, ShowMsgOffStoresBeepsAndAnswersWithoutAWindow) {
 TEST_F(ReceivingTest, WindowType0ShowsATopmostBoxAndGivesTheFocusBack) {
     Options().SetWindowType(0);
     StartAs("Anna");
-    Receive("PEER", "Привет", "PC1");
+    Controller().MainSlotMessage({.sender = "PEER", .receiver = "PC1", .text = Oem("Привет")});
     ASSERT_EQ(View().dialogs.boxes.size(), 1u);
     EXPECT_EQ(View().dialogs.boxes[0],
               (MessageBoxRequest{Ansi("Сообщение от PEER для PC1\r\nПривет"), "Lyr Messenger",
@@ -231,7 +235,7 @@ TEST_F(ReceivingTest, WindowType2ShowsTheMessageWindow) {
     Options().SetUserWinColor(0x123456);
     StartAs("Anna");
     View().window.visible = true;
-    Receive("PEER", "hi", "PC1");
+    Controller().MainSlotMessage({.sender = "PEER", .receiver = "PC1", .text = "hi"});
     ASSERT_EQ(View().dialogs.message_windows.size(), 1u);
     EXPECT_EQ(
         View().dialogs.message_windows[0],
@@ -392,10 +396,9 @@ TEST(AnswerStormTest, TwoCopiesAnsweringAutomaticallyExchangeOneAnswer) {
         size_t datagrams = 0;
         for (int round = 0; round < 20; ++round) {
             for (auto [from, to] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
-                for (const MessengerDatagram& datagram : from->TakeSent()) {
+                for (const MessengerMessage& message : from->TakeSent()) {
                     ++datagrams;
-                    to->Controller().MainSlotMessage(datagram.receiver, datagram.sender,
-                                                     datagram.text);
+                    to->Controller().MainSlotMessage(message);
                 }
             }
         }

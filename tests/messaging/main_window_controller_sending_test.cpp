@@ -41,14 +41,14 @@ protected:
     void Type(const std::string& utf8) { View().panes.send_text = Ansi(utf8); }
     std::vector<std::string> Receivers() const {
         std::vector<std::string> receivers;
-        for (const MessengerDatagram& datagram : Sent()) {
-            receivers.push_back(datagram.receiver);
+        for (const MessengerMessage& message : Sent()) {
+            receivers.push_back(message.receiver);
         }
         return receivers;
     }
     std::vector<std::string> Opened() const { return mailslots_.opened; }
     static std::string Slot(const std::string& server) {
-        return MakeMailslotPath(server, "messngr");
+        return MakeMailslotPath(server, kMessengerSlot);
     }
     const std::vector<MessageBoxRequest>& Boxes() { return View().dialogs.boxes; }
 };
@@ -62,7 +62,7 @@ public:
         ++waiting_;
         changed_.notify_all();
         changed_.wait(lock, [this] { return open_; });
-        if (name != MakeMailslotPath(reachable, "messngr")) {
+        if (name != MakeMailslotPath(reachable, kMessengerSlot)) {
             return nullptr;
         }
         struct Taker : MailslotWriteHandle {
@@ -234,7 +234,7 @@ TEST_F(SendingTest, ANikEqualToTheComputerNameStandsAloneOnlyOnTheListPath) {
     Tick({Computer("PC2", "WG")});
     Type("x");
     Controller().SendMsg(&kSendButton);
-    Receive("PC2", "hello", "PC1");
+    Controller().MainSlotMessage({.sender = "PC2", .receiver = "PC1", .text = "hello"});
     Controller().SendMsg(nullptr);
     ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Sent()[0].sender, "PC1");

@@ -548,7 +548,9 @@ TEST_F(ShutdownTest, MessagesWaitingInTheSlotAtExitAreStoredInOrder) {
     Preset("WindowType", 2);
     for (int i = 1; i < 30; ++i) {
         mailslots_.held.push_back(
-            BuildDatagram("FRIEND", "TESTPC", Oem("while open #" + std::to_string(i))));
+            BuildMessengerDatagram({.sender = "FRIEND",
+                                    .receiver = "TESTPC",
+                                    .text = Oem("while open #" + std::to_string(i))}));
     }
     Start();
     Receive("FRIEND", "while open #0");

@@ -82,7 +82,7 @@ private:
 // Collects what the service hands over.
 class Inbox {
 public:
-    MailslotReceiver Receiver() {
+    MailslotWriteReceiver Receiver() {
         return [this](const std::string& slot, std::string data) {
             std::lock_guard lock(mutex_);
             messages_.push_back(slot + "|" + data);

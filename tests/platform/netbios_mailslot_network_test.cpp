@@ -71,10 +71,10 @@ TEST(NetbiosMailslotNetwork, AWriteLargerThanOneDatagramFailsWhole) {
     uint16_t port = test::FreePortPair();
     NetbiosMailslotNetwork network(TestConfig("PC1", port, netbios::ServiceMode::Client));
     test::UdpPeer lan(0, static_cast<uint16_t>(port + 1));
-    EXPECT_TRUE(network.WriteRemote("*", "messngr", std::string(424, 'x')));
+    EXPECT_TRUE(network.WriteRemote("*", kMessengerSlot, std::string(424, 'x')));
     EXPECT_EQ(lan.Receive(1s)->bytes.size(), 594u);
-    EXPECT_FALSE(network.WriteRemote("*", "messngr", std::string(425, 'x')));
-    EXPECT_FALSE(network.WriteRemote("PC2", "messngr", std::string(425, 'x')));
+    EXPECT_FALSE(network.WriteRemote("*", kMessengerSlot, std::string(425, 'x')));
+    EXPECT_FALSE(network.WriteRemote("PC2", kMessengerSlot, std::string(425, 'x')));
     EXPECT_FALSE(lan.Receive(200ms));  // nothing, not even a part, went out
 }
 

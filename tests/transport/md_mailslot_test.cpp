@@ -13,8 +13,8 @@
 #include "support/child_process.h"
 #include "support/ui_loop.h"
 #include "transport/fake_mailslots.h"
-#include "transport/mailslot_write.h"
 #include "transport/md_mailslot_wait_thread.h"
+#include "transport/slot_writing.h"
 
 namespace lyr {
 namespace {

@@ -9,8 +9,8 @@
 #include "platform/linux/linux_mailslot_system.h"
 #include "support/ui_loop.h"
 #include "transport/fake_mailslots.h"
-#include "transport/mailslot_write.h"
 #include "transport/messenger_datagram.h"
+#include "transport/slot_writing.h"
 
 namespace lyr {
 namespace {
@@ -20,34 +20,35 @@ using namespace std::chrono_literals;
 const std::string kAnnaToPc1("ANNA\0PC1\0hi", 11);
 
 TEST(MessengerDatagramTest, AnnaToPc1IsElevenBytes) {
-    std::string datagram = BuildDatagram("ANNA", "PC1", "hi");
+    std::string datagram =
+        BuildMessengerDatagram({.sender = "ANNA", .receiver = "PC1", .text = "hi"});
     const unsigned char expected[] = {0x41, 0x4E, 0x4E, 0x41, 0x00, 0x50,
                                       0x43, 0x31, 0x00, 0x68, 0x69};
     EXPECT_EQ(datagram, std::string(reinterpret_cast<const char*>(expected), sizeof expected));
 }
 
 TEST(MessengerDatagramTest, SplitTakesTheFieldsBetweenTheZeroBytes) {
-    auto fields = SplitDatagram(kAnnaToPc1);
+    auto fields = SplitMessengerDatagram(kAnnaToPc1);
     EXPECT_EQ(fields.sender, "ANNA");
     EXPECT_EQ(fields.receiver, "PC1");
     EXPECT_EQ(fields.text, "hi");
     // A zero byte after the text, and anything after it, changes nothing.
-    EXPECT_EQ(SplitDatagram(kAnnaToPc1 + std::string("\0", 1)).text, "hi");
-    EXPECT_EQ(SplitDatagram(kAnnaToPc1 + std::string("\0junk", 5)).text, "hi");
+    EXPECT_EQ(SplitMessengerDatagram(kAnnaToPc1 + std::string("\0", 1)).text, "hi");
+    EXPECT_EQ(SplitMessengerDatagram(kAnnaToPc1 + std::string("\0junk", 5)).text, "hi");
 }
 
 TEST(MessengerDatagramTest, SplitOfShortDatagramsGivesEmptyFields) {
-    auto none = SplitDatagram("only a sender");
+    auto none = SplitMessengerDatagram("only a sender");
     EXPECT_EQ(none.sender, "only a sender");
     EXPECT_EQ(none.receiver, "");
     EXPECT_EQ(none.text, "");
-    auto one = SplitDatagram(std::string("A\0B", 3));
+    auto one = SplitMessengerDatagram(std::string("A\0B", 3));
     EXPECT_EQ(one.sender, "A");
     EXPECT_EQ(one.receiver, "B");
     EXPECT_EQ(one.text, "");
-    auto empty = SplitDatagram(std::string("\0\0", 2));
+    auto empty = SplitMessengerDatagram(std::string("\0\0", 2));
     EXPECT_EQ(empty.sender + empty.receiver + empty.text, "");
-    EXPECT_EQ(SplitDatagram("").sender, "");
+    EXPECT_EQ(SplitMessengerDatagram("").sender, "");
 }
 
 TEST(MessengerDatagramTest, ChecksumIsCrc16ArcInFourUpperCaseDigits) {
@@ -103,14 +104,14 @@ private:
 class WinPopupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        slot_ = test::UniqueSlot("messngr");
+        slot_ = test::UniqueSlot(kMessengerSlot);
         ui_.Run([&] {
             endpoint_ = std::make_unique<TmdCustomWinPopup>(system_, ui_.Loop(), ticks_.Source());
             endpoint_->SetSlot(slot_);
-            endpoint_->OnMessage = [this](TmdCustomWinPopup& sender, const std::string& receiver,
-                                          const std::string& from, const std::string& text) {
+            endpoint_->OnMessage = [this](TmdCustomWinPopup& sender,
+                                          const MessengerMessage& message) {
                 EXPECT_EQ(&sender, endpoint_.get());
-                log_.Add(from + ">" + receiver + ":" + text);
+                log_.Add(message.sender + ">" + message.receiver + ":" + message.text);
             };
             endpoint_->SetActive(true);
         });
@@ -157,7 +158,8 @@ TEST_F(WinPopupTest, RepeatWithinTheWindowIsDroppedAndAcceptedAfterIt) {
 }
 
 TEST_F(WinPopupTest, DifferentDatagramBetweenCopiesBreaksTheChain) {
-    std::string other = BuildDatagram("BORIS", "PC1", "hello");
+    std::string other =
+        BuildMessengerDatagram({.sender = "BORIS", .receiver = "PC1", .text = "hello"});
     Deliver(kAnnaToPc1, 100);
     Deliver(other, 200);
     Deliver(kAnnaToPc1, 300);
@@ -181,7 +183,9 @@ TEST_F(WinPopupTest, WithoutAHandlerDatagramsAreDiscardedAndTheRepeatStateStays)
             log_.Add("read");
         };
     });
-    ASSERT_TRUE(WriteSlotText(system_, ".", slot_, BuildDatagram("X", "Y", "z")));
+    ASSERT_TRUE(
+        WriteSlotText(system_, ".", slot_,
+                      BuildMessengerDatagram({.sender = "X", .receiver = "Y", .text = "z"})));
     ASSERT_TRUE(log_.WaitFor(2));
     ui_.Run([&] {
         endpoint_->OnMessage = handler;
@@ -221,7 +225,7 @@ TEST(WinPopupDefaultsTest, MessengerEndpointHoldsMessngrWhateverItsName) {
 
 TEST(SendDatagramTest, WritesTheDatagramToTheTargetsMessngrAndCloses) {
     test::FakeMailslots fake;
-    EXPECT_TRUE(SendDatagram(fake, "PC1", "PC1", "ANNA", "hi"));
+    EXPECT_TRUE(SendDatagram(fake, "PC1", {.sender = "ANNA", .receiver = "PC1", .text = "hi"}));
     EXPECT_EQ(fake.opened, (std::vector<std::string>{"\\\\PC1\\mailslot\\messngr"}));
     EXPECT_EQ(fake.written, (std::vector<std::string>{kAnnaToPc1}));
     EXPECT_EQ(fake.open_handles, 0);
@@ -230,12 +234,12 @@ TEST(SendDatagramTest, WritesTheDatagramToTheTargetsMessngrAndCloses) {
 TEST(SendDatagramTest, ShortOrFailedWriteOrNoTargetIsFalse) {
     test::FakeMailslots fake;
     fake.bytes_taken = 10;
-    EXPECT_FALSE(SendDatagram(fake, "PC1", "PC1", "ANNA", "hi"));
+    EXPECT_FALSE(SendDatagram(fake, "PC1", {.sender = "ANNA", .receiver = "PC1", .text = "hi"}));
     fake.bytes_taken = -1;
-    EXPECT_FALSE(SendDatagram(fake, "PC1", "PC1", "ANNA", "hi"));
+    EXPECT_FALSE(SendDatagram(fake, "PC1", {.sender = "ANNA", .receiver = "PC1", .text = "hi"}));
     EXPECT_EQ(fake.open_handles, 0) << "closed after a failed write too";
     fake.can_open = false;
-    EXPECT_FALSE(SendDatagram(fake, "PC1", "PC1", "ANNA", "hi"));
+    EXPECT_FALSE(SendDatagram(fake, "PC1", {.sender = "ANNA", .receiver = "PC1", .text = "hi"}));
     EXPECT_EQ(fake.written.size(), 2u);
 }
 
@@ -249,8 +253,11 @@ TEST(SendDatagramTest, GoesThroughThePlatformToThisComputerOrTheNetwork) {
         std::string sent;
     } network;
     LinuxMailslotSystem system("MYPC", &network);
-    EXPECT_TRUE(SendDatagram(system, "OTHER", "OTHER", "ANNA", "hi"));
-    EXPECT_EQ(network.sent, "OTHER|messngr|" + BuildDatagram("ANNA", "OTHER", "hi"));
+    EXPECT_TRUE(
+        SendDatagram(system, "OTHER", {.sender = "ANNA", .receiver = "OTHER", .text = "hi"}));
+    EXPECT_EQ(network.sent,
+              "OTHER|messngr|" +
+                  BuildMessengerDatagram({.sender = "ANNA", .receiver = "OTHER", .text = "hi"}));
 
     std::string slot = test::UniqueSlot("local");
     MailslotCreateError error;

@@ -23,8 +23,9 @@
 #include "platform/codepage.h"
 #include "platform/linux/linux_mailslot_system.h"
 #include "platform/mailslot.h"
+#include "platform/messenger_message.h"
 #include "platform/registry.h"
-#include "transport/mailslot_write.h"
+#include "transport/slot_writing.h"
 #include "ui/dialogs/about_form.h"
 #include "ui/dialogs/msg_form.h"
 #include "ui/main_window/main_window.h"
@@ -147,7 +148,7 @@ private slots:
         qputenv("LYR_NETBIOS_NS_PORT", QByteArray::number(peer.localPort() + 1));
         LinuxMailslotSystem other("OTHER");
         MailslotCreateError error{};
-        auto holder = other.Create(MakeMailslotPath(".", "messngr"), 0, error);
+        auto holder = other.Create(MakeMailslotPath(".", kMessengerSlot), 0, error);
         QVERIFY(holder != nullptr);
         StartProgram([](TOptions& options) { options.SetMinOnStart(false); }, {}, true);
         qunsetenv("LYR_NETBIOS_DGM_PORT");
@@ -294,7 +295,9 @@ private slots:
             icon = form->UserIcon();
             QTest::keyClick(form->MsgText(), Qt::Key_Escape);
         });
-        QVERIFY(SendDatagram(mailslots, ".", "TESTPC", "FRIEND", "<b>hi</b> www.example.com"));
+        QVERIFY(SendDatagram(
+            mailslots, ".",
+            {.sender = "FRIEND", .receiver = "TESTPC", .text = "<b>hi</b> www.example.com"}));
         QTRY_COMPARE(program_->Controller().Inbox().Count(), 1);
         QTRY_VERIFY(!text.isEmpty());
         QVERIFY(status.startsWith(QStringLiteral("От: FRIEND (")));
@@ -333,7 +336,8 @@ private slots:
             QTest::keyClick(form, Qt::Key_Escape);
         });
         LinuxMailslotSystem mailslots("TESTPC");
-        QVERIFY(SendDatagram(mailslots, ".", "TESTPC", "FRIEND", "hello"));
+        QVERIFY(SendDatagram(mailslots, ".",
+                             {.sender = "FRIEND", .receiver = "TESTPC", .text = "hello"}));
         QTRY_VERIFY(shown && !Shell().MessageWindow()->isVisible());
         QTRY_VERIFY(window.SendTextPane()->hasFocus());
         controller.PrevMsg();
@@ -399,7 +403,8 @@ private slots:
         // The sender is this computer, so that the answer comes back here.
         const std::string sender = controller.CompName();
         LinuxMailslotSystem mailslots("TESTPC");
-        QVERIFY(SendDatagram(mailslots, ".", sender, sender, "hello"));
+        QVERIFY(
+            SendDatagram(mailslots, ".", {.sender = sender, .receiver = sender, .text = "hello"}));
         QTRY_COMPARE(controller.Inbox().Count(), size_t{1});
         emit Shell().Notifier().ReplyRequested(1);
         QCOMPARE(window.SendText(), std::string(">hello"));

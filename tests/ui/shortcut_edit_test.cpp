@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "ui/keys/virtual_keys.h"
 #include "ui/setup/shortcut_edit.h"
 
 namespace lyr {

@@ -8,6 +8,8 @@
 #include "main/lyrnet/subcommands.h"
 #include "main/lyrnet/terminal_text.h"
 #include "platform/linux/network_mailslot_system.h"
+#include "platform/mailslot.h"
+#include "platform/messenger_message.h"
 #include "platform/netbios_config.h"
 
 namespace lyr::cli {
@@ -36,16 +38,17 @@ void CheckReceiving(const netbios::ServiceConfig& config,
     };
     NetworkMailslotSystem mailslots(config);
     MailslotCreateError error{};
-    auto slot = mailslots.Create("\\\\.\\mailslot\\messngr", 0, error);
+    auto slot = mailslots.Create(MakeMailslotPath(".", kMessengerSlot), 0, error);
     if (!slot) {
         if (!messenger_names) {
             // lyrnet listen, or a messenger not asked: the network tells who answers.
             findings.push_back(CheckNameAnswer(config));
         }
         ask_name_servers();
-        const std::string why = error == MailslotCreateError::AlreadyExists
-                                    ? "a messenger or lyrnet listen receives on this computer"
-                                    : "the mailslot \"messngr\" cannot be created here";
+        const std::string why =
+            error == MailslotCreateError::AlreadyExists
+                ? "a messenger or lyrnet listen receives on this computer"
+                : "the mailslot \"" + std::string(kMessengerSlot) + "\" cannot be created here";
         findings.push_back({Verdict::Unknown, "delivery",
                             "not tried: " + why + ", and a test datagram would reach it"});
         return;

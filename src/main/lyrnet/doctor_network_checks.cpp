@@ -112,7 +112,9 @@ Finding CheckDelivery(const netbios::ServiceConfig& config,
     const std::string where = name.ToString() + " at " + netbios::FormatAddress(target->address);
     const std::string text = "lyrnet doctor " + std::to_string(std::random_device()());
     auto smb = netbios::BuildMailslotWrite(
-        "\\MAILSLOT\\MESSNGR", BuildDatagram("LYRNET-DOCTOR", config.computer_name, text));
+        netbios::MailslotNameOf(kMessengerSlot),
+        BuildMessengerDatagram(
+            {.sender = "LYRNET-DOCTOR", .receiver = config.computer_name, .text = text}));
     // From sockets of its own, as another computer's datagram would come.
     netbios::ServiceConfig sending = config;
     sending.mode = netbios::ServiceMode::Client;

@@ -13,19 +13,20 @@
 #include "netbios/interfaces.h"
 #include "platform/call_loop.h"
 #include "platform/codepage.h"
+#include "platform/mailslot.h"
+#include "platform/messenger_message.h"
 #include "transport/md_winpopup.h"
 #include "transport/messenger_datagram.h"
 
 namespace lyr::cli {
 namespace {
 
-void PrintMessage(const std::string& sender, const std::string& receiver,
-                  const std::string& oem_text, bool json) {
-    std::string text = OemToAnsi(oem_text);
+void PrintMessage(const MessengerMessage& message, bool json) {
+    std::string text = OemToAnsi(message.text);
     if (json) {
         nlohmann::ordered_json object;
-        object["from"] = AnsiToUtf8(sender);
-        object["to"] = AnsiToUtf8(receiver);
+        object["from"] = AnsiToUtf8(message.sender);
+        object["to"] = AnsiToUtf8(message.receiver);
         object["text"] = AnsiToUtf8(text);
         PrintJsonLine(object);
         return;
@@ -36,8 +37,8 @@ void PrintMessage(const std::string& sender, const std::string& receiver,
     for (std::string_view line : SplitLines(text)) {
         shown += (shown.empty() ? "" : "\n    ") + ForTerminal(line);
     }
-    std::printf("%s -> %s: %s\n", ForTerminal(sender).c_str(), ForTerminal(receiver).c_str(),
-                shown.c_str());
+    std::printf("%s -> %s: %s\n", ForTerminal(message.sender).c_str(),
+                ForTerminal(message.receiver).c_str(), shown.c_str());
     std::fflush(stdout);
 }
 
@@ -75,7 +76,7 @@ private:
 // our names. Without them it goes on with this computer's messages and says why.
 void JoinNetworkAsReceiver(NetworkMailslotSystem& mailslots) {
     // Messages over the session service take the road of datagrams, into our own queue.
-    auto status = mailslots.JoinNetwork(netbios::ServiceMode::Owner, &BuildDatagram);
+    auto status = mailslots.JoinNetwork(netbios::ServiceMode::Owner, &BuildMessengerDatagram);
     if (!status.network_owner) {
         std::fprintf(stderr, "lyrnet listen: %s\n", status.problem.c_str());
         return;
@@ -129,25 +130,24 @@ int RunListen(const std::vector<std::string>& words) {
     // the loop that its wait thread hands every message to.
     TmdWinPopup endpoint(*mailslots, loop);
     long printed = 0;
-    endpoint.OnMessage = [&](TmdCustomWinPopup&, const std::string& receiver,
-                             const std::string& sender, const std::string& text) {
-        PrintMessage(sender, receiver, text, json);
+    endpoint.OnMessage = [&](TmdCustomWinPopup&, const MessengerMessage& message) {
+        PrintMessage(message, json);
         if (count > 0 && ++printed >= count) {
             loop.Quit();
         }
     };
+    const std::string slot_path = MakeMailslotPath(".", kMessengerSlot);
     try {
         endpoint.SetActive(true);
     } catch (const EmdMailSlot& error) {
         bool held = std::string(error.what()) == "Mailslot already exists";
         std::fprintf(
-            stderr, "lyrnet listen: cannot receive on \\\\.\\mailslot\\messngr: %s%s\n",
-            error.what(),
+            stderr, "lyrnet listen: cannot receive on %s: %s%s\n", slot_path.c_str(), error.what(),
             held ? " (a messenger or another lyrnet listen receives messages on this computer)"
                  : "");
         return 1;
     }
-    std::fprintf(stderr, "lyrnet listen: receiving on \\\\.\\mailslot\\messngr\n");
+    std::fprintf(stderr, "lyrnet listen: receiving on %s\n", slot_path.c_str());
     JoinNetworkAsReceiver(*mailslots);
     loop.Run();
     endpoint.SetActive(false);

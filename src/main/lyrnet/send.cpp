@@ -8,8 +8,8 @@
 #include "netbios/mailslot_write.h"
 #include "netbios/session_conversation.h"
 #include "platform/codepage.h"
-#include "transport/mailslot_write.h"
 #include "transport/messenger_datagram.h"
+#include "transport/slot_writing.h"
 
 namespace lyr::cli {
 namespace {
@@ -18,7 +18,8 @@ namespace {
 std::string FailureReason(NetworkMailslotSystem& mailslots, const std::string& target) {
     if (mailslots.IsThisComputer(target)) {
         return "nobody receives messages on this computer (no messenger or lyrnet listen holds "
-               "the mailslot \"messngr\")";
+               "the mailslot \"" +
+               std::string(kMessengerSlot) + "\")";
     }
     switch (mailslots.LastRemoteWriteFailure()) {
         case RemoteWriteFailure::NameNotFound:
@@ -31,7 +32,7 @@ std::string FailureReason(NetworkMailslotSystem& mailslots, const std::string& t
         case RemoteWriteFailure::TooLarge:
             return "the message is longer than one datagram carries: sender, receiver and text "
                    "together may take " +
-                   std::to_string(netbios::MaxMailslotDataSize("messngr") - 2) + " bytes";
+                   std::to_string(netbios::MaxMailslotDataSize(kMessengerSlot) - 2) + " bytes";
         case RemoteWriteFailure::NotSent:
             return "the datagram could not be sent: no network interface reaches that computer";
         case RemoteWriteFailure::NoBroadcast:
@@ -131,7 +132,8 @@ int RunSend(const std::vector<std::string>& words) {
     if (session) {
         return SendOverSession(*mailslots, target, sender, text);
     }
-    if (!SendDatagram(*mailslots, target, target, sender, AnsiToOem(text))) {
+    if (!SendDatagram(*mailslots, target,
+                      {.sender = sender, .receiver = target, .text = AnsiToOem(text)})) {
         ReportFailure(target, FailureReason(*mailslots, target));
         return 1;
     }

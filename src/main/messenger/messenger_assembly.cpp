@@ -27,6 +27,7 @@
 #include "platform/linux/network_mailslot_system.h"
 #include "platform/linux/no_messenger_service.h"
 #include "platform/linux/registry_file.h"
+#include "platform/messenger_message.h"
 #include "transport/messenger_datagram.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/main_window_shell.h"
@@ -68,7 +69,8 @@ std::string JoinNetwork(NetworkMailslotSystem& mailslots, JoinedNeighbourhood& n
                         bool slot_is_ours) {
     // Messages over the session service (TCP 139) go into our own "messngr" queue as datagrams.
     const netbios::NetworkStatus status = mailslots.JoinNetwork(
-        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client, &BuildDatagram);
+        slot_is_ours ? netbios::ServiceMode::Owner : netbios::ServiceMode::Client,
+        &BuildMessengerDatagram);
     if (mailslots.Network() != nullptr)
         neighbourhood.Join(mailslots.Network()->Service());
     if (!status.session_problem.empty())
@@ -242,7 +244,7 @@ void MessengerAssembly::RetryMainSlot() {
     if (!p.controller.RetryMainSlot())
         return;
     p.slot_retry.stop();
-    qCInfo(lcUi) << "messngr is ours now; joining the network as its receiver";
+    qCInfo(lcUi) << kMessengerSlot << "is ours now; joining the network as its receiver";
     try {
         FollowReceiving(JoinNetwork(p.mailslots, p.neighbourhood, true));
     } catch (const std::exception& error) {

@@ -27,8 +27,9 @@ NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config,
                             LogLine(LogSeverity::Debug, "netbios",
                                     "a session message came from " + message.sender);
                         }
-                        delivery_.Deliver(kSessionMessageSlot,
-                                          build(message.sender, message.destination, message.text));
+                        delivery_.Deliver(kMessengerSlot, build({std::move(message.sender),
+                                                                 std::move(message.destination),
+                                                                 std::move(message.text)}));
                     })
               : netbios::SessionMessageReceiver()),
       resolver_(service_) {}
@@ -113,7 +114,7 @@ RemoteWriteFailure NetbiosMailslotNetwork::Write(const std::string& server, cons
     }
     const auto& config = service_.Config();
     std::string target = netbios::NetbiosUpper(server);
-    std::string mailslot_name = std::string(netbios::kMailslotPrefix) + netbios::NetbiosUpper(slot);
+    std::string mailslot_name = netbios::MailslotNameOf(slot);
     if (target == "*" || target == config.workgroup) {
         return WriteToGroup(
             netbios::NetbiosName::Make(config.workgroup, netbios::kWorkstationSuffix),

@@ -12,6 +12,7 @@
 #include "netbios/session_client.h"
 #include "platform/linux/local_mailslot_delivery.h"
 #include "platform/mailslot_network.h"
+#include "platform/messenger_message.h"
 
 namespace lyr {
 
@@ -34,12 +35,9 @@ enum class RemoteWriteFailure {
                    // holds the slot either
 };
 
-// Turns a popup message that came over a NetBIOS session into the datagram its slot expects
-// (sender, receiver, text), so that it takes the road of every other message.
-using SessionDatagramBuilder = std::function<std::string(
-    std::string_view sender, std::string_view receiver, std::string_view text)>;
-// The slot such messages are delivered to.
-inline constexpr const char* kSessionMessageSlot = "messngr";
+// Turns a popup message that came over a NetBIOS session into the datagram of the messenger
+// slot, so that it takes the road of every other message.
+using SessionDatagramBuilder = std::function<std::string(const MessengerMessage& message)>;
 
 class NetbiosMailslotNetwork : public MailslotNetwork {
 public:

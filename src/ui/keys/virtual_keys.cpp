@@ -4,10 +4,15 @@
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <Qt>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
+
+#include "app/shortcut_text.h"
 
 namespace lyr {
 namespace {
@@ -201,6 +206,49 @@ int VirtualKeyFromKeysym(std::uint32_t keysym) {
         }
     }
     return FindAlias(kKeysymAliases, keysym);
+}
+
+namespace {
+
+bool ReportsKeyPlaces() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+}
+
+}  // namespace
+
+int VirtualKeyAtKeycode(std::uint32_t keycode) {
+    static constexpr struct {
+        std::uint32_t first;
+        const char* keys;
+    } kRows[] = {
+        {10, "1234567890\xBD\xBB"},       // 1 ... 0 - =
+        {24, "QWERTYUIOP\xDB\xDD"},       // Q ... P [ ]
+        {38, "ASDFGHJKL\xBA\xDE\xC0"},    // A ... L ; ' `
+        {51, "\xDCZXCVBNM\xBC\xBE\xBF"},  // \ Z ... M , . /
+        {94, "\xE2"},                     // the extra key beside the left Shift
+    };
+    for (const auto& row : kRows) {
+        const std::string_view keys(row.keys);
+        if (keycode >= row.first && keycode < row.first + keys.size()) {
+            return static_cast<unsigned char>(keys[keycode - row.first]);
+        }
+    }
+    return 0;
+}
+
+int VirtualKeyOf(const QKeyEvent& event) {
+    const int byFace =
+        VirtualKeyFromQtKey(event.key(), event.modifiers().testFlag(Qt::KeypadModifier));
+    if (byFace != 0 && !IsLayoutKey(byFace)) {
+        return byFace;  // the same key whatever the layout
+    }
+    if (ReportsKeyPlaces()) {
+        if (const int placed = VirtualKeyAtKeycode(event.nativeScanCode())) {
+            return placed;
+        }
+    }
+    return byFace;
 }
 
 }  // namespace lyr

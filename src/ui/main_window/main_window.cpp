@@ -12,6 +12,7 @@
 #include "ui/ansi_text.h"
 #include "ui/dialogs/msg_form.h"
 #include "ui/hint.h"
+#include "ui/keys/virtual_keys.h"
 #include "ui/main_window/scan_animation.h"
 #include "ui/plain_text.h"
 #include "ui/program/error_report.h"
@@ -52,22 +53,6 @@ MessagePane::MessagePane(QWidget* parent) : LinkTextPane(parent) {
     setTabChangesFocus(false);
 }
 
-namespace {
-
-int VirtualKeyOf(const QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return MainWindowController::kVirtualKeyEnter;
-        case Qt::Key_Delete:
-            return MainWindowController::kVirtualKeyDelete;
-        default:
-            return 0;
-    }
-}
-
-}  // namespace
-
 void MessagePane::focusInEvent(QFocusEvent* event) {
     LinkTextPane::focusInEvent(event);
     if (on_enter) {
@@ -76,7 +61,7 @@ void MessagePane::focusInEvent(QFocusEvent* event) {
 }
 
 void MessagePane::keyPressEvent(QKeyEvent* event) {
-    const int key = VirtualKeyOf(event);
+    const int key = VirtualKeyOf(*event);
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (key != 0 && on_key_down) {
         on_key_down(key);
@@ -89,7 +74,7 @@ void MessagePane::keyPressEvent(QKeyEvent* event) {
 }
 
 void MessagePane::keyReleaseEvent(QKeyEvent* event) {
-    const int key = VirtualKeyOf(event);
+    const int key = VirtualKeyOf(*event);
     if (key != 0 && !event->isAutoRepeat() && on_key_up) {
         on_key_up(key, event->modifiers() & Qt::ControlModifier);
     }

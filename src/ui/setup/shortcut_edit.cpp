@@ -1,56 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/setup/shortcut_edit.h"
 
-#include <QGuiApplication>
 #include <QToolTip>
 
 #include "app/shortcut_text.h"
 #include "ui/keys/virtual_keys.h"
 
 namespace lyr {
-namespace {
-
-bool ReportsKeyPlaces() {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
-}
-
-}  // namespace
-
-int VirtualKeyAtKeycode(quint32 keycode) {
-    static constexpr struct {
-        quint32 first;
-        const char* keys;
-    } kRows[] = {
-        {10, "1234567890\xBD\xBB"},       // 1 ... 0 - =
-        {24, "QWERTYUIOP\xDB\xDD"},       // Q ... P [ ]
-        {38, "ASDFGHJKL\xBA\xDE\xC0"},    // A ... L ; ' `
-        {51, "\xDCZXCVBNM\xBC\xBE\xBF"},  // \ Z ... M , . /
-        {94, "\xE2"},                     // the extra key beside the left Shift
-    };
-    for (const auto& row : kRows) {
-        const std::string_view keys(row.keys);
-        if (keycode >= row.first && keycode < row.first + keys.size()) {
-            return static_cast<unsigned char>(keys[keycode - row.first]);
-        }
-    }
-    return 0;
-}
-
-int VirtualKeyOf(const QKeyEvent& event) {
-    const int byFace =
-        VirtualKeyFromQtKey(event.key(), event.modifiers().testFlag(Qt::KeypadModifier));
-    if (byFace != 0 && !IsLayoutKey(byFace)) {
-        return byFace;  // the same key whatever the layout
-    }
-    if (ReportsKeyPlaces()) {
-        if (const int placed = VirtualKeyAtKeycode(event.nativeScanCode())) {
-            return placed;
-        }
-    }
-    return byFace;
-}
-
 std::int32_t ShortCutOf(const QKeyEvent& event) {
     const int virtualKey = VirtualKeyOf(event);
     if (virtualKey == 0) {

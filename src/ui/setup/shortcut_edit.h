@@ -8,17 +8,6 @@
 
 namespace lyr {
 
-// The Windows virtual-key code of a pressed key, which shortcut codes are made of, or 0 for a
-// key that has none. Letters, digits and punctuation are taken by their place on the keyboard
-// (as the US layout names them) wherever the platform reports that place, so Ctrl+Ф is Ctrl+A
-// as on Windows; the other keys by what they are.
-int VirtualKeyOf(const QKeyEvent& event);
-
-// The virtual key at a place of the keyboard's main block, given as an X keycode (the evdev
-// code + 8, which Qt reports on X11 and Wayland), as the US layout prints it there: 58 is 'M'.
-// 0 outside the letters, digits and punctuation.
-int VirtualKeyAtKeycode(quint32 keycode);
-
 // The shortcut code of a key press: its virtual key and the modifiers held. 0 when the key has
 // no virtual key.
 std::int32_t ShortCutOf(const QKeyEvent& event);

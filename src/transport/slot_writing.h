@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/mailslot.h"
+#include "platform/messenger_message.h"
 
 namespace lyr {
 
@@ -22,8 +23,8 @@ bool WriteSlot(MailslotSystem& system, const std::string& Server, const std::str
                const char* Buffer, uint32_t Count);
 bool WriteSlotText(MailslotSystem& system, const std::string& Server, const std::string& Slot,
                    const std::string& Text);
-// Writes the messenger datagram Sender, 0x00, Receiver, 0x00, Text to Server's "messngr".
-bool SendDatagram(MailslotSystem& system, const std::string& Server, const std::string& Receiver,
-                  const std::string& Sender, const std::string& Text);
+// Writes the message as a messenger datagram to Server's "messngr".
+bool SendDatagram(MailslotSystem& system, const std::string& Server,
+                  const MessengerMessage& message);
 
 }  // namespace lyr

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "transport/mailslot_write.h"
+#include "transport/slot_writing.h"
 
 #include "transport/messenger_datagram.h"
 
@@ -26,9 +26,9 @@ bool WriteSlotText(MailslotSystem& system, const std::string& Server, const std:
     return WriteSlot(system, Server, Slot, Text.data(), static_cast<uint32_t>(Text.size()));
 }
 
-bool SendDatagram(MailslotSystem& system, const std::string& Server, const std::string& Receiver,
-                  const std::string& Sender, const std::string& Text) {
-    return WriteSlotText(system, Server, "messngr", BuildDatagram(Sender, Receiver, Text));
+bool SendDatagram(MailslotSystem& system, const std::string& Server,
+                  const MessengerMessage& message) {
+    return WriteSlotText(system, Server, kMessengerSlot, BuildMessengerDatagram(message));
 }
 
 }  // namespace lyr
