@@ -39,6 +39,12 @@ public:
     // Messages dropped so far because the queue was full.
     uint64_t Dropped() const;
 
+    // Puts a message from the network straight into the queue of `slot` (any letter case) when a
+    // receiver of this process holds it: the process would otherwise write it to its own socket
+    // and read it back on another thread. Takes `message` and returns true when a receiver of
+    // this process holds the slot; otherwise leaves it as it was.
+    static bool QueueInProcess(std::string_view slot, std::string& message);
+
 private:
     LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, std::string slot, int32_t max_size,
                           size_t max_queued_bytes);
@@ -47,6 +53,7 @@ private:
     // Moves every datagram that waits in the socket into the queue, in order; false when the
     // socket broke. The reader calls it too, so that a write that has returned is seen at once.
     bool TakeWaitingDatagrams();
+    // Every message enters the queue here, from the socket or from this process.
     void Queue(std::string message);
 
     UniqueFd socket_;
