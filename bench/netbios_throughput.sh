@@ -21,7 +21,9 @@ hosts_create 2
 export LYR_NETBIOS_WORKGROUP=OFFICE
 on_host_background 1 "$work/plain" "$udp_loop" receive 9138 "$count"
 wait_for_line "$work/plain" ready 5
-on_host 2 "$udp_loop" send 10.213.1.1 9138 "$count" 110
+# As long as the NetBIOS datagrams below: 82 bytes of datagram header and names, 88 of SMB
+# header and slot name, and the 20 of "ANNA.PC1.hello#12345".
+on_host 2 "$udp_loop" send 10.213.1.1 9138 "$count" 190
 wait_for_line "$work/plain" received 10
 plain_us=$(awk '/received/ { print $4 }' "$work/plain")
 plain_received=$(awk '/received/ { print $2 }' "$work/plain")

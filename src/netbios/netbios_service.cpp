@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -27,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr size_t kMaxPacket = 65536;
 // Datagrams handled per wake-up before the name service gets its turn again.
-constexpr int kDatagramBatch = 256;
+constexpr size_t kDatagramBatch = 256;
 constexpr auto kInterfacesLifetime = std::chrono::seconds(2);
 // How long the end waits for a name server to take back our names, per try.
 constexpr auto kReleaseWait = std::chrono::milliseconds(250);
@@ -155,8 +157,11 @@ std::string RussianNameProblem(const HeldName& held) {
            by;
 }
 
+// Packets read per call: a burst costs one system call per this many.
+constexpr size_t kReceiveBatch = 16;
+
 struct Received {
-    std::string bytes;
+    std::string_view bytes;  // valid until the next read of the batch
     uint32_t source = 0;
     uint16_t source_port = 0;
     uint32_t local_address = 0;  // the address the packet was sent to us by, from IP_PKTINFO
@@ -165,45 +170,65 @@ struct Received {
     std::optional<uint32_t> kernel_drops;
 };
 
-std::optional<Received> ReceiveOne(int fd, std::string& buffer) {
-    if (buffer.size() != kMaxPacket) {
-        buffer.resize(kMaxPacket);
-    }
-    sockaddr_in from{};
-    iovec vector{buffer.data(), buffer.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(uint32_t))];
-    msghdr message{};
-    message.msg_name = &from;
-    message.msg_namelen = sizeof from;
-    message.msg_iov = &vector;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    ssize_t length;
-    do {
-        length = ::recvmsg(fd, &message, 0);
-    } while (length < 0 && errno == EINTR);
-    if (length < 0) {
-        return std::nullopt;
-    }
-    Received result;
-    result.bytes.assign(buffer.data(), static_cast<size_t>(length));
-    result.source = ntohl(from.sin_addr.s_addr);
-    result.source_port = ntohs(from.sin_port);
-    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
-         header = CMSG_NXTHDR(&message, header)) {
-        if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
-            in_pktinfo info;
-            std::memcpy(&info, CMSG_DATA(header), sizeof info);
-            result.local_address = ntohl(info.ipi_spec_dst.s_addr);
-        } else if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SO_RXQ_OVFL) {
-            uint32_t drops;
-            std::memcpy(&drops, CMSG_DATA(header), sizeof drops);
-            result.kernel_drops = drops;
+struct alignas(cmsghdr) PacketControl {
+    char bytes[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(uint32_t))];
+};
+
+}  // namespace
+
+// Room for a batch of packets of the largest size, kept between wake-ups. Left uninitialised:
+// only the pages the kernel writes to are ever touched.
+struct NetbiosService::ReceiveBatch {
+    std::unique_ptr<char[]> room =
+        std::make_unique_for_overwrite<char[]>(kReceiveBatch * kMaxPacket);
+    std::array<sockaddr_in, kReceiveBatch> from{};
+    std::array<iovec, kReceiveBatch> vectors{};
+    std::array<PacketControl, kReceiveBatch> controls{};
+    std::array<mmsghdr, kReceiveBatch> headers{};
+
+    // Reads what waits now, at most a batch; 0 when nothing does.
+    size_t Read(int fd) {
+        for (size_t i = 0; i < kReceiveBatch; ++i) {
+            vectors[i] = {room.get() + i * kMaxPacket, kMaxPacket};
+            msghdr& message = headers[i].msg_hdr;
+            message = {};
+            message.msg_name = &from[i];
+            message.msg_namelen = sizeof from[i];
+            message.msg_iov = &vectors[i];
+            message.msg_iovlen = 1;
+            message.msg_control = controls[i].bytes;
+            message.msg_controllen = sizeof controls[i].bytes;
         }
+        int count;
+        do {
+            count = ::recvmmsg(fd, headers.data(), kReceiveBatch, 0, nullptr);
+        } while (count < 0 && errno == EINTR);
+        return count < 0 ? 0 : static_cast<size_t>(count);
     }
-    return result;
-}
+
+    Received operator[](size_t i) {
+        Received result;
+        result.bytes = std::string_view(room.get() + i * kMaxPacket, headers[i].msg_len);
+        result.source = ntohl(from[i].sin_addr.s_addr);
+        result.source_port = ntohs(from[i].sin_port);
+        msghdr* message = &headers[i].msg_hdr;
+        for (cmsghdr* header = CMSG_FIRSTHDR(message); header;
+             header = CMSG_NXTHDR(message, header)) {
+            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info;
+                std::memcpy(&info, CMSG_DATA(header), sizeof info);
+                result.local_address = ntohl(info.ipi_spec_dst.s_addr);
+            } else if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SO_RXQ_OVFL) {
+                uint32_t drops;
+                std::memcpy(&drops, CMSG_DATA(header), sizeof drops);
+                result.kernel_drops = drops;
+            }
+        }
+        return result;
+    }
+};
+
+namespace {
 
 // Whether this thread is the thread of a service: it answers and defends names, and must never
 // wait for room in a send buffer.
@@ -251,7 +276,8 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotReceiver receiver,
       receiver_(std::move(receiver)),
       session_receiver_(std::move(session_receiver)),
       browse_list_(config_.computer_name, config_.workgroup, config_.server_type,
-                   [this](std::string_view line) { Log(std::string(line)); }) {
+                   [this](std::string_view line) { Log(std::string(line)); }),
+      receive_batch_(std::make_unique<ReceiveBatch>()) {
     std::random_device random;
     next_datagram_id_ = static_cast<uint16_t>(random());
     next_transaction_id_ = static_cast<uint16_t>(random());
@@ -957,34 +983,42 @@ void NetbiosService::ReleaseAtNameServers() {
             if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) != 1) {
                 break;
             }
-            while (auto received = ReceiveOne(name_socket_, receive_buffer_)) {
-                auto packet = ParseNamePacket(received->bytes);
-                if (!packet || !packet->IsResponse() || packet->Opcode() != NameOpcode::Release) {
-                    continue;
+            while (size_t count = receive_batch_->Read(name_socket_)) {
+                for (size_t i = 0; i < count; ++i) {
+                    Received received = (*receive_batch_)[i];
+                    auto packet = ParseNamePacket(received.bytes);
+                    if (!packet || !packet->IsResponse() ||
+                        packet->Opcode() != NameOpcode::Release) {
+                        continue;
+                    }
+                    std::erase_if(releases, [&](const Release& release) {
+                        return release.server == received.source &&
+                               release.packet.transaction_id == packet->transaction_id;
+                    });
                 }
-                std::erase_if(releases, [&](const Release& release) {
-                    return release.server == received->source &&
-                           release.packet.transaction_id == packet->transaction_id;
-                });
             }
         }
     }
 }
 
 void NetbiosService::ReceiveNamePackets() {
-    for (int i = 0; i < kDatagramBatch; ++i) {
-        auto received = ReceiveOne(name_socket_, receive_buffer_);
-        if (!received) {
+    for (size_t handled = 0; handled < kDatagramBatch;) {
+        const size_t count = receive_batch_->Read(name_socket_);
+        if (count == 0) {
             return;
         }
-        // Our own broadcasts come back to us.
-        if (received->source_port == config_.name_service_port && status_.network_owner &&
-            IsOwnAddress(received->source)) {
-            continue;
-        }
-        if (auto packet = ParseNamePacket(received->bytes)) {
-            HandleNamePacket(*packet, received->source, received->source_port,
-                             received->local_address);
+        handled += count;
+        for (size_t i = 0; i < count; ++i) {
+            Received received = (*receive_batch_)[i];
+            // Our own broadcasts come back to us.
+            if (received.source_port == config_.name_service_port && status_.network_owner &&
+                IsOwnAddress(received.source)) {
+                continue;
+            }
+            if (auto packet = ParseNamePacket(received.bytes)) {
+                HandleNamePacket(*packet, received.source, received.source_port,
+                                 received.local_address);
+            }
         }
     }
 }
@@ -1195,19 +1229,23 @@ void NetbiosService::HandleResponse(const NamePacket& packet, uint32_t source) {
 }
 
 void NetbiosService::ReceiveDatagrams() {
-    for (int i = 0; i < kDatagramBatch; ++i) {
-        auto received = ReceiveOne(datagram_socket_, receive_buffer_);
-        if (!received) {
+    for (size_t handled = 0; handled < kDatagramBatch;) {
+        const size_t count = receive_batch_->Read(datagram_socket_);
+        if (count == 0) {
             return;
         }
-        if (received->kernel_drops) {
-            NoteKernelDrops(*received->kernel_drops);
-        }
-        if (!status_.network_owner) {
-            continue;
-        }
-        if (auto datagram = ParseDatagram(received->bytes)) {
-            HandleDatagram(*datagram, received->source, received->source_port);
+        handled += count;
+        for (size_t i = 0; i < count; ++i) {
+            Received received = (*receive_batch_)[i];
+            if (received.kernel_drops) {
+                NoteKernelDrops(*received.kernel_drops);
+            }
+            if (!status_.network_owner) {
+                continue;
+            }
+            if (auto datagram = ParseDatagram(received.bytes)) {
+                HandleDatagram(*datagram, received.source, received.source_port);
+            }
         }
     }
 }

@@ -319,7 +319,8 @@ private:
     // Service thread only.
     std::vector<std::shared_ptr<PendingQuery>> queries_;
     std::vector<Registration> registrations_;
-    std::string receive_buffer_;  // room for the largest packet, kept between wake-ups
+    struct ReceiveBatch;
+    std::unique_ptr<ReceiveBatch> receive_batch_;
     std::vector<ServerRegistration> server_registrations_;  // one per name, with name servers
     std::unique_ptr<Browser> browser_;                      // an owner of the ports only
     bool announcing_settled_ = false;  // whether to announce was decided, after registration
