@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "netbios/mailslot_write.h"
 
-#include <cctype>
+#include <algorithm>
 
 #include "netbios/byte_io.h"
 
@@ -18,17 +18,11 @@ constexpr uint32_t kBrowserTimeoutMs = 1000;
 constexpr size_t kMaxSmbLength = 512;
 constexpr size_t kSmbOverheadWithoutName = 80;  // header, words, ByteCount, "\MAILSLOT\"
 
+// ASCII letters only, as NetBIOS names compare: the locale of the process must not matter.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 }  // namespace
@@ -48,6 +42,7 @@ std::optional<std::string> BuildMailslotWrite(std::string_view mailslot_name, st
     }
 
     ByteWriter writer;
+    writer.Reserve(data_offset + data.size());
     writer.Raw("\xFFSMB");
     writer.U8(kCommandTransaction);
     writer.U32LE(0);                       // Status

@@ -712,11 +712,10 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
     if (NodeType() == kNodeTypeHybrid) {
         datagram.flags |= kDatagramSourceHybrid;
     }
-    datagram.user_data = std::string(user_data);
     auto send_one = [&](uint32_t own_address, uint32_t target) {
         datagram.id = next_datagram_id_++;
         datagram.source_ip = own_address;
-        auto bytes = BuildDatagram(datagram);
+        auto bytes = BuildDatagram(datagram, user_data);
         return bytes && Send(datagram_socket_, *bytes, target, config_.datagram_port);
     };
     if (address) {
@@ -1247,6 +1246,10 @@ void NetbiosService::ReceiveDatagrams() {
                 HandleDatagram(*datagram, received.source, received.source_port);
             }
         }
+        // Handed over while the next batch is read: the reader wakes once for them all.
+        if (!arrived_.empty()) {
+            receiver_(std::exchange(arrived_, {}));
+        }
     }
 }
 
@@ -1326,7 +1329,7 @@ void NetbiosService::HandleDatagram(const Datagram& datagram, uint32_t source,
     if (datagram.type != DatagramType::DirectUnique && IsOwnAddress(source)) {
         return;
     }
-    receiver_(*slot, std::move(write->data));
+    arrived_.push_back({std::move(*slot), std::move(write->data)});
 }
 
 }  // namespace lyr::netbios

@@ -24,8 +24,12 @@ std::string UpperCut(std::string text) {
     if (text.size() > kNetbiosNameLength) {
         text.resize(kNetbiosNameLength);
     }
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    // ASCII letters only: a NetBIOS name must not depend on the locale the program runs in.
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
     return text;
 }
 

@@ -189,9 +189,14 @@ int Send(std::vector<std::string> words) {
     auto start = Clock::now();
     std::chrono::system_clock::time_point first_sent;
     long sent = 0;
+    std::string data = message;
     for (long i = 0; i < repeat; ++i) {
         // A repeated message carries its number, so the receiver can tell order and loss.
-        std::string data = repeat > 1 ? message + "#" + std::to_string(i) : message;
+        if (repeat > 1) {
+            data.resize(message.size());
+            data += '#';
+            data += std::to_string(i);
+        }
         if (!network.WriteRemote(words[0], words[1], data)) {
             break;
         }

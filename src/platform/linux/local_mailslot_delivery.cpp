@@ -48,7 +48,8 @@ bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
         }
         // A slot this process holds takes the message at once, unless earlier ones still wait
         // here: they go first.
-        if (waiting_.empty() && !busy_ && LocalMailslotReceiver::QueueInProcess(slot, data)) {
+        if (waiting_.empty() && !busy_ &&
+            LocalMailslotReceiver::QueueInProcess(slot, std::span(&data, 1))) {
             return true;
         }
         was_empty = waiting_.empty();
@@ -60,6 +61,19 @@ bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
         changed_.notify_all();
     }
     return true;
+}
+
+void LocalMailslotDelivery::Deliver(const std::string& slot, std::vector<std::string> messages) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopping_ && waiting_.empty() && !busy_ &&
+            LocalMailslotReceiver::QueueInProcess(slot, messages)) {
+            return;
+        }
+    }
+    for (auto& message : messages) {
+        Deliver(slot, std::move(message));
+    }
 }
 
 uint64_t LocalMailslotDelivery::Dropped() const {
@@ -77,7 +91,7 @@ void LocalMailslotDelivery::Run() {
     // came back as another socket) is opened anew once.
     std::map<std::string, LocalMailslotConnection, std::less<>> connections;
     auto write = [&](const std::string& slot, std::string& data) {
-        if (LocalMailslotReceiver::QueueInProcess(slot, data)) {
+        if (LocalMailslotReceiver::QueueInProcess(slot, std::span(&data, 1))) {
             return;
         }
         for (int attempt = 0; attempt < 2; ++attempt) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace lyr {
 
@@ -24,6 +25,9 @@ public:
 
     // Never blocks. False when the message had to be dropped.
     bool Deliver(std::string slot, std::string data);
+    // Messages for one slot, in order, each as by Deliver; a slot this process holds takes them
+    // all with one wake-up of its reader.
+    void Deliver(const std::string& slot, std::vector<std::string> messages);
     uint64_t Dropped() const;
     // Waits until nothing waits any more (tests, orderly shutdown).
     void Flush();

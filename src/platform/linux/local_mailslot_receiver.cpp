@@ -48,12 +48,12 @@ Holders& HoldersOfThisProcess() {
 
 }  // namespace
 
-bool LocalMailslotReceiver::QueueInProcess(std::string_view slot, std::string& message) {
+bool LocalMailslotReceiver::QueueInProcess(std::string_view slot, std::span<std::string> messages) {
     Holders& holders = HoldersOfThisProcess();
     std::lock_guard lock(holders.mutex);
     for (LocalMailslotReceiver* receiver : holders.receivers) {
         if (EqualsIgnoringCase(receiver->slot_, slot)) {
-            receiver->Queue(std::move(message));
+            receiver->Queue(messages);
             return true;
         }
     }
@@ -156,32 +156,36 @@ bool LocalMailslotReceiver::TakeWaitingDatagrams() {
             return errno == EAGAIN || errno == EWOULDBLOCK;
         }
         const size_t size = std::min(static_cast<size_t>(taken), kLargestDatagram);
-        Queue(std::string(datagram_.get(), size));
+        std::string message(datagram_.get(), size);
+        Queue(std::span(&message, 1));
     }
 }
 
-void LocalMailslotReceiver::Queue(std::string message) {
-    // A queue created with a size limit never holds a longer message.
-    if (max_size_ > 0 && message.size() > static_cast<size_t>(max_size_)) {
-        return;
-    }
+void LocalMailslotReceiver::Queue(std::span<std::string> messages) {
     std::lock_guard lock(mutex_);
     if (closed_) {
         return;
     }
-    if (queued_bytes_ + message.size() > max_queued_bytes_) {
-        if (dropped_++ == 0) {
-            LogLine(LogSeverity::Error, kLogTag,
-                    "the queue of mailslot \"" + slot_ + "\" is full (" +
-                        std::to_string(max_queued_bytes_ >> 20) +
-                        " MiB unread); further messages are dropped until it is read");
+    const bool was_empty = queued_.empty();
+    for (std::string& message : messages) {
+        // A queue created with a size limit never holds a longer message.
+        if (max_size_ > 0 && message.size() > static_cast<size_t>(max_size_)) {
+            continue;
         }
-        return;
+        if (queued_bytes_ + message.size() > max_queued_bytes_) {
+            if (dropped_++ == 0) {
+                LogLine(LogSeverity::Error, kLogTag,
+                        "the queue of mailslot \"" + slot_ + "\" is full (" +
+                            std::to_string(max_queued_bytes_ >> 20) +
+                            " MiB unread); further messages are dropped until it is read");
+            }
+            continue;
+        }
+        queued_bytes_ += message.size();
+        queued_.push_back(std::move(message));
     }
-    queued_bytes_ += message.size();
-    queued_.push_back(std::move(message));
     // Waiters wait only for an empty queue; during a burst nobody needs waking.
-    if (queued_.size() == 1) {
+    if (was_empty && !queued_.empty()) {
         arrived_.notify_all();
     }
 }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -41,9 +42,10 @@ public:
 
     // Puts a message from the network straight into the queue of `slot` (any letter case) when a
     // receiver of this process holds it: the process would otherwise write it to its own socket
-    // and read it back on another thread. Takes `message` and returns true when a receiver of
-    // this process holds the slot; otherwise leaves it as it was.
-    static bool QueueInProcess(std::string_view slot, std::string& message);
+    // and read it back on another thread. Takes the messages, in order, with one wake-up of the
+    // reader, and returns true when a receiver of this process holds the slot; otherwise leaves
+    // them as they were.
+    static bool QueueInProcess(std::string_view slot, std::span<std::string> messages);
 
 private:
     LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, std::string slot, int32_t max_size,
@@ -54,7 +56,7 @@ private:
     // socket broke. The reader calls it too, so that a write that has returned is seen at once.
     bool TakeWaitingDatagrams();
     // Every message enters the queue here, from the socket or from this process.
-    void Queue(std::string message);
+    void Queue(std::span<std::string> messages);
 
     UniqueFd socket_;
     UniqueFd wake_;  // tells the drain thread to end
