@@ -1019,6 +1019,9 @@ void NetbiosService::ReceiveNamePackets() {
                                  received.local_address);
             }
         }
+        if (count < kReceiveBatch) {
+            return;  // the socket is empty, as with datagrams
+        }
     }
 }
 
@@ -1249,6 +1252,11 @@ void NetbiosService::ReceiveDatagrams() {
         // Handed over while the next batch is read: the reader wakes once for them all.
         if (!arrived_.empty()) {
             receiver_(std::exchange(arrived_, {}));
+        }
+        // A batch that came short emptied the socket: the next wait tells of more, without a
+        // read that finds nothing.
+        if (count < kReceiveBatch) {
+            return;
         }
     }
 }
