@@ -15,7 +15,8 @@ namespace lyr {
 // Hands messages that came from the network into this computer's mailslot queues, in arrival
 // order, on a thread of its own: a slow reader of one slot then stalls only this thread, never
 // the NetBIOS service that has to keep draining its socket. What waits here is bounded; beyond
-// the bound messages are dropped and counted.
+// the bound messages are dropped and counted. A slot this process holds never stalls: it takes
+// its messages at once, on the caller's thread, when nothing waits here before them.
 class LocalMailslotDelivery {
 public:
     explicit LocalMailslotDelivery(size_t max_waiting_bytes = 32 << 20);
