@@ -30,6 +30,8 @@ public:
         U16LE(static_cast<uint16_t>(value >> 16));
     }
     void Raw(std::string_view bytes) { bytes_.append(bytes); }
+    // A packet whose length is known is written without growing its buffer on the way.
+    void Reserve(size_t size) { bytes_.reserve(size); }
     void Zeros(size_t count) { bytes_.append(count, '\0'); }
     size_t Size() const { return bytes_.size(); }
     std::string Take() { return std::move(bytes_); }

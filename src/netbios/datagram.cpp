@@ -6,16 +6,21 @@
 namespace lyr::netbios {
 
 std::optional<std::string> BuildDatagram(const Datagram& datagram) {
+    return BuildDatagram(datagram, datagram.user_data);
+}
+
+std::optional<std::string> BuildDatagram(const Datagram& datagram, std::string_view user_data) {
     auto source = EncodeName(datagram.source, datagram.scope);
     auto destination = EncodeName(datagram.destination, datagram.scope);
     if (!source || !destination) {
         return std::nullopt;
     }
-    size_t length = source->size() + destination->size() + datagram.user_data.size();
+    size_t length = source->size() + destination->size() + user_data.size();
     if (length > 0xFFFF) {
         return std::nullopt;
     }
     ByteWriter writer;
+    writer.Reserve(kDatagramHeaderLength + length);
     writer.U8(static_cast<uint8_t>(datagram.type));
     writer.U8(datagram.flags);
     writer.U16BE(datagram.id);
@@ -25,7 +30,7 @@ std::optional<std::string> BuildDatagram(const Datagram& datagram) {
     writer.U16BE(datagram.packet_offset);
     writer.Raw(*source);
     writer.Raw(*destination);
-    writer.Raw(datagram.user_data);
+    writer.Raw(user_data);
     return writer.Take();
 }
 

@@ -48,6 +48,9 @@ struct Datagram {
 
 // Nothing when the scope cannot be encoded or the datagram would not fit its length field.
 std::optional<std::string> BuildDatagram(const Datagram& datagram);
+// The same with `user_data` in the place of the datagram's own: a sender's data is not copied
+// into a Datagram first.
+std::optional<std::string> BuildDatagram(const Datagram& datagram, std::string_view user_data);
 // Nothing for anything that is not a whole, well-formed data datagram of the three kinds.
 std::optional<Datagram> ParseDatagram(std::string_view packet);
 

@@ -35,6 +35,7 @@ std::optional<std::string> BuildMailslotWrite(std::string_view mailslot_name, st
     }
 
     ByteWriter writer;
+    writer.Reserve(data_offset + data.size());
     writer.Raw("\xFFSMB");
     writer.U8(kCommandTransaction);
     writer.U32LE(0);                       // Status

@@ -71,6 +71,7 @@ std::string NetbiosName::ToString() const {
 
 std::optional<std::string> EncodeName(const NetbiosName& name, std::string_view scope) {
     std::string result;
+    result.reserve(kEncodedLength + scope.size() + 3);
     result.push_back(static_cast<char>(kEncodedLength));
     for (char c : name.bytes) {
         unsigned char byte = static_cast<unsigned char>(c);

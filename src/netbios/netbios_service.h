@@ -120,9 +120,15 @@ struct QueryAnswer {
 };
 
 // A mailslot write that reached one of our names: the slot (the part after "\MAILSLOT\") and
-// the data, whole. Called on the service thread, in arrival order; it must not block for long.
+// the data, whole.
+struct ArrivedMailslotWrite {
+    std::string slot;
+    std::string data;
+};
+// Takes the writes that arrived together, in arrival order: a burst is handed over in a few
+// calls, not one per datagram. Called on the service thread; it must not block for long.
 // Browser frames are not handed over: the service keeps the browse list from them.
-using MailslotWriteReceiver = std::function<void(const std::string& slot, std::string data)>;
+using MailslotWriteReceiver = std::function<void(std::vector<ArrivedMailslotWrite> writes)>;
 
 // The NetBIOS name and datagram services of a B node (an H node with name servers), on one
 // thread of its own.
@@ -319,7 +325,9 @@ private:
     // Service thread only.
     std::vector<std::shared_ptr<PendingQuery>> queries_;
     std::vector<Registration> registrations_;
-    std::string receive_buffer_;  // room for the largest packet, kept between wake-ups
+    struct ReceiveBatch;
+    std::unique_ptr<ReceiveBatch> receive_batch_;
+    std::vector<ArrivedMailslotWrite> arrived_;  // of the batch being read, for receiver_
     std::vector<ServerRegistration> server_registrations_;  // one per name, with name servers
     std::unique_ptr<Browser> browser_;                      // an owner of the ports only
     bool announcing_settled_ = false;  // whether to announce was decided, after registration

@@ -83,9 +83,11 @@ private:
 class Inbox {
 public:
     MailslotWriteReceiver Receiver() {
-        return [this](const std::string& slot, std::string data) {
+        return [this](std::vector<ArrivedMailslotWrite> writes) {
             std::lock_guard lock(mutex_);
-            messages_.push_back(slot + "|" + data);
+            for (const auto& write : writes) {
+                messages_.push_back(write.slot + "|" + write.data);
+            }
             changed_.notify_all();
         };
     }
@@ -814,10 +816,12 @@ TEST(NetbiosService, LosesNothingOfABurst) {
     std::condition_variable changed;
     size_t received = 0;
     bool in_order = true;
-    NetbiosService service(TestConfig(port), [&](const std::string&, std::string data) {
+    NetbiosService service(TestConfig(port), [&](std::vector<ArrivedMailslotWrite> writes) {
         std::lock_guard lock(mutex);
-        in_order = in_order && data == std::to_string(received);
-        ++received;
+        for (const auto& write : writes) {
+            in_order = in_order && write.data == std::to_string(received);
+            ++received;
+        }
         changed.notify_all();
     });
     ASSERT_TRUE(service.WaitForRegistration(2s));

@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "netbios/datagram.h"
 #include "netbios/mailslot_write.h"
 #include "netbios/udp_peer.h"
 #include "platform/error.h"
+#include "platform/linux/local_mailslot_receiver.h"
 #include "platform/linux/netbios_mailslot_network.h"
 #include "platform/linux/network_mailslot_system.h"
 #include "support/local_mailslot_reader.h"
@@ -125,6 +127,44 @@ TEST(NetbiosMailslotNetwork, AComputerByNameAndWhatArrivesFromTheNetwork) {
     datagram.user_data = *netbios::BuildMailslotWrite("\\MAILSLOT\\" + slot, "reopened");
     peer.Send(*netbios::BuildDatagram(datagram), kLoopback, static_cast<uint16_t>(port + 1));
     EXPECT_EQ(reader->Read(2s), "reopened");
+}
+
+// The messenger holds its slot in the process that owns the ports: what arrives goes into that
+// queue as into any other, in order, within its limits, and to whoever holds the slot after it.
+TEST(NetbiosMailslotNetwork, ASlotOfThisProcessTakesWhatArrivesWithinItsLimits) {
+    uint16_t port = test::FreePortPair();
+    std::string slot = UniqueSlot("LyrInProcess");
+    MailslotCreateError error{};
+    auto receiver = LocalMailslotReceiver::Create(slot, 10, error, 20);
+    ASSERT_TRUE(receiver);
+    NetbiosMailslotNetwork owner(TestConfig("PC1", port, netbios::ServiceMode::Owner));
+    ASSERT_TRUE(owner.Service().WaitForRegistration(2s));
+    test::UdpPeer peer;
+    netbios::Datagram datagram;
+    datagram.source_ip = kPeer;
+    datagram.source = NetbiosName::Make("PC3", 0);
+    datagram.destination = NetbiosName::Make("PC1", 3);
+    auto send = [&](std::string_view data) {
+        datagram.user_data =
+            *netbios::BuildMailslotWrite("\\MAILSLOT\\" + netbios::NetbiosUpper(slot), data);
+        peer.Send(*netbios::BuildDatagram(datagram), kLoopback, static_cast<uint16_t>(port + 1));
+    };
+    // Beyond the size limit: never queued. Beyond the queue's 20 bytes: dropped and counted.
+    for (std::string_view data : {"m0", "m1", "m2", "longer than 10", "0123456789", "no room"}) {
+        send(data);
+    }
+    auto start = std::chrono::steady_clock::now();
+    while (receiver->Dropped() == 0 && std::chrono::steady_clock::now() - start < 2s) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(receiver->Dropped(), 1u);
+    EXPECT_EQ(receiver->ReadWaiting(10),
+              (std::vector<std::string>{"m0", "m1", "m2", "0123456789"}));
+
+    receiver->Close();
+    test::LocalMailslotReader reader(slot);
+    send("after");
+    EXPECT_EQ(reader.Read(2s), "after");
 }
 
 bool WriteTo(MailslotSystem& system, const std::string& server, const std::string& slot,

@@ -24,15 +24,18 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "netbios/netbios_service.h"
+#include "platform/linux/local_mailslot_receiver.h"
 #include "platform/linux/netbios_mailslot_network.h"
 #include "platform/netbios_config.h"
-#include "support/local_mailslot_reader.h"
 
 namespace {
 
@@ -115,7 +118,13 @@ int Listen(std::vector<std::string> words) {
     if (words.size() != 1) {
         return 2;
     }
-    lyr::test::LocalMailslotReader reader(words[0]);
+    // The slot is held as the messenger holds it, so that what arrives takes the same way.
+    lyr::MailslotCreateError error{};
+    auto slot = lyr::LocalMailslotReceiver::Create(words[0], 0, error);
+    if (!slot) {
+        std::fprintf(stderr, "cannot hold the slot %s\n", words[0].c_str());
+        return 1;
+    }
     lyr::NetbiosMailslotNetwork network(
         lyr::MakeNetbiosServiceConfig(lyr::netbios::ServiceMode::Owner));
     if (!network.Service().Status().network_owner) {
@@ -127,31 +136,39 @@ int Listen(std::vector<std::string> words) {
     }
     std::printf("ready\n");
     std::fflush(stdout);
-    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    // Closing the slot at the deadline ends a wait for messages that do not come.
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread deadline([&] {
+        std::unique_lock lock(mutex);
+        done.wait_for(lock, std::chrono::seconds(seconds), [&] { return finished; });
+        slot->Close();
+    });
     long received = 0;
     bool in_order = true;
     Clock::time_point first, last;
-    while (received < count) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            break;
+    while (received < count && slot->Wait()) {
+        for (const auto& message : slot->ReadWaiting(static_cast<size_t>(count - received))) {
+            last = Clock::now();
+            if (received == 0) {
+                first = last;
+            }
+            if (summary) {
+                in_order = in_order && message.ends_with("#" + std::to_string(received));
+            } else {
+                std::printf("%s\n", Hex(message).c_str());
+                std::fflush(stdout);
+            }
+            ++received;
         }
-        auto message = reader.Read(left);
-        if (!message) {
-            break;
-        }
-        last = Clock::now();
-        if (received == 0) {
-            first = last;
-        }
-        if (summary) {
-            in_order = in_order && message->ends_with("#" + std::to_string(received));
-        } else {
-            std::printf("%s\n", Hex(*message).c_str());
-            std::fflush(stdout);
-        }
-        ++received;
     }
+    {
+        std::lock_guard lock(mutex);
+        finished = true;
+    }
+    done.notify_all();
+    deadline.join();
     if (summary) {
         auto took = std::chrono::duration_cast<std::chrono::microseconds>(last - first);
         std::printf("received %ld %s in %lld us\n", received,
@@ -172,9 +189,14 @@ int Send(std::vector<std::string> words) {
     auto start = Clock::now();
     std::chrono::system_clock::time_point first_sent;
     long sent = 0;
+    std::string data = message;
     for (long i = 0; i < repeat; ++i) {
         // A repeated message carries its number, so the receiver can tell order and loss.
-        std::string data = repeat > 1 ? message + "#" + std::to_string(i) : message;
+        if (repeat > 1) {
+            data.resize(message.size());
+            data += '#';
+            data += std::to_string(i);
+        }
         if (!network.WriteRemote(words[0], words[1], data)) {
             break;
         }

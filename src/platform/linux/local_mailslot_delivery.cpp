@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "platform/linux/local_mailslot.h"
+#include "platform/linux/local_mailslot_receiver.h"
 
 namespace lyr {
 namespace {
@@ -45,6 +46,12 @@ bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
             }
             return false;
         }
+        // A slot this process holds takes the message at once, unless earlier ones still wait
+        // here: they go first.
+        if (waiting_.empty() && !busy_ &&
+            LocalMailslotReceiver::QueueInProcess(slot, std::span(&data, 1))) {
+            return true;
+        }
         was_empty = waiting_.empty();
         waiting_bytes_ += size;
         waiting_.emplace_back(std::move(slot), std::move(data));
@@ -54,6 +61,19 @@ bool LocalMailslotDelivery::Deliver(std::string slot, std::string data) {
         changed_.notify_all();
     }
     return true;
+}
+
+void LocalMailslotDelivery::Deliver(const std::string& slot, std::vector<std::string> messages) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopping_ && waiting_.empty() && !busy_ &&
+            LocalMailslotReceiver::QueueInProcess(slot, messages)) {
+            return;
+        }
+    }
+    for (auto& message : messages) {
+        Deliver(slot, std::move(message));
+    }
 }
 
 uint64_t LocalMailslotDelivery::Dropped() const {
@@ -70,7 +90,10 @@ void LocalMailslotDelivery::Run() {
     // A connection per slot, kept between messages; one that fails (its reader went away, or
     // came back as another socket) is opened anew once.
     std::map<std::string, LocalMailslotConnection, std::less<>> connections;
-    auto write = [&](const std::string& slot, std::string_view data) {
+    auto write = [&](const std::string& slot, std::string& data) {
+        if (LocalMailslotReceiver::QueueInProcess(slot, std::span(&data, 1))) {
+            return;
+        }
         for (int attempt = 0; attempt < 2; ++attempt) {
             auto found = connections.find(slot);
             if (found == connections.end()) {
@@ -97,9 +120,9 @@ void LocalMailslotDelivery::Run() {
         busy_ = true;
         lock.unlock();
         size_t written_bytes = 0;
-        for (const auto& [slot, data] : batch) {
-            write(slot, data);
+        for (auto& [slot, data] : batch) {
             written_bytes += slot.size() + data.size();
+            write(slot, data);
         }
         lock.lock();
         // Counted until written, so that the bound holds for what waits here in all.

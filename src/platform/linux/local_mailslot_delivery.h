@@ -8,13 +8,15 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace lyr {
 
 // Hands messages that came from the network into this computer's mailslot queues, in arrival
 // order, on a thread of its own: a slow reader of one slot then stalls only this thread, never
 // the NetBIOS service that has to keep draining its socket. What waits here is bounded; beyond
-// the bound messages are dropped and counted.
+// the bound messages are dropped and counted. A slot this process holds never stalls: it takes
+// its messages at once, on the caller's thread, when nothing waits here before them.
 class LocalMailslotDelivery {
 public:
     explicit LocalMailslotDelivery(size_t max_waiting_bytes = 32 << 20);
@@ -24,6 +26,9 @@ public:
 
     // Never blocks. False when the message had to be dropped.
     bool Deliver(std::string slot, std::string data);
+    // Messages for one slot, in order, each as by Deliver; a slot this process holds takes them
+    // all with one wake-up of its reader.
+    void Deliver(const std::string& slot, std::vector<std::string> messages);
     uint64_t Dropped() const;
     // Waits until nothing waits any more (tests, orderly shutdown).
     void Flush();

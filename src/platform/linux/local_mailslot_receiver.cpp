@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/ascii_case.h"
 #include "base/log.h"
 #include "platform/linux/local_mailslot.h"
 
@@ -32,7 +33,32 @@ void RaiseReceiveBuffer(int socket) {
     }
 }
 
+// The receivers of this process. A slot's name is bound once per system, so at most one of them
+// holds a given slot; its lock is held while a message is put into a receiver's queue, so that a
+// receiver that has left the list is never written to again.
+struct Holders {
+    std::mutex mutex;
+    std::vector<LocalMailslotReceiver*> receivers;
+};
+
+Holders& HoldersOfThisProcess() {
+    static Holders holders;
+    return holders;
+}
+
 }  // namespace
+
+bool LocalMailslotReceiver::QueueInProcess(std::string_view slot, std::span<std::string> messages) {
+    Holders& holders = HoldersOfThisProcess();
+    std::lock_guard lock(holders.mutex);
+    for (LocalMailslotReceiver* receiver : holders.receivers) {
+        if (EqualsIgnoringCase(receiver->slot_, slot)) {
+            receiver->Queue(messages);
+            return true;
+        }
+    }
+    return false;
+}
 
 std::unique_ptr<LocalMailslotReceiver> LocalMailslotReceiver::Create(std::string_view slot,
                                                                      int32_t max_size,
@@ -76,7 +102,11 @@ LocalMailslotReceiver::LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, std
       slot_(std::move(slot)),
       max_size_(max_size),
       max_queued_bytes_(max_queued_bytes),
-      drain_([this] { Drain(); }) {}
+      drain_([this] { Drain(); }) {
+    Holders& holders = HoldersOfThisProcess();
+    std::lock_guard lock(holders.mutex);
+    holders.receivers.push_back(this);
+}
 
 LocalMailslotReceiver::~LocalMailslotReceiver() {
     Close();
@@ -125,32 +155,39 @@ bool LocalMailslotReceiver::TakeWaitingDatagrams() {
             }
             return errno == EAGAIN || errno == EWOULDBLOCK;
         }
-        // A queue created with a size limit never holds a longer message.
-        if (max_size_ > 0 && taken > max_size_) {
-            continue;
-        }
         const size_t size = std::min(static_cast<size_t>(taken), kLargestDatagram);
-        Queue(std::string(datagram_.get(), size));
+        std::string message(datagram_.get(), size);
+        Queue(std::span(&message, 1));
     }
 }
 
-void LocalMailslotReceiver::Queue(std::string message) {
+void LocalMailslotReceiver::Queue(std::span<std::string> messages) {
     std::lock_guard lock(mutex_);
     if (closed_) {
         return;
     }
-    if (queued_bytes_ + message.size() > max_queued_bytes_) {
-        if (dropped_++ == 0) {
-            LogLine(LogSeverity::Error, kLogTag,
-                    "the queue of mailslot \"" + slot_ + "\" is full (" +
-                        std::to_string(max_queued_bytes_ >> 20) +
-                        " MiB unread); further messages are dropped until it is read");
+    const bool was_empty = queued_.empty();
+    for (std::string& message : messages) {
+        // A queue created with a size limit never holds a longer message.
+        if (max_size_ > 0 && message.size() > static_cast<size_t>(max_size_)) {
+            continue;
         }
-        return;
+        if (queued_bytes_ + message.size() > max_queued_bytes_) {
+            if (dropped_++ == 0) {
+                LogLine(LogSeverity::Error, kLogTag,
+                        "the queue of mailslot \"" + slot_ + "\" is full (" +
+                            std::to_string(max_queued_bytes_ >> 20) +
+                            " MiB unread); further messages are dropped until it is read");
+            }
+            continue;
+        }
+        queued_bytes_ += message.size();
+        queued_.push_back(std::move(message));
     }
-    queued_bytes_ += message.size();
-    queued_.push_back(std::move(message));
-    arrived_.notify_all();
+    // Waiters wait only for an empty queue; during a burst nobody needs waking.
+    if (was_empty && !queued_.empty()) {
+        arrived_.notify_all();
+    }
 }
 
 std::optional<MailslotInfo> LocalMailslotReceiver::Info() {
@@ -212,6 +249,11 @@ uint64_t LocalMailslotReceiver::Dropped() const {
 }
 
 void LocalMailslotReceiver::Close() {
+    {
+        Holders& holders = HoldersOfThisProcess();
+        std::lock_guard lock(holders.mutex);
+        std::erase(holders.receivers, this);
+    }
     uint64_t dropped;
     {
         std::lock_guard lock(mutex_);

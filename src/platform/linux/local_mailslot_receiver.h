@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -39,6 +40,13 @@ public:
     // Messages dropped so far because the queue was full.
     uint64_t Dropped() const;
 
+    // Puts a message from the network straight into the queue of `slot` (any letter case) when a
+    // receiver of this process holds it: the process would otherwise write it to its own socket
+    // and read it back on another thread. Takes the messages, in order, with one wake-up of the
+    // reader, and returns true when a receiver of this process holds the slot; otherwise leaves
+    // them as they were.
+    static bool QueueInProcess(std::string_view slot, std::span<std::string> messages);
+
 private:
     LocalMailslotReceiver(UniqueFd socket, UniqueFd wake, std::string slot, int32_t max_size,
                           size_t max_queued_bytes);
@@ -47,7 +55,8 @@ private:
     // Moves every datagram that waits in the socket into the queue, in order; false when the
     // socket broke. The reader calls it too, so that a write that has returned is seen at once.
     bool TakeWaitingDatagrams();
-    void Queue(std::string message);
+    // Every message enters the queue here, from the socket or from this process.
+    void Queue(std::span<std::string> messages);
 
     UniqueFd socket_;
     UniqueFd wake_;  // tells the drain thread to end

@@ -12,14 +12,7 @@ NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config,
                                                SessionDatagramBuilder session_datagram)
     : service_(
           std::move(config),
-          [this](const std::string& slot, std::string data) {
-              if (LogDebugEnabled("netbios")) {
-                  LogLine(LogSeverity::Debug, "netbios",
-                          "a mailslot write of " + std::to_string(data.size()) + " bytes for \"" +
-                              slot + "\" came from the network");
-              }
-              delivery_.Deliver(slot, std::move(data));
-          },
+          [this](std::vector<netbios::ArrivedMailslotWrite> writes) { Deliver(std::move(writes)); },
           session_datagram
               ? netbios::SessionMessageReceiver(
                     [this, build = std::move(session_datagram)](netbios::SessionMessage message) {
@@ -33,6 +26,22 @@ NetbiosMailslotNetwork::NetbiosMailslotNetwork(netbios::ServiceConfig config,
                     })
               : netbios::SessionMessageReceiver()),
       resolver_(service_) {}
+
+void NetbiosMailslotNetwork::Deliver(std::vector<netbios::ArrivedMailslotWrite> writes) {
+    // Each run of writes for one slot goes over together.
+    std::vector<std::string> run;
+    for (size_t i = 0; i < writes.size(); ++i) {
+        if (LogDebugEnabled("netbios")) {
+            LogLine(LogSeverity::Debug, "netbios",
+                    "a mailslot write of " + std::to_string(writes[i].data.size()) +
+                        " bytes for \"" + writes[i].slot + "\" came from the network");
+        }
+        run.push_back(std::move(writes[i].data));
+        if (i + 1 == writes.size() || writes[i + 1].slot != writes[i].slot) {
+            delivery_.Deliver(writes[i].slot, std::exchange(run, {}));
+        }
+    }
+}
 
 bool NetbiosMailslotNetwork::WriteRemote(const std::string& server, const std::string& slot,
                                          std::string_view data) {

@@ -66,6 +66,8 @@ public:
     LocalMailslotDelivery& Delivery() { return delivery_; }
 
 private:
+    // What the service brought for the slots of this computer, into their queues.
+    void Deliver(std::vector<netbios::ArrivedMailslotWrite> writes);
     RemoteWriteFailure Write(const std::string& server, const std::string& slot,
                              std::string_view data);
     RemoteWriteFailure WriteToAddress(uint32_t address, const std::string& mailslot_name,
