@@ -79,8 +79,8 @@ NetbiosService::NetbiosService(ServiceConfig config, MailslotWriteReceiver recei
     next_datagram_id_ = static_cast<uint16_t>(random());
     next_transaction_id_ = static_cast<uint16_t>(random());
     // Without it the thread could never be told to stop.
-    wake_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wake_fd_ < 0) {
+    wake_fd_.reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    if (!wake_fd_) {
         throw std::system_error(errno, std::system_category(),
                                 "NetBIOS service: no eventfd to wake its thread with");
     }
@@ -110,11 +110,9 @@ NetbiosService::~NetbiosService() {
     }
     // The service thread may have made it.
     session_listener_.reset();
-    for (int fd : {name_socket_, datagram_socket_, wake_fd_}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
+    name_socket_.reset();
+    datagram_socket_.reset();
+    wake_fd_.reset();
 }
 
 void NetbiosService::NotePortProblem(uint16_t port, int error) {
@@ -299,15 +297,16 @@ void NetbiosService::Run() {
             auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Now()).count();
             timeout = static_cast<int>(std::clamp<long long>(wait, 0, 60000));
         }
-        pollfd entries[] = {
-            {wake_fd_, POLLIN, 0}, {name_socket_, POLLIN, 0}, {datagram_socket_, POLLIN, 0}};
+        pollfd entries[] = {{wake_fd_.get(), POLLIN, 0},
+                            {name_socket_.get(), POLLIN, 0},
+                            {datagram_socket_.get(), POLLIN, 0}};
         int ready = ::poll(entries, 3, timeout);
         if (ready < 0 && errno != EINTR) {
             break;
         }
         if (entries[0].revents & POLLIN) {
             uint64_t count;
-            [[maybe_unused]] ssize_t read = ::read(wake_fd_, &count, sizeof count);
+            [[maybe_unused]] ssize_t read = ::read(wake_fd_.get(), &count, sizeof count);
         }
         if (entries[1].revents & POLLIN) {
             ReceiveNamePackets();

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/unique_fd.h"
 #include "netbios/browse_list.h"
 #include "netbios/browser.h"
 #include "netbios/browser_frames.h"
@@ -297,9 +298,9 @@ private:
     const SessionMessageReceiver session_receiver_;
     NetworkStatus status_;    // changed on the service thread under mutex_ once it runs
     BrowseList browse_list_;  // locks itself
-    int name_socket_ = -1;
-    int datagram_socket_ = -1;
-    int wake_fd_ = -1;
+    UniqueFd name_socket_;
+    UniqueFd datagram_socket_;
+    UniqueFd wake_fd_;
     std::atomic<uint16_t> next_datagram_id_;
     std::atomic<uint16_t> next_transaction_id_;
     std::atomic<uint64_t> refused_large_{0};

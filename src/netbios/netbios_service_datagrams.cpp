@@ -56,7 +56,7 @@ void NetbiosService::TakeBrowserListing(const std::string& workgroup,
 
 bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destination,
                                   std::optional<uint32_t> address, std::string_view user_data) {
-    if (datagram_socket_ < 0) {
+    if (!datagram_socket_) {
         return false;
     }
     auto interfaces = Interfaces();
@@ -73,7 +73,7 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
         datagram.id = next_datagram_id_++;
         datagram.source_ip = own_address;
         auto bytes = BuildDatagram(datagram, user_data);
-        return bytes && Send(datagram_socket_, *bytes, target, config_.datagram_port);
+        return bytes && Send(datagram_socket_.get(), *bytes, target, config_.datagram_port);
     };
     if (address) {
         return send_one(AddressFacing(*interfaces, *address).value_or(0), *address);
@@ -89,7 +89,7 @@ bool NetbiosService::SendDatagram(DatagramType type, const NetbiosName& destinat
 
 void NetbiosService::ReceiveDatagrams() {
     for (size_t handled = 0; handled < kDatagramBatch;) {
-        const size_t count = receive_batch_->Read(datagram_socket_);
+        const size_t count = receive_batch_->Read(datagram_socket_.get());
         if (count == 0) {
             return;
         }

@@ -68,7 +68,7 @@ uint16_t NetbiosService::NameServerPort() const {
 
 std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
     // Without a server or an interface that carries broadcasts nobody could hear the query.
-    if (name_socket_ < 0 || (config_.name_servers.empty() && !AnyBroadcastInterface())) {
+    if (!name_socket_ || (config_.name_servers.empty() && !AnyBroadcastInterface())) {
         return std::nullopt;
     }
     auto query = std::make_shared<PendingQuery>();
@@ -77,7 +77,7 @@ std::optional<QueryAnswer> NetbiosService::QueryName(const NetbiosName& name) {
 }
 
 std::optional<QueryAnswer> NetbiosService::QueryNodeStatus(uint32_t address) {
-    if (name_socket_ < 0) {
+    if (!name_socket_) {
         return std::nullopt;
     }
     auto query = std::make_shared<PendingQuery>();
@@ -101,7 +101,7 @@ std::optional<QueryAnswer> NetbiosService::Ask(std::shared_ptr<PendingQuery> que
 
 void NetbiosService::SendNamePacket(const NamePacket& packet, uint32_t address, uint16_t port) {
     if (auto bytes = BuildNamePacket(packet)) {
-        Send(name_socket_, *bytes, address, port);
+        Send(name_socket_.get(), *bytes, address, port);
     }
 }
 
@@ -178,11 +178,11 @@ void NetbiosService::ReleaseAtNameServers() {
         auto deadline = Clock::now() + kReleaseWait;
         while (!releases.empty()) {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-            pollfd entry{name_socket_, POLLIN, 0};
+            pollfd entry{name_socket_.get(), POLLIN, 0};
             if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) != 1) {
                 break;
             }
-            while (size_t count = receive_batch_->Read(name_socket_)) {
+            while (size_t count = receive_batch_->Read(name_socket_.get())) {
                 for (size_t i = 0; i < count; ++i) {
                     ReceiveBatch::Packet received = (*receive_batch_)[i];
                     auto packet = ParseNamePacket(received.bytes);
@@ -202,7 +202,7 @@ void NetbiosService::ReleaseAtNameServers() {
 
 void NetbiosService::ReceiveNamePackets() {
     for (size_t handled = 0; handled < kDatagramBatch;) {
-        const size_t count = receive_batch_->Read(name_socket_);
+        const size_t count = receive_batch_->Read(name_socket_.get());
         if (count == 0) {
             return;
         }

@@ -27,8 +27,8 @@ sockaddr_in SocketAddress(uint32_t address, uint16_t port) {
 
 // Owner's sockets, or the port that could not be had and why.
 struct OwnerPorts {
-    int name_socket = -1;
-    int datagram_socket = -1;
+    UniqueFd name_socket;
+    UniqueFd datagram_socket;
     uint16_t failed_port = 0;
     int error = 0;
 };
@@ -64,31 +64,30 @@ int OpenUdpSocket(uint16_t port, int receive_buffer) {
 
 OwnerPorts BindOwnerPorts(const ServiceConfig& config) {
     OwnerPorts ports;
-    ports.name_socket = OpenUdpSocket(config.name_service_port, 0);
-    if (ports.name_socket < 0) {
+    ports.name_socket.reset(OpenUdpSocket(config.name_service_port, 0));
+    if (!ports.name_socket) {
         ports.failed_port = config.name_service_port;
         ports.error = errno;
         return ports;
     }
-    ports.datagram_socket = OpenUdpSocket(config.datagram_port, config.datagram_receive_buffer);
-    if (ports.datagram_socket < 0) {
+    ports.datagram_socket.reset(
+        OpenUdpSocket(config.datagram_port, config.datagram_receive_buffer));
+    if (!ports.datagram_socket) {
         ports.failed_port = config.datagram_port;
         ports.error = errno;
-        ::close(ports.name_socket);
-        ports.name_socket = -1;
+        ports.name_socket.reset();
     }
     return ports;
 }
 
 // Puts `fresh` in the place of `kept`: the number stays, so that senders on other threads go
 // on with it unawares.
-void Adopt(int fresh, int& kept) {
-    if (kept < 0) {
-        kept = fresh;
+void Adopt(UniqueFd fresh, UniqueFd& kept) {
+    if (!kept) {
+        kept = std::move(fresh);
         return;
     }
-    ::dup2(fresh, kept);
-    ::close(fresh);
+    ::dup2(fresh.get(), kept.get());
 }
 
 thread_local bool t_on_service_thread = false;
@@ -166,8 +165,8 @@ void NetbiosService::OpenSockets() {
     if (config_.mode == ServiceMode::Owner) {
         auto ports = BindOwnerPorts(config_);
         if (ports.failed_port == 0) {
-            name_socket_ = ports.name_socket;
-            datagram_socket_ = ports.datagram_socket;
+            name_socket_ = std::move(ports.name_socket);
+            datagram_socket_ = std::move(ports.datagram_socket);
             status_.network_owner = true;
             status_.can_send = true;
             return;
@@ -175,9 +174,9 @@ void NetbiosService::OpenSockets() {
         NotePortProblem(ports.failed_port, ports.error);
     }
     // A client, or an owner without its ports: resolve and send from ports of our own.
-    name_socket_ = OpenUdpSocket(0, 0);
-    datagram_socket_ = OpenUdpSocket(0, 0);
-    status_.can_send = name_socket_ >= 0 && datagram_socket_ >= 0;
+    name_socket_.reset(OpenUdpSocket(0, 0));
+    datagram_socket_.reset(OpenUdpSocket(0, 0));
+    status_.can_send = name_socket_ && datagram_socket_;
     if (!status_.can_send && status_.problem.empty()) {
         status_.error_number = errno;
         status_.problem = std::string("No UDP socket can be opened (") + std::strerror(errno) +
@@ -196,8 +195,8 @@ void NetbiosService::TakeOverPorts() {
         }
         return;
     }
-    Adopt(ports.name_socket, name_socket_);
-    Adopt(ports.datagram_socket, datagram_socket_);
+    Adopt(std::move(ports.name_socket), name_socket_);
+    Adopt(std::move(ports.datagram_socket), datagram_socket_);
     {
         std::lock_guard lock(mutex_);
         status_.network_owner = true;
@@ -238,8 +237,8 @@ bool NetbiosService::IsOwnAddress(uint32_t address) const {
 
 void NetbiosService::Wake() {
     uint64_t one = 1;
-    if (wake_fd_ >= 0) {
-        [[maybe_unused]] ssize_t written = ::write(wake_fd_, &one, sizeof one);
+    if (wake_fd_) {
+        [[maybe_unused]] ssize_t written = ::write(wake_fd_.get(), &one, sizeof one);
     }
 }
 
