@@ -81,12 +81,14 @@ if command -v pulseaudio >/dev/null && command -v pactl >/dev/null &&
             >>"$work/pulseaudio.log" 2>&1 &
         pulseaudio_pid=$!
         BACKGROUND_PIDS+=($pulseaudio_pid)
-        eventually 10 pactl info >/dev/null 2>&1
+        eventually 10 timeout -s KILL 2 pactl info >/dev/null 2>&1
     }
     start_pulseaudio
     # A sound plays on the silent sink as long as on a real one: each is seen while it plays.
+    # A pactl whose server goes away mid-call can spin on a CPU for ever, past this test's own
+    # end when the test is killed: each call gets two seconds.
     while :; do
-        pactl list sink-inputs 2>/dev/null | sed -n 's/^[[:space:]]*event.id = "\(.*\)"$/\1/p'
+        timeout -s KILL 2 pactl list sink-inputs 2>/dev/null | sed -n 's/^[[:space:]]*event.id = "\(.*\)"$/\1/p'
         sleep 0.05
     done >>"$work/sounds.log" &
     BACKGROUND_PIDS+=($!)
