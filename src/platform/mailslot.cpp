@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "base/ascii_case.h"
 #include "platform/mailslot.h"
 
 #include <algorithm>
+
+#include "base/ascii_case.h"
 
 namespace lyr {
 
