@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "app/virtual_key_codes.h"
 #include "base/ascii_case.h"
 
 namespace lyr {
@@ -44,30 +45,19 @@ const char* PunctuationName(int virtual_key) {
     }
 }
 
-constexpr int kKeyBackspace = 0x08;
-constexpr int kKeyTab = 0x09;
-constexpr int kKeyEnter = 0x0D;
-constexpr int kKeyPause = 0x13;
-constexpr int kKeyCapsLock = 0x14;
-constexpr int kKeySpace = 0x20;
-constexpr int kKeyNumPadFirst = 0x60;  // 0, ..., 9, *, +, separator, -, ., /
-constexpr int kKeyNumPadLast = 0x6F;
-constexpr int kKeyF1 = 0x70;
-constexpr int kKeyF24 = 0x87;
-constexpr int kKeyNumLock = 0x90;
-constexpr int kKeyScrollLock = 0x91;
-
 bool TypesText(int virtual_key) {
-    return IsLayoutKey(virtual_key) || virtual_key == kKeySpace || virtual_key == kKeyEnter ||
-           virtual_key == kKeyTab || virtual_key == kKeyBackspace ||
-           (virtual_key >= kKeyNumPadFirst && virtual_key <= kKeyNumPadLast);
+    // The number pad: 0, ..., 9, *, +, separator, -, ., /
+    return IsLayoutKey(virtual_key) || virtual_key == kVkSpace || virtual_key == kVkReturn ||
+           virtual_key == kVkTab || virtual_key == kVkBack ||
+           (virtual_key >= kVkNumPad0 && virtual_key <= kVkDivide);
 }
 
 }  // namespace
 
 bool IsModifierKey(int virtual_key) {
-    return (virtual_key >= 0x10 && virtual_key <= 0x12) || virtual_key == 0x5B ||
-           virtual_key == 0x5C || (virtual_key >= 0xA0 && virtual_key <= 0xA5);
+    return (virtual_key >= kVkShift && virtual_key <= kVkMenu) || virtual_key == kVkLeftWin ||
+           virtual_key == kVkRightWin ||
+           (virtual_key >= kVkLeftShift && virtual_key <= kVkRightMenu);
 }
 
 bool IsLayoutKey(int virtual_key) {
@@ -79,11 +69,11 @@ bool IsLayoutKey(int virtual_key) {
 
 bool IsDesktopHotKey(std::int32_t code) {
     const int key = ShortCutKey(code);
-    if (key == 0 || IsModifierKey(key) || key == kKeyCapsLock || key == kKeyNumLock ||
-        key == kKeyScrollLock) {
+    if (key == 0 || IsModifierKey(key) || key == kVkCapital || key == kVkNumLock ||
+        key == kVkScroll) {
         return false;
     }
-    if ((key >= kKeyF1 && key <= kKeyF24) || key == kKeyPause) {
+    if ((key >= kVkF1 && key <= kVkF24) || key == kVkPause) {
         return true;
     }
     if (code & (kShortCutCtrl | kShortCutAlt)) {
@@ -93,35 +83,35 @@ bool IsDesktopHotKey(std::int32_t code) {
 }
 
 std::string VirtualKeyName(int virtual_key) {
-    if (virtual_key == 0x08) {
+    if (virtual_key == kVkBack) {
         return "BkSp";
     }
-    if (virtual_key == 0x09) {
+    if (virtual_key == kVkTab) {
         return "Tab";
     }
-    if (virtual_key == 0x0D) {
+    if (virtual_key == kVkReturn) {
         return "Enter";
     }
-    if (virtual_key == 0x1B) {
+    if (virtual_key == kVkEscape) {
         return "Esc";
     }
-    if (virtual_key >= 0x20 && virtual_key <= 0x28) {
-        return kNavigationNames[virtual_key - 0x20];
+    if (virtual_key >= kVkSpace && virtual_key <= kVkDown) {
+        return kNavigationNames[virtual_key - kVkSpace];
     }
-    if (virtual_key == 0x2D) {
+    if (virtual_key == kVkInsert) {
         return "Ins";
     }
-    if (virtual_key == 0x2E) {
+    if (virtual_key == kVkDelete) {
         return "Del";
     }
     if ((virtual_key >= '0' && virtual_key <= '9') || (virtual_key >= 'A' && virtual_key <= 'Z')) {
         return std::string(1, static_cast<char>(virtual_key));
     }
-    if (virtual_key >= 0x60 && virtual_key <= 0x69) {  // the number pad's digits
-        return std::string(1, static_cast<char>('0' + virtual_key - 0x60));
+    if (virtual_key >= kVkNumPad0 && virtual_key <= kVkNumPad9) {
+        return std::string(1, static_cast<char>('0' + virtual_key - kVkNumPad0));
     }
-    if (virtual_key >= 0x70 && virtual_key <= 0x87) {
-        return "F" + std::to_string(virtual_key - 0x6F);
+    if (virtual_key >= kVkF1 && virtual_key <= kVkF24) {
+        return "F" + std::to_string(virtual_key - kVkF1 + 1);
     }
     return PunctuationName(virtual_key);
 }

@@ -103,8 +103,6 @@ public:
     void OpenReceived(std::int32_t position, bool reply);
 
     // The keys and commands that send.
-    static constexpr int kVirtualKeyEnter = 13;
-    static constexpr int kVirtualKeyDelete = 46;
     // A key released in SendText; Enter with Ctrl held sends (list path).
     void SendTextKeyUp(const Control& Sender, int Key, bool ctrl_held);
     void SendTextEnter();

@@ -2,6 +2,7 @@
 // Paging through the stored messages, deleting, exporting, the clipboard and FromPanel.
 #include <exception>
 
+#include "app/virtual_key_codes.h"
 #include "messaging/main_window_controller.h"
 #include "messaging/message_texts.h"
 #include "platform/atomic_file.h"
@@ -132,7 +133,7 @@ void MainWindowController::DeleteMsg(const Control* control) {
 }
 
 void MainWindowController::RecTextKeyDown(int Key) {
-    if (Key == kVirtualKeyDelete) {
+    if (Key == kVkDelete) {
         DeleteMsg(nullptr);
     }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SendMsg with its list and reply paths, the keys and commands that send, ReplyMsg.
 #include "app/program_titles.h"
+#include "app/virtual_key_codes.h"
 #include "messaging/main_window_controller.h"
 #include "messaging/pane_text.h"
 #include "platform/codepage.h"
@@ -134,7 +135,7 @@ void MainWindowController::ReplyMsg(const Control* control) {
 }
 
 void MainWindowController::SendTextKeyUp(const Control& Sender, int Key, bool ctrl_held) {
-    if (Key == kVirtualKeyEnter && ctrl_held) {
+    if (Key == kVkReturn && ctrl_held) {
         SendMsg(&Sender);
     }
 }

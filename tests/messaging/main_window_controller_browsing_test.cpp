@@ -2,6 +2,7 @@
 // Paging, deleting, exporting and the pane commands over stores loaded at start.
 #include <gtest/gtest.h>
 
+#include "app/virtual_key_codes.h"
 #include "messaging/controller_fixture.h"
 #include "messaging/message_texts.h"
 #include "platform/date_time.h"
@@ -120,7 +121,7 @@ TEST_F(BrowsingTest, DeletingTheOnlyMessageLeavesNothingShown) {
     StartWithStores(1, 1);
     Controller().RecTextKeyDown('A');
     EXPECT_EQ(Controller().Inbox().Count(), 1u) << "only Del deletes";
-    Controller().RecTextKeyDown(MainWindowController::kVirtualKeyDelete);
+    Controller().RecTextKeyDown(kVkDelete);
     EXPECT_EQ(Controller().Inbox().Count(), 0u) << "Del in RecText deletes without asking";
     EXPECT_TRUE(View().dialogs.boxes.empty());
     EXPECT_EQ(Controller().InboxPos(), 0);

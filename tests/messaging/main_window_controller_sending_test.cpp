@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "app/virtual_key_codes.h"
 #include "messaging/controller_fixture.h"
 #include "support/pumped_ui_thread.h"
 #include "support/temp_dir.h"
@@ -316,10 +317,10 @@ TEST_F(SendingTest, CtrlEnterAndThePopupItemSendFromTheList) {
     Tick({Computer("PC1", "WG")});
     Type("x");
     const Control pane{0};
-    Controller().SendTextKeyUp(pane, MainWindowController::kVirtualKeyEnter, false);
+    Controller().SendTextKeyUp(pane, kVkReturn, false);
     Controller().SendTextKeyUp(pane, 'A', true);
     EXPECT_TRUE(Sent().empty()) << "Enter alone is a line break, Ctrl+A no send";
-    Controller().SendTextKeyUp(pane, MainWindowController::kVirtualKeyEnter, true);
+    Controller().SendTextKeyUp(pane, kVkReturn, true);
     Controller().N28Click(Control{0});
     EXPECT_EQ(Receivers(), (std::vector<std::string>{"PC1", "PC1"}));
     EXPECT_EQ(Controller().Outbox().Count(), 2u);

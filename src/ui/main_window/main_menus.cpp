@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "app/virtual_key_codes.h"
 #include "ui/keys/shortcut_code.h"
 #include "ui/tray/artwork.h"
 #include "ui/tray/tray_icon.h"
@@ -12,12 +13,10 @@ namespace lyr {
 namespace {
 
 constexpr int kQuickTextItems = 5;
-constexpr int kCtrlF1 = kShortCutCtrl | 0x70;
-constexpr int kShiftF1 = kShortCutShift | 0x70;
+constexpr int kCtrlF1 = kShortCutCtrl | kVkF1;
+constexpr int kShiftF1 = kShortCutShift | kVkF1;
 constexpr int kCtrlP = kShortCutCtrl | 'P';
-constexpr int kCtrlDel = kShortCutCtrl | 0x2E;
-constexpr int kIns = 0x2D;
-constexpr int kEsc = 0x1B;
+constexpr int kCtrlDel = kShortCutCtrl | kVkDelete;
 
 const QString kEmptyCaption = QStringLiteral("<empty>");
 
@@ -159,13 +158,14 @@ void MainWindowMenus::BuildMainMenu() {
     viewSkins_ = AddItem(skinsMenu_, "miViewSkins", "Просмотр видов...",
                          &MainWindowMenus::ViewSkinsClick, TextToShortCut("Alt+S"));
     AddItem(mainMenu_, "N6", "-", nullptr);
-    AddItem(mainMenu_, "N16", "Спрятать окно", &MainWindowMenus::N16Click, kEsc);
+    AddItem(mainMenu_, "N16", "Спрятать окно", &MainWindowMenus::N16Click, kVkEscape);
     AddItem(mainMenu_, "N10", "Выход", &MainWindowMenus::CloseMainWindow);
     connect(mainMenu_, &QMenu::aboutToShow, this, &MainWindowMenus::MainMenuPopup);
 }
 
 void MainWindowMenus::BuildUserListMenu() {
-    AddItem(userListMenu_, "N13", "Добавить пользователя...", &MainWindowMenus::N13Click, kIns);
+    AddItem(userListMenu_, "N13", "Добавить пользователя...", &MainWindowMenus::N13Click,
+            kVkInsert);
     QAction* N7 = AddItem(userListMenu_, "N7", "Обновить список", &MainWindowMenus::N7Click);
     N7->setStatusTip(QStringLiteral("Обновить список пользователей"));
     N7->setToolTip(N7->statusTip());

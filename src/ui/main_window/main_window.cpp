@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/program_titles.h"
+#include "app/virtual_key_codes.h"
 #include "messaging/main_window_controller.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs/msg_form.h"
@@ -67,7 +68,7 @@ void MessagePane::keyPressEvent(QKeyEvent* event) {
         on_key_down(key);
     }
     // Ctrl+Enter sends when the key comes up; it puts no line break into the pane.
-    if (key == MainWindowController::kVirtualKeyEnter && ctrl && on_key_up) {
+    if (key == kVkReturn && ctrl && on_key_up) {
         return;
     }
     LinkTextPane::keyPressEvent(event);
