@@ -4,7 +4,8 @@
 # for tests only: services they bring are kept from starting, now and at the next boot. Not part
 # of the user's set-up; a test whose peer is missing is skipped.
 set -euo pipefail
-peers=(smbclient samba nbtscan lintian appstream desktop-file-utils weston dbus-daemon python3-dbus python3-gi
+peers=(smbclient samba nbtscan python3-impacket lintian appstream desktop-file-utils weston dbus-daemon
+    python3-dbus python3-gi
     dunst xclip pulseaudio-utils libcanberra-pulse sound-theme-freedesktop nftables)
 # A sound server of the tests' own, but never in place of the desktop's PipeWire.
 dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install ok installed" || peers+=(pulseaudio)

@@ -12,7 +12,8 @@ lyrnet=$1
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_hosts.sh"
 
-if ! python3 -c 'import impacket.smbserver' 2>/dev/null; then
+# Debian's own python3, which python3-impacket installs into, whatever python3 comes first in PATH.
+if ! /usr/bin/python3 -c 'import impacket.smbserver' 2>/dev/null; then
     echo "SKIPPED: python3-impacket is not installed"
     exit 77
 fi
@@ -24,7 +25,7 @@ hosts_create 2
 
 # $1 count: the browser on host 1 lists that many computers.
 browser() {
-    on_host_background 1 "$work/peer$1" python3 "$here/rap_browser_peer.py" \
+    on_host_background 1 "$work/peer$1" /usr/bin/python3 "$here/rap_browser_peer.py" \
         "$LYR_NETBIOS_WINS_SERVER" 139 OFFICE "$1"
     browser_pid=${BACKGROUND_PIDS[-1]}
     wait_for_line "$work/peer$1" ready 10
