@@ -28,12 +28,13 @@ run_suite() {
     (cd "$dir" && ctest -j "$jobs" --timeout 600) || status=1
 }
 
-# Warnings fail the normal build; the sanitizer builds (clang, other warnings) only report them.
+# Warnings fail every build, gcc's and clang's.
 run_suite "normal build" "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYR_WERROR=ON
 run_suite "AddressSanitizer + UndefinedBehaviorSanitizer" "$top/build-asan" \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DLYR_SANITIZE=ON -DLYR_FUZZ=ON -DLYR_BUILD_UI=OFF -DLYR_BENCH=OFF
+    -DLYR_SANITIZE=ON -DLYR_FUZZ=ON -DLYR_BUILD_UI=OFF -DLYR_BENCH=OFF -DLYR_WERROR=ON
 run_suite "ThreadSanitizer" "$top/build-tsan" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYR_TSAN=ON -DLYR_BUILD_UI=OFF -DLYR_BENCH=OFF
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYR_TSAN=ON -DLYR_BUILD_UI=OFF -DLYR_BENCH=OFF \
+    -DLYR_WERROR=ON
 
 exit $status

@@ -53,8 +53,12 @@ std::optional<BoundSocket> FindBoundSocket(std::string_view name) {
             return std::nullopt;
         }
         int left = static_cast<int>(got);
+// The kernel's NLMSG_OK compares the unsigned nlmsg_len with the int the macros count in.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-compare"
         for (auto* message = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(message, left);
              message = NLMSG_NEXT(message, left)) {
+#pragma GCC diagnostic pop
             if (message->nlmsg_type == NLMSG_DONE || message->nlmsg_type == NLMSG_ERROR) {
                 return std::nullopt;
             }
