@@ -45,7 +45,7 @@ inline constexpr char kInstanceError[] = "error";
 
 // What the running copy lost of what the network sent it, since it started: datagrams the kernel
 // dropped for want of buffer room, mailslot writes and session messages refused as longer than
-// any real peer sends, and messages dropped on their way to the mailslot.
+// any real peer sends, and messages dropped on their way to the mailslot or by its full queue.
 struct ReceiveLosses {
     std::uint64_t kernel_drops = 0;
     std::uint64_t refused_writes = 0;

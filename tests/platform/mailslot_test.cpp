@@ -152,6 +152,7 @@ TEST_F(LocalMailslotTest, AnUnreadQueueKeepsABurstInOrderWithoutMakingWritersWai
 TEST_F(LocalMailslotTest, AFullQueueDropsWhatComesBeyondItsBoundAndCountsIt) {
     std::string slot = UniqueSlot("bound");
     MailslotCreateError error{};
+    const uint64_t dropped_before = LocalMailslotReceiver::DroppedInThisProcess();
     auto receiver = LocalMailslotReceiver::Create(slot, 0, error, 1000);
     ASSERT_TRUE(receiver);
     for (int i = 0; i < 15; ++i) {
@@ -160,6 +161,8 @@ TEST_F(LocalMailslotTest, AFullQueueDropsWhatComesBeyondItsBoundAndCountsIt) {
     }
     EXPECT_EQ(receiver->Info()->message_count, 10u);
     EXPECT_EQ(receiver->Dropped(), 5u);
+    // The process's count, which lyrnet status tells, has them too.
+    EXPECT_EQ(LocalMailslotReceiver::DroppedInThisProcess() - dropped_before, 5u);
     EXPECT_EQ(ReadNext(*receiver).back(), 'a');
     // Room that was read is room again.
     ASSERT_EQ(WriteLocalMailslot(slot, "later", 100), LocalWriteResult::Written);

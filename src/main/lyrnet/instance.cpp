@@ -77,7 +77,7 @@ int RunStatus(const std::vector<std::string>& words) {
         std::printf(
             "from the network: %llu datagrams dropped by the kernel, %llu mailslot "
             "writes and %llu session messages refused as too long, %llu messages "
-            "dropped on their way to the mailslot\n",
+            "dropped on their way to the mailslot or by its full queue\n",
             static_cast<unsigned long long>(losses->kernel_drops),
             static_cast<unsigned long long>(losses->refused_writes),
             static_cast<unsigned long long>(losses->refused_session_messages),

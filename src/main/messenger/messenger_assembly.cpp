@@ -24,6 +24,7 @@
 #include "platform/folder_lock.h"
 #include "platform/linux/browse_list_enumerator.h"
 #include "platform/linux/ini_profile.h"
+#include "platform/linux/local_mailslot_receiver.h"
 #include "platform/linux/network_mailslot_system.h"
 #include "platform/linux/no_messenger_service.h"
 #include "platform/linux/registry_file.h"
@@ -321,12 +322,18 @@ netbios::NetbiosService* MessengerAssembly::PortOwner() {
 }
 
 ReceiveLosses MessengerAssembly::Losses() const {
+    // The messenger's own queue drops what comes beyond its bound while it is not read.
+    ReceiveLosses losses;
+    losses.mailslot_drops = LocalMailslotReceiver::DroppedInThisProcess();
     NetbiosMailslotNetwork* network = parts_->mailslots.JoinedNetwork();
     if (network == nullptr)
-        return {};
+        return losses;
     const netbios::NetbiosService& service = network->Service();
-    return {service.KernelDroppedDatagrams(), service.RefusedLargeWrites(),
-            service.RefusedLargeSessionMessages(), network->Delivery().Dropped()};
+    losses.kernel_drops = service.KernelDroppedDatagrams();
+    losses.refused_writes = service.RefusedLargeWrites();
+    losses.refused_session_messages = service.RefusedLargeSessionMessages();
+    losses.mailslot_drops += network->Delivery().Dropped();
+    return losses;
 }
 
 }  // namespace lyr

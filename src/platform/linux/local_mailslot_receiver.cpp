@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -18,6 +19,8 @@ namespace lyr {
 namespace {
 
 constexpr std::string_view kLogTag = "mailslot";
+
+std::atomic<uint64_t> dropped_in_this_process{0};
 
 // The socket's own buffer only has to hold what arrives between two turns of the drain thread.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
@@ -173,6 +176,7 @@ void LocalMailslotReceiver::Queue(std::span<std::string> messages) {
             continue;
         }
         if (queued_bytes_ + message.size() > max_queued_bytes_) {
+            dropped_in_this_process.fetch_add(1, std::memory_order_relaxed);
             if (dropped_++ == 0) {
                 LogLine(LogSeverity::Error, kLogTag,
                         "the queue of mailslot \"" + slot_ + "\" is full (" +
@@ -246,6 +250,10 @@ bool LocalMailslotReceiver::Wait() {
 uint64_t LocalMailslotReceiver::Dropped() const {
     std::lock_guard lock(mutex_);
     return dropped_;
+}
+
+uint64_t LocalMailslotReceiver::DroppedInThisProcess() {
+    return dropped_in_this_process.load(std::memory_order_relaxed);
 }
 
 void LocalMailslotReceiver::Close() {

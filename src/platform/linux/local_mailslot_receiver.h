@@ -39,6 +39,9 @@ public:
 
     // Messages dropped so far because the queue was full.
     uint64_t Dropped() const;
+    // The same for every queue this process held since it started, closed ones included; from
+    // any thread.
+    static uint64_t DroppedInThisProcess();
 
     // Puts a message from the network straight into the queue of `slot` (any letter case) when a
     // receiver of this process holds it: the process would otherwise write it to its own socket
