@@ -47,10 +47,13 @@ BrowseList::BrowseList(std::string own_computer, std::string own_workgroup,
       log_(std::move(log)) {}
 
 bool BrowseList::IsListable(const std::string& name) {
-    // Such names come only from forged announcements: "*" asks for every name, "." and ".."
-    // name directories, a backslash would split the list's sort keys, control characters garble
-    // the display.
+    // Such names come only from forged announcements or a damaged kept list: "*" asks for
+    // every name, "." and ".." name directories, a backslash would split the list's sort keys,
+    // control characters garble the display.
     constexpr std::string_view kRefused = "\"/\\[]:|<>+=;,?*";
+    if (name.size() > kLongestNetbiosName) {
+        return false;
+    }
     bool dots_and_spaces_only = name.find_first_not_of(". ") == std::string::npos;
     return !dots_and_spaces_only && std::none_of(name.begin(), name.end(), [&](char c) {
         auto byte = static_cast<unsigned char>(c);

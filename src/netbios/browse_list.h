@@ -88,8 +88,9 @@ public:
     bool WaitForChange(uint64_t seen, std::chrono::milliseconds timeout) const;
 
     // Whether a name may stand in the list; `name` as it will stand (upper-cased). Not: the
-    // empty name, names of dots and spaces only ("." and ".." among them), names with control
-    // characters or with the characters Windows refuses in a computer name ("*" among them).
+    // empty name, names longer than a NetBIOS name holds, names of dots and spaces only ("."
+    // and ".." among them), names with control characters or with the characters Windows
+    // refuses in a computer name ("*" among them).
     static bool IsListable(const std::string& name);
 
 private:

@@ -2,12 +2,12 @@
 #include "netbios/browser_frames.h"
 
 #include "netbios/byte_io.h"
+#include "netbios/netbios_name.h"
 
 namespace lyr::netbios {
 namespace {
 
 constexpr size_t kNameFieldLength = 16;
-constexpr size_t kMaxNameLength = 15;
 constexpr size_t kMaxCommentLength = 42;  // 43 with its NUL
 
 bool Fits(std::string_view text, size_t max_length) {
@@ -51,7 +51,7 @@ bool OpcodeIs(ByteReader& reader, BrowserOpcode opcode) {
 }  // namespace
 
 std::optional<std::string> BuildHostAnnouncement(const HostAnnouncement& frame) {
-    if (!Fits(frame.server_name, kMaxNameLength) || !Fits(frame.comment, kMaxCommentLength) ||
+    if (!Fits(frame.server_name, kLongestNetbiosName) || !Fits(frame.comment, kMaxCommentLength) ||
         (frame.opcode != BrowserOpcode::HostAnnouncement &&
          frame.opcode != BrowserOpcode::LocalMasterAnnouncement)) {
         return std::nullopt;
@@ -72,8 +72,8 @@ std::optional<std::string> BuildHostAnnouncement(const HostAnnouncement& frame) 
 }
 
 std::optional<std::string> BuildDomainAnnouncement(const DomainAnnouncement& frame) {
-    if (!Fits(frame.machine_group, kMaxNameLength) ||
-        !Fits(frame.local_master_name, kMaxNameLength)) {
+    if (!Fits(frame.machine_group, kLongestNetbiosName) ||
+        !Fits(frame.local_master_name, kLongestNetbiosName)) {
         return std::nullopt;
     }
     ByteWriter writer;
@@ -92,7 +92,7 @@ std::optional<std::string> BuildDomainAnnouncement(const DomainAnnouncement& fra
 }
 
 std::optional<std::string> BuildAnnouncementRequest(const AnnouncementRequest& frame) {
-    if (!Fits(frame.response_name, kMaxNameLength)) {
+    if (!Fits(frame.response_name, kLongestNetbiosName)) {
         return std::nullopt;
     }
     ByteWriter writer;
@@ -128,7 +128,7 @@ std::optional<GetBackupListResponse> ParseGetBackupListResponse(std::string_view
         if (end == std::string_view::npos) {
             break;
         }
-        if (end > 0 && end <= kMaxNameLength) {
+        if (end > 0 && end <= kLongestNetbiosName) {
             frame.servers.emplace_back(rest.substr(0, end));
         }
         rest.remove_prefix(end + 1);
@@ -187,7 +187,7 @@ std::optional<DomainAnnouncement> ParseDomainAnnouncement(std::string_view data)
     if (!group || !reader.Ok()) {
         return std::nullopt;
     }
-    auto master = ReadTerminated(reader, kMaxNameLength);
+    auto master = ReadTerminated(reader, kLongestNetbiosName);
     if (!master) {
         return std::nullopt;
     }
@@ -208,7 +208,7 @@ std::optional<AnnouncementRequest> ParseAnnouncementRequest(std::string_view dat
     // Receivers ignore the name, so a frame that lacks it is still a request.
     AnnouncementRequest frame;
     if (reader.Remaining() > 0) {
-        auto name = ReadTerminated(reader, kMaxNameLength);
+        auto name = ReadTerminated(reader, kLongestNetbiosName);
         if (!name) {
             return std::nullopt;
         }
@@ -230,7 +230,7 @@ std::optional<RequestElection> ParseRequestElection(std::string_view data) {
     if (!reader.Ok()) {
         return std::nullopt;
     }
-    auto name = ReadTerminated(reader, kMaxNameLength);
+    auto name = ReadTerminated(reader, kLongestNetbiosName);
     if (!name) {
         return std::nullopt;
     }

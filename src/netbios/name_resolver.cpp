@@ -10,10 +10,11 @@
 #include <system_error>
 #include <thread>
 
+#include "netbios/netbios_name.h"
+
 namespace lyr::netbios {
 namespace {
 
-constexpr size_t kMaxNetbiosNameLength = 15;
 // Look-ups that hang (an unreachable name server) hold a thread each for a while.
 constexpr size_t kMaxDnsLookups = 4;
 
@@ -122,7 +123,7 @@ std::optional<ResolvedTarget> NameResolver::Resolve(const std::string& name) {
 }
 
 std::optional<ResolvedTarget> NameResolver::ResolveUncached(const std::string& name) {
-    if (!name.empty() && name.size() <= kMaxNetbiosNameLength &&
+    if (!name.empty() && name.size() <= kLongestNetbiosName &&
         name.find('.') == std::string::npos) {
         if (auto answer = service_.QueryName(NetbiosName::Make(name, kMessengerSuffix))) {
             return ResolvedTarget{ResolvedTarget::Kind::Computer, answer->address};

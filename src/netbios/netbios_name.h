@@ -17,6 +17,9 @@ inline constexpr uint8_t kMessengerSuffix = 0x03;
 inline constexpr uint8_t kMasterBrowserSuffix = 0x1D;
 inline constexpr uint8_t kBrowserElectionSuffix = 0x1E;
 
+// The longest name a NetBIOS name holds, its suffix byte aside.
+inline constexpr size_t kLongestNetbiosName = 15;
+
 // A NetBIOS name: 15 bytes padded with spaces and a suffix byte. Names compare as raw bytes.
 struct NetbiosName {
     std::array<char, 16> bytes{};

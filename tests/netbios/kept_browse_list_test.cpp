@@ -106,7 +106,10 @@ TEST(KeptBrowseList, DamagedOrHostileFilesGiveNothingTheyShouldNot) {
                            "computer\t\x01\tPC7\t00001003\t10.0.0.7\t60000\t0\t\n" +
                            "computer\tOFFICE\tPC8\t00000000\t10.0.0.8\t60000\t0\t\n" +
                            "computer\tOFFICE\tPC9\t00001003\t10.0.0.9\t60000\t0\tcut %4\n" +
-                           "workgroup\t*\t60000\t0\n" + "workgroup\tSALES\t60000\n",
+                           "workgroup\t*\t60000\t0\n" + "workgroup\tSALES\t60000\n" +
+                           // longer than any NetBIOS name
+                           "computer\tOFFICE\tSIXTEEN-LETTERS1\t00001003\t10.0.0.9\t60000\t0\t\n" +
+                           "workgroup\tSIXTEEN-LETTERS1\t60000\t0\n",
                        written),
               alone);
     // Numbers that would overflow, and a file from the future (the clock was set back).

@@ -58,16 +58,16 @@ printf 'lyr browse list 1\nwritten\t1\ncomputer\tOFFICE\tPC2\t00001003\t10.213.1
 on_host 1 "$lyrnet" scan --wait 0 >"$work/scan.old" 2>&1
 check "a list kept long ago lists nobody" diff <(printf 'OFFICE\n    PC1\n') "$work/scan.old"
 
-# A kept list is text anyone may edit, so its names may be of any length: the scan lists them as
-# the user list does, cut to 255 characters.
-long_group=$(printf 'G%.0s' {1..300})
+# A kept list is text anyone may edit, so its names may be of any length; the network has none
+# longer than 15 characters, and neither has the scan.
 long_name=$(printf 'C%.0s' {1..300})
 printf 'lyr browse list 1\nwritten\t%s\ncomputer\t%s\t%s\t00001003\t10.213.1.2\t600000\t0\t\n' \
-    "$(date +%s)" "$long_group" "$long_name" >"$kept"
+    "$(date +%s)" SALES "$long_name" >"$kept"
+printf 'computer\tOFFICE\t%s\t00001003\t10.213.1.2\t600000\t0\t\n' FIFTEEN-LETTERS \
+    SIXTEEN-LETTERS1 >>"$kept"
 on_host 1 "$lyrnet" scan --wait 0 >"$work/scan.long" 2>&1
-check "names too long for the user list are listed as it cuts them" \
-    diff <(printf '%s\n    %s\nOFFICE\n    PC1\n' "${long_group:0:255}" "${long_name:0:255}") \
-    "$work/scan.long"
+check "names longer than NetBIOS names are not listed, names of 15 characters are" \
+    diff <(printf 'OFFICE\n    FIFTEEN-LETTERS\n    PC1\n') "$work/scan.long"
 
 hosts_destroy
 check "no sanitizer report from the test hosts" bash -c "! grep -l -i sanitizer '$work'/*"
