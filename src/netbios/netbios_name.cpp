@@ -22,10 +22,10 @@ std::string NetbiosUpper(std::string_view name) {
 NetbiosName NetbiosName::Make(std::string_view name, uint8_t suffix) {
     NetbiosName result;
     result.bytes.fill(' ');
-    for (size_t i = 0; i < name.size() && i < 15; ++i) {
+    for (size_t i = 0; i < name.size() && i < kLongestNetbiosName; ++i) {
         result.bytes[i] = name[i];
     }
-    result.bytes[15] = static_cast<char>(suffix);
+    result.bytes[kLongestNetbiosName] = static_cast<char>(suffix);
     return result;
 }
 
@@ -45,7 +45,7 @@ NetbiosName NetbiosName::MasterBrowsers() {
 }
 
 std::string NetbiosName::Base() const {
-    std::string result(bytes.data(), 15);
+    std::string result(bytes.data(), kLongestNetbiosName);
     while (!result.empty() && result.back() == ' ') {
         result.pop_back();
     }

@@ -6,16 +6,16 @@
 
 #include "base/ascii_case.h"
 #include "base/text.h"
+#include "netbios/netbios_name.h"
 
 namespace lyr {
 namespace {
 
-constexpr size_t kNetbiosNameLength = 15;
 // smb.conf may have been written on Windows, with CR LF.
 constexpr std::string_view kWhitespace = " \t\r\n";
 
 std::string UpperCut(std::string_view text) {
-    return ToUpperAscii(text.substr(0, kNetbiosNameLength));
+    return ToUpperAscii(text.substr(0, netbios::kLongestNetbiosName));
 }
 
 }  // namespace
